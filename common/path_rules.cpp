@@ -1,0 +1,34 @@
+// Path string rules shared by setup and uninst.
+#include "path_rules.h"
+
+#include <string.h>
+
+#include "records.h"
+#include "text.h"
+
+void FolderOf(const char* path, char* folder) {
+    if (!path || !folder) return;
+    CopyText(folder, kPathSize, path);
+    size_t i = strlen(folder);
+    while (i > 1) {
+        --i;
+        if (folder[i] == '\\') {
+            folder[i] = 0;
+            return;
+        }
+    }
+    folder[0] = 0;
+}
+
+int JoinPath(char* out, size_t cap, const char* folder, const char* name) {
+    if (!out || cap == 0) return 0;
+    out[0] = 0;
+    if (!folder || !name) return 0;
+    size_t f = strlen(folder);
+    int needSlash = f > 0 && folder[f - 1] != '\\' && name[0] != '\\';
+    if (f + (needSlash ? 1 : 0) + strlen(name) >= cap) return 0;
+    memcpy(out, folder, f);
+    if (needSlash) out[f++] = '\\';
+    strcpy(out + f, name);
+    return 1;
+}

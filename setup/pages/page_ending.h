@@ -1,0 +1,13 @@
+// The ready page: the summary, "Installer" and the checks of the choices.
+#pragma once
+
+#include "page_object.h"
+
+class CPageEnding : public CPageObject {
+public:
+    explicit CPageEnding(CSetupConfig* config);
+
+    LRESULT OnCreate(HWND page) override;
+    HBRUSH OnCtlColorStatic(HWND page, HDC dc, HWND control) override;
+    LRESULT OnLeave(HWND page, int forward) override;
+};

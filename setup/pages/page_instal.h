@@ -1,0 +1,21 @@
+// The installing page: starts the installation worker and shows its progress.
+#pragma once
+
+#include <atomic>
+
+#include "page_object.h"
+
+class CPageInstal : public CPageObject {
+public:
+    explicit CPageInstal(CSetupConfig* config);
+
+    LRESULT OnCreate(HWND page) override;
+    HBRUSH OnCtlColorStatic(HWND page, HDC dc, HWND control) override;
+    LRESULT OnCommand(HWND page, WPARAM wParam, LPARAM lParam) override;
+    LRESULT OnQueryCancel(HWND page) override;
+    LRESULT OnWorkerDone(HWND page, int success) override;
+    LRESULT OnLeave(HWND page, int forward) override;
+
+    std::atomic<int> running;
+    HANDLE workerThread;
+};

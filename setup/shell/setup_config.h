@@ -1,0 +1,50 @@
+// CSetupConfig: the one record that describes an installation and carries its
+// state from the first wizard page to the end of the program.
+#pragma once
+
+#include <windows.h>
+
+#include "list.h"
+#include "records.h"
+
+class CSetupConfig {
+public:
+    CSetupConfig();
+    ~CSetupConfig();
+    CSetupConfig(const CSetupConfig&) = delete;
+    CSetupConfig& operator=(const CSetupConfig&) = delete;
+
+    // Fills the record from the program's own RT_DATA "5001" and resolves
+    // installDir. Returns 1 when a record was found, 0 when the defaults stay.
+    int Load();
+    // The same from the resources of another module (tests load a packaged
+    // copy as a data file); programPath gives sourceDir.
+    int LoadFrom(HMODULE resources, const char* programPath);
+
+    CList<FileEntry> files;
+    CList<LogEntry> installLog;
+    char installDir[kPathSize];
+    char sourceDir[kPathSize];
+    char appName[kPathSize];
+    char appVerName[kPathSize];
+    char groupName[kPathSize];
+    char reservedText[kPathSize];
+    short licenseFormat;
+    short infoFormat;
+    int allowDirChange;
+    int noIcons;
+    int allowGroupChange;
+    int offerMenuIcons;
+    int reservedFlag;
+    int desktopIcon;
+    int startMenuIcon;
+    int programsMenuIcon;
+    int uninstallIconOffered;
+    int uninstallIcon;
+    int runOffered;
+    int runAfterInstall;
+    HFONT titleFont;
+    HFONT welcomeFont;
+};
+
+extern CSetupConfig theConfig;

@@ -1,0 +1,40 @@
+// Writes a setup package: a copy of setup.exe carrying the package resources
+// RT_DATA "5000" (payload), "5001" (setup record), "5010" (licence) and "5011"
+// (information), language neutral.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "records.h"
+#include "setup_record.h"
+
+struct PackageContents {
+    SetupRecord record;             // names, folder token, flags (fileData is ignored)
+    std::vector<FileEntry> files;   // entries of the record, in payload order
+    std::string payload;            // the files' bytes back to back
+    bool writeRecord = true;        // false: no "5001" at all
+    bool writePayload = true;       // false: no "5000" at all
+    std::string rawRecord;          // when not empty, stored as "5001" instead of the encoded record
+    bool writeLicense = false;
+    std::string license;
+    bool writeInfo = false;
+    std::string info;
+
+    PackageContents();
+    // Appends a file entry and its bytes to the payload.
+    void AddFile(const std::string& name, const std::string& subFolder, const std::string& bytes);
+    // The encoded "5001" record of these contents.
+    std::string EncodedRecord() const;
+};
+
+// Copies setupExe to outExe and writes the package resources into the copy.
+// The copy is made under a temporary name and renamed into place only when
+// complete, so outExe never holds a half-written package. On failure returns
+// false with a readable reason in *error.
+bool WritePackage(const std::string& setupExe, const std::string& outExe, const PackageContents& contents,
+                  std::string* error);
+
+// Replaces (or adds) one resource of an existing program file in place.
+bool UpdateProgramResource(const std::string& exe, const char* type, const char* name, const std::string& bytes,
+                           std::string* error);
