@@ -204,7 +204,8 @@ def draw_box(c, g, line_w, tape=True):
 
 
 def _tape(g, w):
-    """A strip of tape across the middle of the top face, from the back-right edge to the front-left one."""
+    """A strip of tape across the middle of the top face, from the back-right edge
+    to the front-left one."""
     def lerp(a, b, t):
         return (a[0] + (b[0] - a[0]) * t, a[1] + (b[1] - a[1]) * t)
     return [lerp(g["T"], g["R"], 0.5 - w), lerp(g["T"], g["R"], 0.5 + w),
@@ -470,8 +471,8 @@ def write(path, data):
 
 
 def main():
-    root = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
-    root = os.path.abspath(root)
+    here = os.path.dirname(os.path.abspath(__file__))
+    root = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, ".."))
 
     write(os.path.join(root, "setup/res/side.bmp"), bmp_bytes(*canvas_to_indexed_opaque(make_side())))
     write(os.path.join(root, "setup/res/header.bmp"), bmp_bytes(*canvas_to_indexed_opaque(make_header())))
