@@ -146,7 +146,11 @@ def main():
         return g @ weights
 
     if not args.no_warp:
-        left = np.hypot(*(t - field(t) - np.c_[fx, fy]).T)
+        # Where each city really appears: solve c - D(c) = f by iteration.
+        c = np.c_[fx, fy]
+        for _ in range(200):
+            c = np.c_[fx, fy] + field(c)
+        left = np.hypot(*(t - c).T)
         # The map is pulled along by D: check that c - D(c) never folds.
         gx, gy = np.meshgrid(np.arange(0, wc + 1, 2.0), np.arange(0, hc + 1, 2.0))
         c = np.c_[gx.ravel(), gy.ravel()]

@@ -19,6 +19,7 @@ set -eu
 HERE=$(cd "$(dirname "$0")" && pwd)
 ROOT=$(cd "$HERE/../.." && pwd)
 OUT=${1:-$ROOT/quiz/res/map.bmp}
+case $OUT in /*) ;; *) OUT=$(pwd)/$OUT ;; esac
 PY=/usr/bin/python3
 CLIENT=${MAP_CLIENT:-540x492}
 
@@ -53,7 +54,7 @@ $PY "$HERE/relief.py" --region=$GRID_REGION --land land.bin --rivers rivers.txt 
     --relief relief.bin --sea sea.bin
 gmt xyz2grd relief.bin -ZTLf -R$GRID_REGION -I1m -fg -Grelief.nc
 gmt xyz2grd sea.bin -ZTLf -R$GRID_REGION -I1m -fg -Gsea.nc
-gmt grdgradient relief.nc -A315 -Ne0.75 -Gshade.nc
+gmt grdgradient relief.nc -A315 -Ne0.6 -Gshade.nc
 
 cat > relief.cpt <<'EOF'
 0     112/166/94    120   148/188/108
@@ -77,9 +78,9 @@ EOF
 # 3. High-resolution rendering of the whole region, page = map.
 J="-J$PROJ"
 R="-R$REGION"
-PAGE="--PS_MEDIA=${MAPW}cx${MAPH}c --PS_PAGE_ORIENTATION=portrait --MAP_FRAME_TYPE=inside"
+PAGE="--PS_MEDIA=${MAPW}cx${MAPH}c --PS_PAGE_ORIENTATION=portrait --GMT_VERBOSE=e"
 PS=map.ps
-gmt grdimage sea.nc -Csea.cpt $R $J -X0 -Y0 -K $PAGE > $PS
+gmt grdimage sea.nc -Csea.cpt $R $J -X0 -Y0 -Ve -K $PAGE > $PS
 gmt pscoast $R $J -Dh -G198/198/198 -O -K $PAGE >> $PS                 # all land grey
 gmt pscoast $R $J -Dh -Gc -O -K $PAGE >> $PS                           # clip: land ...
 gmt pscoast $R $J -EFR+c -O -K $PAGE >> $PS                            # ... and France
@@ -89,7 +90,7 @@ gmt psclip -C2 -O -K $PAGE >> $PS
 gmt pscoast $R $J -Dh -C190/222/243 -W2/0.3p,80/125/170 -O -K $PAGE >> $PS   # lakes
 gmt pscoast $R $J -Dh -W1/0.4p,70/110/150 -O -K $PAGE >> $PS                 # shoreline
 gmt pscoast $R $J -Dh -N1/1.1p,255/128/0 -O $PAGE >> $PS                     # borders
-gmt psconvert $PS -Tm -E$DPI -Fmap_hires
+gmt psconvert $PS -Tm -E$DPI -Fmap_hires --GMT_VERBOSE=e
 
 # 4. Bitmap and preview.
 $PY "$HERE/compose.py" --fit fit.json --cities "$HERE/cities.csv" --hires map_hires.ppm \

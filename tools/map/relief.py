@@ -25,10 +25,13 @@ LAT0 = 46.5
 # Crest lines: (lon, lat, crest height m, half-width km) along each range.
 RIDGES = [
     # Pyrenees, from the Basque coast to the Mediterranean.
-    [(-1.75, 43.30, 300, 22), (-1.30, 43.10, 1000, 28), (-0.75, 42.93, 2000, 34),
-     (-0.30, 42.80, 2600, 38), (0.15, 42.70, 2900, 40), (0.65, 42.66, 3100, 40),
-     (1.10, 42.64, 2800, 38), (1.70, 42.55, 2600, 36), (2.20, 42.47, 2300, 30),
+    [(-1.75, 43.30, 300, 22), (-1.30, 43.10, 1100, 30), (-0.75, 42.95, 2200, 38),
+     (-0.30, 42.84, 2800, 44), (0.15, 42.80, 3000, 46), (0.65, 42.74, 3100, 46),
+     (1.10, 42.70, 2900, 44), (1.70, 42.58, 2700, 40), (2.20, 42.47, 2400, 32),
      (2.60, 42.45, 1900, 22), (2.95, 42.47, 900, 14), (3.15, 42.45, 300, 8)],
+    # Northern front of the Pyrenees (Pic du Midi, Ariege).
+    [(-0.90, 43.05, 1200, 14), (0.15, 42.95, 2500, 16), (1.20, 42.85, 1900, 16),
+     (2.00, 42.80, 1500, 14)],
     # Main Alpine crest along the Italian border, Mont Blanc, Swiss Alps.
     [(7.50, 43.82, 700, 16), (7.20, 44.05, 2200, 26), (6.95, 44.30, 2800, 32),
      (6.85, 44.60, 3000, 36), (6.75, 44.90, 3200, 38), (6.95, 45.20, 3300, 38),
@@ -208,11 +211,12 @@ def main():
     base = 60.0 + np.maximum(mountains, 0.0) + domes * np.clip(1.0 - mountains / 2500.0, 0.25, 1.0)
 
     # Texture: ridged noise on the mountains, gentle undulation on plains.
-    rough = noise((ny, nx), rng, [1.2, 2.5, 5.0, 10.0], [0.35, 0.45, 0.6, 0.6])
-    ridged = 1.0 - np.abs(rough)               # sharp crests, rounded valleys
+    rough = noise((ny, nx), rng, [1.5, 3.0, 6.0, 12.0], [0.2, 0.4, 0.6, 0.6])
+    ridged = 1.0 - np.abs(rough)               # sharp crests, rounded valleys (mean ~0.2)
     gentle = noise((ny, nx), rng, [6.0, 15.0, 30.0], [0.4, 0.6, 0.5])
-    hilliness = np.clip(base / 1500.0, 0.0, 1.0)
-    z = base * (0.55 + 0.65 * ridged * hilliness + 0.45 * (1 - hilliness)) + 35.0 * gentle
+    hilliness = np.clip((base - 200.0) / 1800.0, 0.0, 1.0)
+    z = (base * (1.0 + 0.55 * hilliness * (ridged - 0.2))
+         * (1.0 + 0.12 * (1.0 - hilliness) * gentle) + 25.0 * gentle)
 
     # Valleys along the rivers: an indicator of river cells, blurred to a
     # valley floor a few km wide and a wider shallow trough.
