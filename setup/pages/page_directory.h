@@ -11,4 +11,9 @@ public:
     HBRUSH OnCtlColorStatic(HWND page, HDC dc, HWND control) override;
     LRESULT OnCommand(HWND page, WPARAM wParam, LPARAM lParam) override;
     LRESULT OnLeave(HWND page, int forward) override;
+
+    // Shows the shell's folder browser owned by owner. Returns 1 with the chosen
+    // folder in path (MAX_PATH characters) when a file-system folder was chosen,
+    // else 0 with path empty (cancelled, or a virtual folder such as the network).
+    static int BrowseForFolder(HWND owner, char* path);
 };

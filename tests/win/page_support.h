@@ -1,0 +1,252 @@
+// What the wizard page tests share: a packaged setup.exe running under the GUI
+// driver, navigation by header title, checks of a page's controls and screenshots.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "gui_driver.h"
+#include "page_object.h"
+#include "setup_config.h"
+#include "setup_globals.h"
+#include "setup_ids.h"
+#include "test_env.h"
+
+namespace pagetest {
+
+// A package whose pages all stay out of the way unless a test asks for them:
+// no licence, no information page, no start-menu or additional tasks page.
+inline PackageContents Package(const char* name, const char* folder = "C:\\ct_never_installed") {
+    PackageContents p;
+    strcpy(p.record.appName, name);
+    strcpy(p.record.appVerName, (std::string(name) + " 1.0").c_str());
+    strcpy(p.record.folderToken, folder);
+    strcpy(p.record.groupName, name);
+    p.record.allowGroupChange = 0;
+    p.record.offerMenuIcons = 0;
+    p.record.uninstallIconOffered = 0;
+    p.record.noIcons = 1;
+    p.AddFile("demo.exe", "", "MZ");
+    return p;
+}
+
+// A packaged setup.exe running under the driver, with its wizard dialog.
+struct RunningWizard {
+    testenv::ScratchDir dir{"pages"};
+    gui::Program program;
+    HWND dialog = nullptr;
+
+    void Start(const PackageContents& contents) {
+        std::string exe = dir / "setup.exe";
+        testenv::MakePackage(exe, contents);
+        ASSERT_TRUE(program.Start(exe));
+        std::string caption = std::string("Installation : ") + contents.record.appName;
+        dialog = program.WaitWindow(caption.substr(0, 259));
+        ASSERT_TRUE(dialog != nullptr) << "no wizard titled " << caption;
+        ASSERT_TRUE(gui::WaitControl(dialog, IDC_PAGE) != nullptr);
+    }
+    HWND Page() const { return GetDlgItem(dialog, IDC_PAGE); }
+    HWND Button(int id) const { return GetDlgItem(dialog, id); }
+    HWND Control(int id) const { return gui::FindControl(Page(), id); }
+    // The title of the current page's header band ("" on the side-image pages).
+    std::string Title() const { return gui::Text(Control(IDC_HEADER_TITLE)); }
+    // Presses a dialog button; true once another page window is in place.
+    bool Press(int id) {
+        HWND before = Page();
+        gui::Command(dialog, id);
+        return gui::WaitFor([&] { HWND now = Page(); return now && now != before; }, 3000);
+    }
+    bool Next() { return Press(IDC_NEXT); }
+    bool Back() { return Press(IDC_BACK); }
+    // Goes forward until the page with this header title is on screen, ticking
+    // the licence box on the way. False if it never comes.
+    bool NextUntil(const std::string& title) {
+        for (int i = 0; i < 9; ++i) {
+            if (Title() == title) return true;
+            HWND accept = Control(IDC_LICENSE_ACCEPT);
+            if (accept && gui::CheckState(accept) == BST_UNCHECKED) {
+                gui::Click(accept);
+                gui::WaitFor([&] { return gui::Enabled(Button(IDC_NEXT)); }, 3000);
+            }
+            if (!Next()) return false;
+        }
+        return Title() == title;
+    }
+    // Clicks a check box and waits for its new state.
+    bool Toggle(int id) {
+        HWND box = Control(id);
+        int before = gui::CheckState(box);
+        gui::Click(box);
+        return gui::WaitFor([&] { return gui::CheckState(box) != before; }, 3000);
+    }
+};
+
+// The font a control is given: the stock GUI font, the configuration's bold
+// title font, none, or one the check does not look at (the rich text box).
+enum FontKind { kGuiFont, kTitleFont, kNoFont, kAnyFont };
+
+// One control of a page table. Rectangles are x, y, width, height.
+struct ControlSpec {
+    const char* className;
+    int id;
+    std::string text;
+    int x, y, w, h;
+    LONG style;  // as created; WS_VISIBLE and WS_DISABLED are checked separately
+    LONG exStyle;
+    FontKind font;
+    bool visible;
+    bool enabled;
+};
+
+// Compares one control with its table row. where names the row in failures.
+inline void ExpectControl(HWND control, const ControlSpec& spec, const std::string& where) {
+    SCOPED_TRACE(where);
+    ASSERT_TRUE(control != nullptr);
+    EXPECT_EQ(spec.className, gui::ClassName(control));
+    EXPECT_EQ(spec.id, GetDlgCtrlID(control));
+    EXPECT_EQ(spec.text, gui::Text(control));
+    RECT r = gui::RectIn(control);
+    EXPECT_EQ(spec.x, r.left);
+    EXPECT_EQ(spec.y, r.top);
+    LONG systemExStyle = WS_EX_NOPARENTNOTIFY;
+    if ((spec.style & SS_TYPEMASK) == SS_ETCHEDHORZ && spec.className == std::string("Static")) {
+        // The static control gives its etched line an edge of its own and sizes it.
+        systemExStyle |= WS_EX_STATICEDGE;
+    } else {
+        EXPECT_EQ(spec.w, r.right - r.left);
+        EXPECT_EQ(spec.h, r.bottom - r.top);
+    }
+    EXPECT_EQ(spec.style & ~WS_VISIBLE, gui::Style(control) & ~(WS_VISIBLE | WS_DISABLED));
+    EXPECT_EQ(spec.exStyle, gui::ExStyle(control) & ~systemExStyle);
+    EXPECT_EQ(spec.visible, gui::Visible(control));
+    EXPECT_EQ(spec.enabled, gui::Enabled(control));
+}
+
+// The header band rows followed by the page's own rows, in creation order.
+inline std::vector<ControlSpec> WithHeader(int width, const std::string& title, const std::string& subtitle,
+                                           const std::vector<ControlSpec>& own) {
+    const LONG kStatic = WS_CHILD | WS_VISIBLE;
+    std::vector<ControlSpec> all = {
+        {"Static", 0, "", 0, 0, width, 65, kStatic | SS_WHITERECT, 0, kNoFont, true, true},
+        {"Static", 0, "", width - 64, 0, 64, 64, kStatic | SS_BITMAP, 0, kNoFont, true, true},
+        {"Static", 0, "", 0, 65, width + 2, 1, kStatic | SS_ETCHEDHORZ, 0, kNoFont, true, true},
+        {"Static", IDC_HEADER_TITLE, title, 20, 5, width - 100, 18, kStatic, 0, kTitleFont, true, true},
+        {"Static", IDC_HEADER_SUBTITLE, subtitle, 40, 24, width - 120, 34, kStatic, 0, kGuiFont, true, true},
+    };
+    all.insert(all.end(), own.begin(), own.end());
+    return all;
+}
+
+// Checks every child of the page against the table, in creation order.
+inline void ExpectPage(HWND page, const std::vector<ControlSpec>& table) {
+    std::vector<HWND> children = gui::Children(page);
+    ASSERT_EQ(table.size(), children.size());
+    for (size_t i = 0; i < table.size(); ++i) {
+        ExpectControl(children[i], table[i], "row " + std::to_string(i + 1));
+    }
+}
+
+// Fonts can only be read in process: checks the fonts of a page created by
+// InProcessPage against the table.
+inline void ExpectFonts(HWND page, const CSetupConfig& config, const std::vector<ControlSpec>& table) {
+    std::vector<HWND> children = gui::Children(page);
+    ASSERT_EQ(table.size(), children.size());
+    for (size_t i = 0; i < table.size(); ++i) {
+        SCOPED_TRACE("row " + std::to_string(i + 1));
+        HFONT font = reinterpret_cast<HFONT>(SendMessageA(children[i], WM_GETFONT, 0, 0));
+        switch (table[i].font) {
+        case kGuiFont:
+            EXPECT_EQ(GetStockObject(DEFAULT_GUI_FONT), font);
+            break;
+        case kTitleFont:
+            EXPECT_EQ(config.titleFont, font);
+            break;
+        case kNoFont:
+            EXPECT_EQ(nullptr, font);
+            break;
+        case kAnyFont:
+            break;
+        }
+    }
+}
+
+// A page created in this process inside a stand-in for the wizard dialog (a
+// window of the dialog's client size with the Next and Back buttons), with a
+// configuration of its own. The program's images and texts are not there.
+class InProcessPage {
+public:
+    InProcessPage() {
+        appInstance = GetModuleHandleA(nullptr);
+        RegisterPageClass(appInstance);
+        RECT frame = {0, 0, 474, 357};
+        AdjustWindowRect(&frame, WS_POPUP | WS_CAPTION, FALSE);
+        dialog_ = CreateWindowExA(0, "static", "host", WS_POPUP | WS_CAPTION, 0, 0, frame.right - frame.left,
+                                  frame.bottom - frame.top, nullptr, nullptr, appInstance, nullptr);
+        CreateWindowExA(0, "button", "Suivant  >", WS_CHILD | WS_VISIBLE, 285, 325, 82, 23, dialog_,
+                        reinterpret_cast<HMENU>(IDC_NEXT), appInstance, nullptr);
+        CreateWindowExA(0, "button", "<  Precedent", WS_CHILD | WS_VISIBLE, 200, 325, 82, 23, dialog_,
+                        reinterpret_cast<HMENU>(IDC_BACK), appInstance, nullptr);
+    }
+    ~InProcessPage() {
+        if (dialog_) DestroyWindow(dialog_);
+    }
+    InProcessPage(const InProcessPage&) = delete;
+    InProcessPage& operator=(const InProcessPage&) = delete;
+
+    // Creates the page's window; null on failure.
+    HWND Show(CPageObject* page) { return page->Create(dialog_, IDC_PAGE); }
+    // Sends the leave request and destroys the page window, as the wizard does.
+    LRESULT Leave(int forward) {
+        HWND page = GetDlgItem(dialog_, IDC_PAGE);
+        LRESULT result = SendMessageA(page, WM_PAGE_LEAVE, static_cast<WPARAM>(forward), 0);
+        DestroyWindow(page);
+        return result;
+    }
+    HWND dialog() const { return dialog_; }
+    CSetupConfig config;
+
+private:
+    HWND dialog_ = nullptr;
+};
+
+inline int PageWidth(HWND page) {
+    RECT client;
+    GetClientRect(page, &client);
+    return client.right;
+}
+
+// Folder of the kept test artefacts: <build>/win/artefacts.
+inline std::string ArtefactDir() {
+    std::string dir = testenv::BinDir() + "\\..\\artefacts";
+    CreateDirectoryA(dir.c_str(), nullptr);
+    return dir;
+}
+
+// Saves what the window shows as <artefacts>/<name>.bmp once it has painted.
+inline bool SaveShot(HWND window, const std::string& name) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Sleep(300);
+    return gui::Capture(window, ArtefactDir() + "\\" + name + ".bmp");
+}
+
+// A rich edit's text with its paragraph ends written as "\n" whatever the
+// control returns ("\r", "\r\n").
+inline std::string Lines(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            out += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+}  // namespace pagetest
