@@ -75,7 +75,9 @@ bool WritePackage(const std::string& setupExe, const std::string& outExe, const 
         return false;
     }
     bool ok = true;
-    if (contents.writePayload) ok = ok && Put(update, "5000", contents.payload);
+    // The resource-update functions cannot store an empty resource (size 0 means
+    // "delete"), so an empty payload is simply not written.
+    if (contents.writePayload && !contents.payload.empty()) ok = ok && Put(update, "5000", contents.payload);
     if (contents.writeRecord) {
         ok = ok && Put(update, "5001", contents.rawRecord.empty() ? contents.EncodedRecord() : contents.rawRecord);
     }

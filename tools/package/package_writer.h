@@ -14,7 +14,7 @@ struct PackageContents {
     std::vector<FileEntry> files;   // entries of the record, in payload order
     std::string payload;            // the files' bytes back to back
     bool writeRecord = true;        // false: no "5001" at all
-    bool writePayload = true;       // false: no "5000" at all
+    bool writePayload = true;       // false: no "5000" at all (an empty payload is never written)
     std::string rawRecord;          // when not empty, stored as "5001" instead of the encoded record
     bool writeLicense = false;
     std::string license;
