@@ -16,6 +16,10 @@ public:
     LRESULT OnWorkerDone(HWND page, int success) override;
     LRESULT OnLeave(HWND page, int forward) override;
 
+    // 1 while the worker extracts; the GUI thread clears it to ask for a stop.
     std::atomic<int> running;
     HANDLE workerThread;
 };
+
+// The installation worker; its parameter is the CPageInstal object.
+DWORD WINAPI InstallThreadProc(LPVOID parameter);

@@ -1,0 +1,90 @@
+// Payload extraction, run by the installation worker.
+#include "payload_extract.h"
+
+#include <commctrl.h>
+
+#include "folder_ops.h"
+#include "log_entries.h"
+#include "path_rules.h"
+#include "setup_config.h"
+#include "setup_ids.h"
+#include "text.h"
+
+namespace {
+
+// Writes count bytes in one call; a write that transfers fewer bytes (disk full,
+// quota) is a failure like any other.
+bool WriteWhole(HANDLE file, const uint8_t* bytes, DWORD count) {
+    if (count == 0) return true;
+    DWORD written = 0;
+    return WriteFile(file, bytes, count, &written, nullptr) && written == count;
+}
+
+// Writes one entry at *offset of the payload and moves the offset past it.
+bool ExtractEntry(CSetupConfig* config, const FileEntry& entry, const uint8_t* data, DWORD size, DWORD* offset,
+                  HWND page) {
+    char folder[kPathSize];
+    char target[kPathSize];
+    if (entry.subFolder[0]) {
+        if (!JoinPath(folder, sizeof(folder), config->installDir, entry.subFolder)) return false;
+        // Only the deepest folder is logged; removing it empty is what the
+        // uninstaller can do safely.
+        if (CreateFolderPath(folder, 0)) AddLogEntry(config, folder, kLogFolder);
+    } else if (!CopyText(folder, sizeof(folder), config->installDir)) {
+        return false;
+    }
+    if (!JoinPath(target, sizeof(target), folder, entry.name)) return false;
+    SetDlgItemTextA(page, IDC_INSTALL_FILE, target);
+
+    if (entry.size < 0 || *offset > size || static_cast<DWORD>(entry.size) > size - *offset) return false;
+    HANDLE file = CreateFileA(target, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bool whole = WriteWhole(file, data + *offset, static_cast<DWORD>(entry.size));
+    bool closed = CloseHandle(file) != 0;
+    // The file exists now, whole or not, so the uninstaller must know it.
+    AddLogEntry(config, target, kLogFile);
+    if (!whole || !closed) return false;
+    *offset += static_cast<DWORD>(entry.size);
+    return true;
+}
+
+}  // namespace
+
+int LockPayload(HMODULE module, const uint8_t** data, DWORD* size, int* missing) {
+    *data = nullptr;
+    *size = 0;
+    *missing = 0;
+    HRSRC found = FindResourceA(module, "5000", "RT_DATA");
+    if (!found) {
+        *missing = 1;
+        return 0;
+    }
+    HGLOBAL loaded = LoadResource(module, found);
+    const uint8_t* bytes = loaded ? static_cast<const uint8_t*>(LockResource(loaded)) : nullptr;
+    if (!bytes) return 0;
+    *data = bytes;
+    *size = SizeofResource(module, found);
+    return 1;
+}
+
+ExtractResult ExtractPayload(CSetupConfig* config, const uint8_t* data, DWORD size, std::atomic<int>* running,
+                             HWND page) {
+    if (CreateFolderPath(config->installDir, 0)) AddLogEntry(config, config->installDir, kLogFolder);
+    *running = 1;
+    DWORD offset = 0;
+    int written = 0;
+    for (auto* node = config->files.First(); node; node = config->files.Next(node)) {
+        if (*running == 0) return kExtractStopped;
+        if (!ExtractEntry(config, node->payload, data, size, &offset, page)) {
+            *running = 0;
+            return kExtractFailed;
+        }
+        ++written;
+        SendDlgItemMessageA(page, IDC_INSTALL_PROGRESS, PBM_SETPOS, written, 0);
+        Sleep(1);
+    }
+    // A stop request that came after the last file still counts as a stop.
+    if (*running == 0) return kExtractStopped;
+    *running = 0;
+    return kExtractDone;
+}

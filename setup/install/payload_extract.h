@@ -1,0 +1,35 @@
+// Extraction of the payload: the files stored back to back in RT_DATA "5000",
+// written below installDir in the order of the files list.
+#pragma once
+
+#include <windows.h>
+#include <stdint.h>
+
+#include <atomic>
+
+class CSetupConfig;
+
+enum ExtractResult {
+    kExtractDone = 1,     // every entry written in full
+    kExtractStopped = 0,  // the GUI thread cleared the running flag
+    kExtractFailed = -1,  // a file could not be written in full, see ExtractPayload
+};
+
+// Finds and locks the payload resource of module. Returns 0 when it is missing
+// (*missing set to 1) or cannot be loaded or locked (*missing 0).
+int LockPayload(HMODULE module, const uint8_t** data, DWORD* size, int* missing);
+
+// Writes every entry of config->files from data (size bytes) below installDir,
+// logging the folders it creates and every file it writes. Sets *running to 1
+// before the first file and tests it before every file; page (may be null)
+// receives the target path in control 4602 and the count in progress bar 4603.
+// Leaves *running at 0 when it returns.
+//
+// Failures (the files already written stay):
+// - a target path that would be longer than 259 characters;
+// - an entry whose bytes do not lie wholly inside the payload (nothing is read
+//   past its end, and no file is made for that entry);
+// - a target file that cannot be created, or a write that transfers fewer bytes
+//   than the entry holds (that file is logged: it exists on disk).
+ExtractResult ExtractPayload(CSetupConfig* config, const uint8_t* data, DWORD size, std::atomic<int>* running,
+                             HWND page);
