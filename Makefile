@@ -1,8 +1,10 @@
 # The project's commands. BUILD selects the build folder (default: build).
 BUILD ?= build
 JOBS ?= 2
+FUZZ_SHORT_SECONDS ?= 10
+FUZZ_SECONDS ?= 300
 
-.PHONY: all deps configure build test test-native test-win demo bench fuzz clean
+.PHONY: all deps configure build test test-native test-win test-fuzz demo bench fuzz clean
 
 all: build
 
@@ -29,7 +31,14 @@ test-win: deps configure
 	cmake --build $(BUILD)/win -j $(JOBS)
 	tools/with_wine.sh $(BUILD) sh -c 'cd $(BUILD)/win && ctest --output-on-failure $(CTEST_ARGS)'
 
-test: test-native test-win
+test-fuzz: deps
+	tools/fuzz/run.sh $(BUILD) $(FUZZ_SHORT_SECONDS)
+
+test: test-native test-fuzz test-win
+
+# Long fuzzing runs (not part of make test).
+fuzz: deps
+	tools/fuzz/run.sh $(BUILD) $(FUZZ_SECONDS)
 
 demo: build
 	tools/demo.sh $(BUILD)
