@@ -1,24 +1,35 @@
-// Placeholder entry point of uninst: shows the removal dialog.
+// Entry point of uninst: reads the embedded install log, asks for confirmation,
+// runs the removal dialog, reports success and schedules its own deletion.
 #include <windows.h>
 #include <commctrl.h>
 
-#include "uninst_ids.h"
-
-namespace {
-
-INT_PTR CALLBACK RemovalDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    if (message == WM_INITDIALOG) return TRUE;
-    if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_CLOSE) {
-        EndDialog(dialog, 0);
-        return TRUE;
-    }
-    return FALSE;
-}
-
-}  // namespace
+#include "log_loader.h"
+#include "removal.h"
+#include "removal_dialog.h"
+#include "self_delete.h"
+#include "uninst_config.h"
+#include "uninst_globals.h"
+#include "uninst_messages.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    uninstInstance = instance;
     InitCommonControls();
-    DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_REMOVAL), nullptr, RemovalDialogProc, 0);
+    LogLoadResult loaded = LoadInstallLog(theUninstConfig);
+    ComposeUninstCaption(theUninstConfig);
+    if (loaded == kLogDamaged) {
+        ShowDamagedLog();
+        return 0;
+    }
+    if (!AskConfirmation(theUninstConfig)) return 0;
+
+    INT_PTR result = RunRemovalDialog(instance, &theUninstConfig);
+    if (result == -1) {
+        ShowDialogFailed();
+        return 0;
+    }
+    if (result != kRemovedNothing) {
+        ShowSuccess(theUninstConfig);
+        ScheduleSelfDelete(result == kRemovedFolderFree);
+    }
     return 0;
 }

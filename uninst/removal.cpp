@@ -1,0 +1,66 @@
+// Removal of what the install log names, in log order.
+#include "removal.h"
+
+#include <shlwapi.h>
+
+#include "folder_ops.h"
+#include "folder_tree.h"
+#include "records.h"
+#include "text.h"
+#include "uninst_ids.h"
+#include "unregister.h"
+
+namespace {
+
+void RemoveLoggedFiles(const CUninstConfig& config, HWND list) {
+    for (CList<LogEntry>::Node* node = config.installLog.First(); node; node = node->next) {
+        const LogEntry& entry = node->payload;
+        // A path that is gone (or was logged twice) is skipped; one that is now
+        // a folder is not the file the installation wrote.
+        if (entry.kind != kLogFile || !PathFileExistsA(entry.path) || PathIsDirectoryA(entry.path)) continue;
+        SetFileAttributesA(entry.path, FILE_ATTRIBUTE_NORMAL);
+        char line[kPathSize + 4];
+        FormatText(line, sizeof(line), "%s\r\n", entry.path);
+        if (list) AppendEditText(list, line);
+        // Listed even when it stays (in use, no right): its folder then stays too.
+        DeleteFileA(entry.path);
+    }
+}
+
+// Outer folders come before the folders created inside them; each call also
+// takes the empty sub-trees, so a later entry may already be gone.
+void RemoveLoggedFolders(const CUninstConfig& config) {
+    for (CList<LogEntry>::Node* node = config.installLog.First(); node; node = node->next) {
+        const LogEntry& entry = node->payload;
+        if (entry.kind != kLogFile && PathIsDirectoryA(entry.path)) RemoveEmptyFolderTree(entry.path);
+    }
+}
+
+// The folder of the running program, or "" when its path does not fit.
+void OwnFolder(char folder[kPathSize]) {
+    DWORD n = GetModuleFileNameA(nullptr, folder, kPathSize);
+    if (n == 0 || n >= kPathSize) {
+        folder[0] = 0;
+        return;
+    }
+    PathRemoveFileSpecA(folder);
+}
+
+}  // namespace
+
+int RemoveInstallation(CUninstConfig& config, HWND dialog, const char* ownFolder) {
+    if (config.logMissing) return kRemovedNothing;
+    RemoveLoggedFiles(config, dialog ? GetDlgItem(dialog, IDC_DELETED_LIST) : nullptr);
+    RemoveLoggedFolders(config);
+    UnregisterUninstaller(config);
+
+    char own[kPathSize];
+    if (ownFolder) {
+        CopyText(own, sizeof(own), ownFolder);
+    } else {
+        OwnFolder(own);
+    }
+    // Without a known folder the batch must not try to remove one.
+    if (!own[0]) return kRemovedFolderUsed;
+    return CountFiles(own, 1) <= 1 ? kRemovedFolderFree : kRemovedFolderUsed;
+}
