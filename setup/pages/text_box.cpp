@@ -30,6 +30,9 @@ void ApplyTextBoxLook(HWND box) {
     format.yHeight = 200;
     format.crTextColor = RGB(0, 0, 0);
     memcpy(format.szFaceName, kTextBoxFace, sizeof(kTextBoxFace));
+    // The same format as the control's default too: text that replaces the whole
+    // content (EM_STREAMIN) is not bound to take the format of the text it replaces.
+    SendMessageA(box, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
     SendMessageA(box, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
 }
 
