@@ -1,0 +1,343 @@
+// The removal in process: logged files listed and deleted in log order, logged
+// folders removed when nothing is left in them, the registration deleted, and
+// the result that decides whether the batch removes the install folder.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+#include <string.h>
+
+#include "folder_tree.h"
+#include "removal.h"
+#include "removal_dialog.h"
+#include "unregister.h"
+#include "uninst_ids.h"
+#include "uninst_support.h"
+
+namespace {
+
+using testenv::FileExists;
+using testenv::FolderExists;
+using testenv::ScratchDir;
+using uninsttest::Entry;
+using uninsttest::Touch;
+
+// uninst.exe loaded for its resources, for dialogs made from its template 100.
+class UninstResources {
+public:
+    UninstResources() {
+        module = LoadLibraryExA(testenv::Program("uninst.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        EXPECT_TRUE(module != nullptr);
+    }
+    ~UninstResources() {
+        if (module) FreeLibrary(module);
+    }
+    HMODULE module = nullptr;
+};
+
+INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+
+// The removal dialog's template with a procedure that leaves it alone, so the
+// list the removal writes into it can be read.
+class ListDialog {
+public:
+    ListDialog() {
+        window = CreateDialogParamA(res.module, MAKEINTRESOURCEA(IDD_REMOVAL), nullptr, PlainDialogProc, 0);
+        EXPECT_TRUE(window != nullptr);
+    }
+    ~ListDialog() {
+        if (window) DestroyWindow(window);
+    }
+    std::string List() const {
+        char text[8192] = "";
+        GetDlgItemTextA(window, IDC_DELETED_LIST, text, sizeof(text));
+        return text;
+    }
+    UninstResources res;
+    HWND window = nullptr;
+};
+
+// A config as LoadInstallLog leaves it after reading these entries.
+void Fill(CUninstConfig& c, const std::string& appName, const std::vector<LogEntry>& entries) {
+    c.Reset();
+    strcpy(c.appName, appName.c_str());
+    for (const LogEntry& e : entries) c.installLog.Append(&e);
+    c.logMissing = 0;
+}
+
+// The example installation: install folder created, two files, a desktop
+// shortcut in a folder that was there, a group folder with two shortcuts, and
+// uninst.exe beside the files (never logged).
+struct ExampleInstall {
+    ScratchDir dir{"urem"};
+    std::string app = dir / "Demo";
+    std::string desk = dir / "Desktop";
+    std::string group = dir / "Group";
+    std::vector<LogEntry> log;
+
+    ExampleInstall() {
+        CreateDirectoryA(app.c_str(), nullptr);
+        CreateDirectoryA(desk.c_str(), nullptr);
+        CreateDirectoryA(group.c_str(), nullptr);
+        for (const char* f : {"\\demo.exe", "\\data.bin", "\\uninst.exe"}) Touch(app + f);
+        Touch(desk + "\\Demo.lnk");
+        Touch(group + "\\Demo.lnk");
+        Touch(group + "\\Désinstallation.lnk");
+        log = {Entry(app, 1),
+               Entry(app + "\\demo.exe", 0),
+               Entry(app + "\\data.bin", 0),
+               Entry(desk + "\\Demo.lnk", 0),
+               Entry(group, 1),
+               Entry(group + "\\Demo.lnk", 0),
+               Entry(group + "\\Désinstallation.lnk", 0)};
+    }
+};
+
+TEST(RemoveInstallation, ExampleListsFilesInLogOrderAndLeavesOnlyUninst) {
+    ExampleInstall inst;
+    std::string appName = uninsttest::UniqueName("Example");
+    uninsttest::KeyGuard guard(appName);
+    uninsttest::Register(appName);
+    CUninstConfig c;
+    Fill(c, appName, inst.log);
+    ListDialog dialog;
+    HWND list = GetDlgItem(dialog.window, IDC_DELETED_LIST);
+    ASSERT_TRUE(list != nullptr);
+    // One path per line needs a multi-line control.
+    EXPECT_TRUE(GetWindowLongA(list, GWL_STYLE) & ES_MULTILINE);
+
+    EXPECT_EQ(kRemovedFolderFree, RemoveInstallation(c, dialog.window, inst.app.c_str()));
+
+    EXPECT_EQ(inst.app + "\\demo.exe\r\n" + inst.app + "\\data.bin\r\n" + inst.desk + "\\Demo.lnk\r\n" + inst.group +
+                  "\\Demo.lnk\r\n" + inst.group + "\\Désinstallation.lnk\r\n",
+              dialog.List());
+    EXPECT_FALSE(FileExists(inst.app + "\\demo.exe"));
+    EXPECT_FALSE(FileExists(inst.app + "\\data.bin"));
+    EXPECT_FALSE(FileExists(inst.desk + "\\Demo.lnk"));
+    EXPECT_FALSE(FolderExists(inst.group));
+    EXPECT_TRUE(FolderExists(inst.desk));  // was there before: not logged
+    EXPECT_TRUE(FileExists(inst.app + "\\uninst.exe"));
+    EXPECT_EQ(1, CountFiles(inst.app.c_str(), 1));
+    EXPECT_FALSE(uninsttest::Registered(appName));
+}
+
+TEST(RemoveInstallation, UserFileInTheInstallFolderGivesOneAndKeepsIt) {
+    ExampleInstall inst;
+    Touch(inst.app + "\\notes.txt");
+    CUninstConfig c;
+    Fill(c, uninsttest::UniqueName("UserFile"), inst.log);
+    EXPECT_EQ(kRemovedFolderUsed, RemoveInstallation(c, nullptr, inst.app.c_str()));
+    EXPECT_TRUE(FileExists(inst.app + "\\notes.txt"));
+    EXPECT_TRUE(FileExists(inst.app + "\\uninst.exe"));
+    EXPECT_FALSE(FileExists(inst.app + "\\demo.exe"));
+    EXPECT_FALSE(FolderExists(inst.group));
+}
+
+TEST(RemoveInstallation, TwiceLoggedAndReadOnlyFilesAreDeletedAndListedOnce) {
+    ScratchDir dir("urem");
+    std::string a = dir / "a.dat", b = dir / "b.dat";
+    Touch(a);
+    Touch(b);
+    ASSERT_TRUE(SetFileAttributesA(b.c_str(), FILE_ATTRIBUTE_READONLY));
+    CUninstConfig c;
+    Fill(c, uninsttest::UniqueName("Twice"), {Entry(a, 0), Entry(b, 0), Entry(a, 0), Entry(dir / "gone.dat", 0)});
+    ListDialog dialog;
+    RemoveInstallation(c, dialog.window, dir.path().c_str());
+    EXPECT_EQ(a + "\r\n" + b + "\r\n", dialog.List());
+    EXPECT_FALSE(FileExists(a));
+    EXPECT_FALSE(FileExists(b));
+}
+
+TEST(RemoveInstallation, FileInUseIsListedAndEveryFolderAboveItStays) {
+    ScratchDir dir("urem");
+    std::string app = dir / "Demo", data = app + "\\data", held = data + "\\held.bin";
+    CreateDirectoryA(app.c_str(), nullptr);
+    CreateDirectoryA(data.c_str(), nullptr);
+    Touch(held);
+    Touch(app + "\\uninst.exe");
+    HANDLE open = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, open);
+    CUninstConfig c;
+    Fill(c, uninsttest::UniqueName("InUse"), {Entry(app, 1), Entry(data, 1), Entry(held, 0)});
+    ListDialog dialog;
+    int r = RemoveInstallation(c, dialog.window, app.c_str());
+    CloseHandle(open);
+    EXPECT_EQ(held + "\r\n", dialog.List());
+    EXPECT_TRUE(FileExists(held));
+    EXPECT_TRUE(FolderExists(data));
+    EXPECT_EQ(kRemovedFolderUsed, r);  // uninst.exe and the held file
+}
+
+TEST(RemoveInstallation, InstallFolderThatExistedBeforeIsNeverRemovedByTheRemoval) {
+    ScratchDir dir("urem");
+    std::string app = dir / "Existing";
+    CreateDirectoryA(app.c_str(), nullptr);
+    Touch(app + "\\demo.exe");
+    CUninstConfig c;
+    Fill(c, uninsttest::UniqueName("Existed"), {Entry(app + "\\demo.exe", 0)});
+    EXPECT_EQ(kRemovedFolderFree, RemoveInstallation(c, nullptr, app.c_str()));
+    EXPECT_FALSE(FileExists(app + "\\demo.exe"));
+    EXPECT_TRUE(FolderExists(app));
+}
+
+TEST(RemoveInstallation, NestedLoggedFoldersGoOuterFirstWithTheirEmptySubTrees) {
+    ScratchDir dir("urem");
+    std::string app = dir / "Demo", a = app + "\\a", b = a + "\\b";
+    CreateDirectoryA(app.c_str(), nullptr);
+    CreateDirectoryA(a.c_str(), nullptr);
+    CreateDirectoryA(b.c_str(), nullptr);
+    CreateDirectoryA((a + "\\made by user").c_str(), nullptr);
+    Touch(b + "\\deep.txt");
+    CUninstConfig c;
+    Fill(c, uninsttest::UniqueName("Nested"), {Entry(app, 1), Entry(a, 1), Entry(b, 1), Entry(b + "\\deep.txt", 0)});
+    EXPECT_EQ(kRemovedFolderFree, RemoveInstallation(c, nullptr, app.c_str()));
+    EXPECT_FALSE(FolderExists(app));
+}
+
+TEST(RemoveInstallation, WithoutLogNothingIsTouched) {
+    ExampleInstall inst;
+    std::string appName = uninsttest::UniqueName("NoLog");
+    uninsttest::KeyGuard guard(appName);
+    uninsttest::Register(appName);
+    CUninstConfig c;
+    Fill(c, appName, inst.log);
+    c.logMissing = 1;
+    ListDialog dialog;
+    EXPECT_EQ(kRemovedNothing, RemoveInstallation(c, dialog.window, inst.app.c_str()));
+    EXPECT_EQ("", dialog.List());
+    EXPECT_TRUE(FileExists(inst.app + "\\demo.exe"));
+    EXPECT_TRUE(FileExists(inst.group + "\\Demo.lnk"));
+    EXPECT_TRUE(uninsttest::Registered(appName));
+}
+
+TEST(RemoveInstallation, EmptyLogDeletesOnlyTheRegistration) {
+    ExampleInstall inst;
+    std::string appName = uninsttest::UniqueName("Empty");
+    uninsttest::KeyGuard guard(appName);
+    uninsttest::Register(appName);
+    CUninstConfig c;
+    Fill(c, appName, {});
+    EXPECT_EQ(kRemovedFolderUsed, RemoveInstallation(c, nullptr, inst.app.c_str()));
+    EXPECT_TRUE(FileExists(inst.app + "\\demo.exe"));
+    EXPECT_TRUE(FolderExists(inst.group));
+    EXPECT_FALSE(uninsttest::Registered(appName));
+}
+
+// The dialog procedure runs the removal while it initialises and ends the
+// modal loop with its result; the dialog never shows.
+TEST(RemovalDialog, EndsWithTheRemovalResult) {
+    UninstResources res;
+    ScratchDir dir("urem");
+    std::string file = dir / "demo.exe";
+    Touch(file);
+    CUninstConfig c;
+    Fill(c, uninsttest::UniqueName("Dialog"), {Entry(file, 0)});
+    // The test program's own folder holds many files: result 1.
+    EXPECT_EQ(kRemovedFolderUsed, RunRemovalDialog(res.module, &c));
+    EXPECT_FALSE(FileExists(file));
+
+    Touch(file);
+    c.logMissing = 1;
+    EXPECT_EQ(kRemovedNothing, RunRemovalDialog(res.module, &c));
+    EXPECT_TRUE(FileExists(file));
+}
+
+TEST(RemovalDialog, MissingTemplateGivesMinusOneAndRemovesNothing) {
+    ScratchDir dir("urem");
+    std::string exe = dir / "uninst.exe";
+    uninsttest::MakeUninstaller(exe, nullptr);
+    // A copy stripped of all its resources.
+    HANDLE update = BeginUpdateResourceA(exe.c_str(), TRUE);
+    ASSERT_TRUE(update != nullptr);
+    ASSERT_TRUE(EndUpdateResourceA(update, FALSE));
+    HMODULE module = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_TRUE(module != nullptr);
+    ASSERT_EQ(nullptr, FindResourceA(module, MAKEINTRESOURCEA(IDD_REMOVAL), RT_DIALOG));
+
+    std::string file = dir / "demo.exe";
+    Touch(file);
+    CUninstConfig c;
+    Fill(c, uninsttest::UniqueName("NoDialog"), {Entry(file, 0)});
+    EXPECT_EQ(-1, RunRemovalDialog(module, &c));
+    EXPECT_TRUE(FileExists(file));
+    FreeLibrary(module);
+}
+
+TEST(RemoveEmptyFolderTree, RemovesEmptySubTreesAndKeepsEveryFolderAboveAFile) {
+    ScratchDir dir("utree");
+    std::string root = dir / "root";
+    for (const char* sub : {"", "\\a", "\\a\\b", "\\c", "\\d", "\\d\\e", "\\d\\f"}) {
+        CreateDirectoryA((root + sub).c_str(), nullptr);
+    }
+    Touch(root + "\\d\\f\\keep.txt");
+    EXPECT_EQ(0, RemoveEmptyFolderTree(root.c_str()));
+    EXPECT_FALSE(FolderExists(root + "\\a"));
+    EXPECT_FALSE(FolderExists(root + "\\c"));
+    EXPECT_FALSE(FolderExists(root + "\\d\\e"));
+    EXPECT_TRUE(FileExists(root + "\\d\\f\\keep.txt"));
+
+    ASSERT_TRUE(DeleteFileA((root + "\\d\\f\\keep.txt").c_str()));
+    EXPECT_EQ(1, RemoveEmptyFolderTree(root.c_str()));
+    EXPECT_FALSE(FolderExists(root));
+}
+
+TEST(RemoveEmptyFolderTree, FileAtTheTopOrNoFolderGivesZero) {
+    ScratchDir dir("utree");
+    Touch(dir / "top.txt");
+    EXPECT_EQ(0, RemoveEmptyFolderTree(dir.path().c_str()));
+    EXPECT_TRUE(FileExists(dir / "top.txt"));
+    EXPECT_EQ(0, RemoveEmptyFolderTree((dir / "top.txt").c_str()));
+    EXPECT_EQ(0, RemoveEmptyFolderTree((dir / "missing").c_str()));
+    EXPECT_EQ(0, RemoveEmptyFolderTree(nullptr));
+}
+
+TEST(CountFiles, CountsFilesNotFoldersWithAndWithoutRecursion) {
+    ScratchDir dir("ucount");
+    std::string root = dir / "root";
+    CreateDirectoryA(root.c_str(), nullptr);
+    CreateDirectoryA((root + "\\sub").c_str(), nullptr);
+    CreateDirectoryA((root + "\\sub\\deeper").c_str(), nullptr);
+    CreateDirectoryA((root + "\\empty").c_str(), nullptr);
+    for (const char* f : {"\\1", "\\2", "\\sub\\3", "\\sub\\4", "\\sub\\deeper\\5"}) Touch(root + f);
+    EXPECT_EQ(5, CountFiles(root.c_str(), 1));
+    EXPECT_EQ(2, CountFiles(root.c_str(), 0));
+    EXPECT_EQ(0, CountFiles((root + "\\empty").c_str(), 1));
+    EXPECT_EQ(0, CountFiles((root + "\\1").c_str(), 1));
+    EXPECT_EQ(0, CountFiles((root + "\\missing").c_str(), 1));
+    EXPECT_EQ(0, CountFiles(nullptr, 1));
+}
+
+TEST(UnregisterUninstaller, DeletesOnlyItsOwnKey) {
+    std::string mine = uninsttest::UniqueName("Mine"), other = uninsttest::UniqueName("Other");
+    uninsttest::KeyGuard g1(mine), g2(other);
+    uninsttest::Register(mine);
+    uninsttest::Register(other);
+    CUninstConfig c;
+    strcpy(c.appName, mine.c_str());
+    EXPECT_EQ(1, UnregisterUninstaller(c));
+    EXPECT_FALSE(uninsttest::Registered(mine));
+    EXPECT_TRUE(uninsttest::Registered(other));
+    EXPECT_EQ(1, UnregisterUninstaller(c));  // already gone: still 1
+
+    char key[400];
+    EXPECT_EQ(0, UninstallKeyName("", key, sizeof(key)));
+}
+
+// setup, a 32-bit program, writes the key in the 32-bit view on 64-bit
+// Windows; the uninstaller must delete it there and nowhere else.
+TEST(UnregisterUninstaller, WorksInTheViewSetupWritesTo) {
+    BOOL wow64 = FALSE;
+    IsWow64Process(GetCurrentProcess(), &wow64);
+    if (!wow64) GTEST_SKIP() << "one registry view only";
+    std::string name = uninsttest::UniqueName("View");
+    uninsttest::KeyGuard g32(name, KEY_WOW64_32KEY), g64(name, KEY_WOW64_64KEY);
+    uninsttest::Register(name);  // as setup does: default view
+    uninsttest::Register(name, KEY_WOW64_64KEY);
+    ASSERT_TRUE(uninsttest::Registered(name, KEY_WOW64_32KEY));
+    CUninstConfig c;
+    strcpy(c.appName, name.c_str());
+    UnregisterUninstaller(c);
+    EXPECT_FALSE(uninsttest::Registered(name, KEY_WOW64_32KEY));
+    EXPECT_TRUE(uninsttest::Registered(name, KEY_WOW64_64KEY));
+}
+
+}  // namespace
