@@ -34,4 +34,12 @@ if [ ! -f "$WINEPREFIX/.initialised" ]; then
 else
   wine wineboot >/dev/null 2>&1 </dev/null || true
 fi
+# There is no window manager on the display: Wine manages its windows itself,
+# instead of waiting for a manager's answers each time a window is shown or hidden.
+if [ ! -f "$WINEPREFIX/.unmanaged" ]; then
+  for value in Managed UseTakeFocus; do
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v $value /d N /f >/dev/null 2>&1 </dev/null || true
+  done
+  touch "$WINEPREFIX/.unmanaged"
+fi
 "$@"

@@ -48,7 +48,8 @@ struct RunningWizard {
     void Press(int id) {
         HWND before = Page();
         gui::Command(dialog, id);
-        gui::WaitFor([&] { HWND now = Page(); return now && now != before; }, 3000);
+        gui::WaitFor([&] { HWND now = Page(); return now && now != before; }, 10000);
+        gui::Sync(dialog);
     }
     void Next() { Press(IDC_NEXT); }
     void Back() { Press(IDC_BACK); }

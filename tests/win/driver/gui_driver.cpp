@@ -242,6 +242,10 @@ bool UsesGuiFont(HWND control) {
     return FontHandle(control) == static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
+void Sync(HWND window) {
+    SendTimed(window, WM_NULL, 0, 0);
+}
+
 void Click(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
 
 void Command(HWND window, int id) { PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(id), 0); }

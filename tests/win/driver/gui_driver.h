@@ -81,6 +81,10 @@ int CheckState(HWND button);  // BM_GETCHECK
 HFONT FontHandle(HWND control);
 bool UsesGuiFont(HWND control);
 
+// Waits until the window's thread has handled what was sent or posted to it so
+// far (a WM_NULL round trip): after it, a page being built is complete.
+void Sync(HWND window);
+
 // Clicks a button without waiting for what the click starts (BM_CLICK is posted).
 void Click(HWND button);
 // Posts WM_COMMAND with this id to a window (a dialog's buttons, a menu item).
