@@ -104,6 +104,10 @@ TEST(RemoveInstallation, ExampleListsFilesInLogOrderAndLeavesOnlyUninst) {
     ASSERT_TRUE(list != nullptr);
     // One path per line needs a multi-line control.
     EXPECT_TRUE(GetWindowLongA(list, GWL_STYLE) & ES_MULTILINE);
+    // The label comes out of the resource script in code page 1252.
+    char label[64] = "";
+    GetWindowTextA(GetWindow(list, GW_HWNDPREV), label, sizeof(label));
+    EXPECT_STREQ("Fichiers supprimés :", label);
 
     EXPECT_EQ(kRemovedFolderFree, RemoveInstallation(c, dialog.window, inst.app.c_str()));
 
