@@ -1,0 +1,39 @@
+// Writing code page 1252 text to the standard handles.
+#include "console.h"
+
+#include <windows.h>
+
+#include "cp1252.h"
+
+namespace {
+
+void Write(DWORD which, const std::string& text) {
+    HANDLE handle = GetStdHandle(which);
+    if (handle == INVALID_HANDLE_VALUE || handle == nullptr) return;
+    DWORD mode = 0;
+    if (GetConsoleMode(handle, &mode)) {
+        int length = MultiByteToWideChar(1252, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+        if (length > 0) {
+            std::wstring wide(static_cast<size_t>(length), L'\0');
+            MultiByteToWideChar(1252, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
+            DWORD written = 0;
+            WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+        }
+        return;
+    }
+    std::string utf8 = Cp1252ToUtf8(text);
+    size_t done = 0;
+    while (done < utf8.size()) {
+        DWORD written = 0;
+        if (!WriteFile(handle, utf8.data() + done, static_cast<DWORD>(utf8.size() - done), &written, nullptr) ||
+            written == 0) {
+            return;
+        }
+        done += written;
+    }
+}
+
+}  // namespace
+
+void PrintOut(const std::string& text) { Write(STD_OUTPUT_HANDLE, text); }
+void PrintErr(const std::string& text) { Write(STD_ERROR_HANDLE, text); }

@@ -1,0 +1,13 @@
+// `pack build`: a package description and its files to a setup package.
+#pragma once
+
+#include <string>
+
+// Reads the description, checks it and every file it names, and writes outExe
+// as a copy of setupExe carrying the package. Errors go to the error output,
+// each with the description's name and line; on any error nothing is written.
+// Returns the process exit code (0 on success).
+int BuildPackage(const std::string& descriptionPath, const std::string& outExe, const std::string& setupExe);
+
+// Whole content of a file into *bytes; false with a reason in *why otherwise.
+bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* why);

@@ -1,0 +1,188 @@
+// `pack inspect`: reads the package resources of a program file as data.
+#include "pack_inspect.h"
+
+#include <windows.h>
+
+#include <stdio.h>
+
+#include "console.h"
+#include "install_log.h"
+#include "pack_description.h"
+#include "setup_record.h"
+
+namespace {
+
+// A program file loaded as data only: nothing of it runs.
+class DataModule {
+public:
+    explicit DataModule(const std::string& path)
+        : module_(LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
+    ~DataModule() {
+        if (module_) FreeLibrary(module_);
+    }
+    DataModule(const DataModule&) = delete;
+    DataModule& operator=(const DataModule&) = delete;
+
+    bool loaded() const { return module_ != nullptr; }
+    // The bytes of a resource; false when it is missing.
+    bool Resource(const char* type, const char* name, std::string* bytes) const {
+        HRSRC found = FindResourceA(module_, name, type);
+        if (!found) return false;
+        HGLOBAL data = LoadResource(module_, found);
+        const char* at = data ? static_cast<const char*>(LockResource(data)) : nullptr;
+        if (!at) return false;
+        bytes->assign(at, SizeofResource(module_, found));
+        return true;
+    }
+
+private:
+    HMODULE module_;
+};
+
+const char* YesNo(int32_t flag) { return flag ? "yes" : "no"; }
+
+std::string Field(const char* key, const std::string& value) {
+    char line[64];
+    snprintf(line, sizeof(line), "  %-17s ", key);
+    return line + value + "\n";
+}
+
+std::string TextLine(const DataModule& module, const char* name, int16_t format, int* problems) {
+    std::string bytes;
+    bool present = module.Resource("RT_DATA", name, &bytes);
+    if (format == 0) {
+        if (present) {
+            ++*problems;
+            return "none, but RT_DATA " + std::string(name) + " is there (" + std::to_string(bytes.size()) +
+                   " bytes, not shown)  <- problem";
+        }
+        return "none";
+    }
+    std::string kind = format == 2 ? "rtf" : "text";
+    if (!present) {
+        ++*problems;
+        return kind + ", but RT_DATA " + name + " is missing: the page will be empty  <- problem";
+    }
+    std::string line = kind + ", " + std::to_string(bytes.size()) + " bytes";
+    if (format == 2 && !LooksLikeRtf(bytes)) {
+        ++*problems;
+        line += ", not RTF: shown as an empty or garbled page  <- problem";
+    }
+    return line;
+}
+
+int InspectSetup(const std::string& path, const DataModule& module, const std::string& recordBytes) {
+    SetupRecord record;
+    SetDefaultSetupRecord(&record);
+    SetupRecordResult result =
+        ParseSetupRecord(reinterpret_cast<const uint8_t*>(recordBytes.data()), recordBytes.size(), &record);
+    int problems = 0;
+    std::string out = path + ": setup package\n";
+    if (result != kRecordComplete) {
+        out += "  the configuration record is cut short (" + std::to_string(recordBytes.size()) +
+               " bytes); missing fields show setup's defaults  <- problem\n";
+        ++problems;
+    }
+    std::string folder = record.folderToken;
+    if (record.subFolder[0]) folder += std::string("\\") + record.subFolder;
+    out += Field("AppName", record.appName);
+    out += Field("AppVerName", record.appVerName);
+    out += Field("Folder", record.folderToken);
+    out += Field("SubFolder", record.subFolder);
+    out += Field("Group", record.groupName);
+    out += Field("AllowDirChange", YesNo(record.allowDirChange));
+    out += Field("NoIcons", YesNo(record.noIcons));
+    out += Field("AllowGroupChange", YesNo(record.allowGroupChange));
+    out += Field("OfferMenuIcons", YesNo(record.offerMenuIcons));
+    out += Field("RunOffered", YesNo(record.runOffered));
+    out += Field("UninstallIcon", YesNo(record.uninstallIconOffered));
+    out += Field("License", TextLine(module, "5010", record.licenseFormat, &problems));
+    out += Field("Info", TextLine(module, "5011", record.infoFormat, &problems));
+
+    out += "Files (" + std::to_string(record.fileCount) + "), installed below " + folder + ":\n";
+    unsigned long long sum = 0;
+    for (int32_t i = 0; i < record.fileCount; ++i) {
+        FileEntry entry;
+        GetSetupFileEntry(record, i, &entry);
+        char size[32];
+        snprintf(size, sizeof(size), "  %12ld  ", static_cast<long>(entry.size));
+        std::string target = entry.subFolder[0] ? std::string(entry.subFolder) + "\\" + entry.name : entry.name;
+        out += size + target + (i == 0 ? "   (main program)" : "") + "\n";
+        if (entry.size < 0) {
+            out += "  the size above is negative  <- problem\n";
+            ++problems;
+        } else {
+            sum += static_cast<unsigned long long>(entry.size);
+        }
+    }
+    std::string payload;
+    bool hasPayload = module.Resource("RT_DATA", "5000", &payload);
+    if (!hasPayload) {
+        out += "Payload: missing (RT_DATA 5000): setup will find no files to extract  <- problem\n";
+        ++problems;
+    } else if (payload.size() == sum) {
+        out += "Payload: " + std::to_string(payload.size()) + " bytes, the sum of the file sizes\n";
+    } else {
+        out += "Payload: " + std::to_string(payload.size()) + " bytes, but the file sizes add up to " +
+               std::to_string(sum) + "  <- problem\n";
+        ++problems;
+    }
+    if (record.fileCount == 0) {
+        out += "No files: setup will have nothing to install  <- problem\n";
+        ++problems;
+    }
+    PrintOut(out);
+    if (problems) PrintErr("pack: " + std::to_string(problems) + " problem(s) in " + path + "\n");
+    return problems ? 1 : 0;
+}
+
+int InspectUninstaller(const std::string& path, const std::string& logBytes) {
+    InstallLogView view;
+    InstallLogStatus status = ParseInstallLog(reinterpret_cast<const uint8_t*>(logBytes.data()), logBytes.size(), &view);
+    if (status == kLogUnreadable) {
+        PrintErr("pack: " + path + ": RT_DATA 5000 (" + std::to_string(logBytes.size()) +
+                 " bytes) is neither a payload nor a readable install log\n");
+        return 1;
+    }
+    std::string out = path + ": uninstaller with its install log\n";
+    out += Field("AppName", view.appName);
+    out += Field("AppVerName", view.appVerName);
+    out += "Install log (" + std::to_string(view.declaredCount) + " entries, " + std::to_string(logBytes.size()) +
+           " bytes):\n";
+    for (int32_t i = 0; i < view.entryCount; ++i) {
+        LogEntry entry;
+        GetInstallLogEntry(view, i, &entry);
+        const char* kind = entry.kind == kLogFile ? "file  " : entry.kind == kLogFolder ? "folder" : "?     ";
+        out += std::string("  ") + kind + "  " + entry.path + "\n";
+    }
+    PrintOut(out);
+    if (status == kLogTruncated) {
+        PrintErr("pack: the install log of " + path + " is cut short: " + std::to_string(view.entryCount) + " of " +
+                 std::to_string(view.declaredCount) + " entries are there\n");
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int InspectProgram(const std::string& path) {
+    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        PrintErr("pack: '" + path + "' not found\n");
+        return 1;
+    }
+    DataModule module(path);
+    if (!module.loaded()) {
+        PrintErr("pack: '" + path + "' is not a Windows program file\n");
+        return 1;
+    }
+    std::string bytes;
+    if (module.Resource("RT_DATA", "5001", &bytes)) return InspectSetup(path, module, bytes);
+    if (module.Resource("RT_DATA", "5000", &bytes)) return InspectUninstaller(path, bytes);
+    if (module.Resource("RT_EXECUTABLE", MAKEINTRESOURCEA(210), &bytes)) {
+        PrintErr("pack: '" + path + "' is the setup program without a package (no RT_DATA 5001)\n");
+        return 1;
+    }
+    PrintErr("pack: '" + path + "' holds neither a setup package nor an install log\n");
+    return 1;
+}

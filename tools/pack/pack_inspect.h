@@ -1,0 +1,9 @@
+// `pack inspect`: shows what a setup package or an installed uninstaller holds.
+#pragma once
+
+#include <string>
+
+// Prints the configuration, files and texts of a setup package, or the install
+// log embedded in an uninst.exe, and checks them against each other. Returns
+// the process exit code: 0 when the file is consistent, 1 otherwise.
+int InspectProgram(const std::string& path);
