@@ -133,23 +133,6 @@ TEST(LicensePage, NextFollowsTheBoxAndEveryVisitStartsAgain) {
 
 // --- In process: the text box and its streaming -------------------------------
 
-class RichEditLibrary {
-public:
-    RichEditLibrary() {
-        char path[MAX_PATH];
-        GetSystemDirectoryA(path, sizeof(path));
-        strcat(path, "\\RICHED20.DLL");
-        module_ = LoadLibraryA(path);
-    }
-    ~RichEditLibrary() {
-        if (module_) FreeLibrary(module_);
-    }
-    bool loaded() const { return module_ != nullptr; }
-
-private:
-    HMODULE module_ = nullptr;
-};
-
 // A packaged setup.exe opened as a data file, so its resources can be streamed
 // in this process.
 class PackageModule {
@@ -263,7 +246,7 @@ private:
 };
 
 TEST(LicenseTextBox, LongTextStreamsInWholeInThePiecesTheBoxAsksFor) {
-    RichEditLibrary library;
+    pagetest::RichEditLibrary library;
     ASSERT_TRUE(library.loaded());
     std::string text = LongText();
     PackageModule package(LicensePackage(1, text));
@@ -295,7 +278,7 @@ TEST(LicenseTextBox, LongTextStreamsInWholeInThePiecesTheBoxAsksFor) {
 }
 
 TEST(LicenseTextBox, LooksWhiteWithTenPointMsSansSerif) {
-    RichEditLibrary library;
+    pagetest::RichEditLibrary library;
     ASSERT_TRUE(library.loaded());
     PackageModule package(LicensePackage(1, "Un texte simple."));
     TextBoxHost host;
@@ -325,7 +308,7 @@ TEST(LicenseTextBox, LooksWhiteWithTenPointMsSansSerif) {
 }
 
 TEST(LicensePage, FontsOfEveryControl) {
-    RichEditLibrary library;
+    pagetest::RichEditLibrary library;
     pagetest::InProcessPage host;
     CPageLicense license(&host.config);
     HWND page = host.Show(&license);

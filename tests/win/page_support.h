@@ -48,18 +48,20 @@ struct RunningWizard {
         std::string caption = std::string("Installation : ") + contents.record.appName;
         dialog = program.WaitWindow(caption.substr(0, 259));
         ASSERT_TRUE(dialog != nullptr) << "no wizard titled " << caption;
-        ASSERT_TRUE(gui::WaitControl(dialog, IDC_PAGE) != nullptr);
+        ASSERT_TRUE(gui::WaitFor([&] { return Page() && gui::Visible(Page()); }));
     }
     HWND Page() const { return GetDlgItem(dialog, IDC_PAGE); }
     HWND Button(int id) const { return GetDlgItem(dialog, id); }
     HWND Control(int id) const { return gui::FindControl(Page(), id); }
     // The title of the current page's header band ("" on the side-image pages).
     std::string Title() const { return gui::Text(Control(IDC_HEADER_TITLE)); }
-    // Presses a dialog button; true once another page window is in place.
+    // Presses a dialog button; true once another page window is in place and
+    // built. The new window is found among the dialog's children while its
+    // controls are still being made; it becomes visible only when that is done.
     bool Press(int id) {
         HWND before = Page();
         gui::Command(dialog, id);
-        return gui::WaitFor([&] { HWND now = Page(); return now && now != before; }, 3000);
+        return gui::WaitFor([&] { HWND now = Page(); return now && now != before && gui::Visible(now); }, 10000);
     }
     bool Next() { return Press(IDC_NEXT); }
     bool Back() { return Press(IDC_BACK); }
@@ -177,6 +179,24 @@ inline void ExpectFonts(HWND page, const CSetupConfig& config, const std::vector
         }
     }
 }
+
+// The rich edit library of the system, for text boxes made in this process.
+class RichEditLibrary {
+public:
+    RichEditLibrary() {
+        char path[MAX_PATH];
+        GetSystemDirectoryA(path, sizeof(path));
+        strcat(path, "\\RICHED20.DLL");
+        module_ = LoadLibraryA(path);
+    }
+    ~RichEditLibrary() {
+        if (module_) FreeLibrary(module_);
+    }
+    bool loaded() const { return module_ != nullptr; }
+
+private:
+    HMODULE module_ = nullptr;
+};
 
 // A page created in this process inside a stand-in for the wizard dialog (a
 // window of the dialog's client size with the Next and Back buttons), with a
