@@ -389,7 +389,7 @@ void Parser::CheckSetup() {
         StoreName(kSubFolder, record.subFolder, normalisedSub);
     }
     if (!normalisedSub.empty()) installDir_ += "\\" + normalisedSub;
-    if (folderOk && problem.empty() && installDir_.size() == 2 && installDir_[1] == ':') {
+    if (folderOk && !known && problem.empty() && installDir_.size() == 2 && installDir_[1] == ':') {
         Error(folderLine, "a drive root is not an install folder; name a folder such as C:\\Jeux or give a SubFolder");
     }
 

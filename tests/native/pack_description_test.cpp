@@ -1,0 +1,276 @@
+// The package description parser: what a description yields, and each error
+// with its line.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cp1252.h"
+#include "pack_description.h"
+
+namespace {
+
+struct Parsed {
+    bool ok;
+    PackDescription description;
+    std::vector<PackError> errors;
+};
+
+Parsed Parse(const std::string& text) {
+    Parsed parsed;
+    parsed.ok = ParsePackDescription(text.data(), text.size(), &parsed.description, &parsed.errors);
+    return parsed;
+}
+
+std::string Errors(const Parsed& parsed) {
+    std::string all;
+    for (const PackError& error : parsed.errors) all += std::to_string(error.line) + ": " + error.message + "\n";
+    return all;
+}
+
+TEST(PackDescription, FullDescription) {
+    Parsed parsed = Parse(
+        "; Cartopia\r\n"
+        "[Setup]\r\n"
+        "AppName = Cartopia\r\n"
+        "AppVerName = Cartopia 1.2\r\n"
+        "Folder = {pf}\r\n"
+        "SubFolder = Jeux/Cartopia\r\n"
+        "Group = Jeux\\Cartopia\r\n"
+        "allowdirchange = no\r\n"
+        "NoIcons = false\r\n"
+        "AllowGroupChange = 0\r\n"
+        "OfferMenuIcons = off\r\n"
+        "RunOffered = yes\r\n"
+        "UninstallIcon = TRUE\r\n"
+        "License = texts/licence.rtf\r\n"
+        "LicenseFormat = RTF\r\n"
+        "Info = lisez-moi.txt\r\n"
+        "InfoFormat = text\r\n"
+        "\r\n"
+        "[Files]\r\n"
+        "# main program first\r\n"
+        "bin/Cartopia.exe\r\n"
+        "docs\\manuel.txt = Documentation/fr/\r\n"
+        "  \"a = b.txt\"  =  \"\"\r\n");
+    ASSERT_TRUE(parsed.ok) << Errors(parsed);
+    const SetupRecord& r = parsed.description.record;
+    EXPECT_STREQ("Cartopia", r.appName);
+    EXPECT_STREQ("Cartopia 1.2", r.appVerName);
+    EXPECT_STREQ("{pf}", r.folderToken);
+    EXPECT_STREQ("Jeux\\Cartopia", r.subFolder);
+    EXPECT_STREQ("Jeux\\Cartopia", r.groupName);
+    EXPECT_EQ(0, r.allowDirChange);
+    EXPECT_EQ(0, r.noIcons);
+    EXPECT_EQ(0, r.allowGroupChange);
+    EXPECT_EQ(0, r.offerMenuIcons);
+    EXPECT_EQ(1, r.runOffered);
+    EXPECT_EQ(1, r.uninstallIconOffered);
+    EXPECT_EQ(1, r.reservedFlag);
+    EXPECT_STREQ("", r.reservedText);
+    EXPECT_EQ(2, r.licenseFormat);
+    EXPECT_EQ(1, r.infoFormat);
+    EXPECT_EQ("texts/licence.rtf", parsed.description.license.source);
+    EXPECT_EQ(14, parsed.description.license.line);
+    EXPECT_EQ(15, parsed.description.license.formatLine);
+    EXPECT_EQ(kTextPlain, parsed.description.info.format);
+
+    const std::vector<PackFile>& files = parsed.description.files;
+    ASSERT_EQ(3u, files.size());
+    EXPECT_EQ("bin/Cartopia.exe", files[0].source);
+    EXPECT_EQ("Cartopia.exe", files[0].name);
+    EXPECT_EQ("", files[0].subFolder);
+    EXPECT_EQ(21, files[0].line);
+    EXPECT_EQ("manuel.txt", files[1].name);
+    EXPECT_EQ("Documentation\\fr", files[1].subFolder);
+    EXPECT_EQ("a = b.txt", files[2].name);
+    EXPECT_EQ("", files[2].subFolder);  // an empty sub-folder is the install folder
+}
+
+TEST(PackDescription, DefaultsOfAMinimalDescription) {
+    Parsed parsed = Parse("[Setup]\nAppName=Atlas\n[Files]\natlas.exe\n");
+    ASSERT_TRUE(parsed.ok) << Errors(parsed);
+    const SetupRecord& r = parsed.description.record;
+    EXPECT_STREQ("Atlas", r.appVerName);
+    EXPECT_STREQ("{pf}", r.folderToken);
+    EXPECT_STREQ("Atlas", r.subFolder);  // below Program Files, in a folder of its own
+    EXPECT_STREQ("Atlas", r.groupName);
+    EXPECT_EQ(1, r.allowDirChange);
+    EXPECT_EQ(0, r.noIcons);
+    EXPECT_EQ(1, r.allowGroupChange);
+    EXPECT_EQ(1, r.offerMenuIcons);
+    EXPECT_EQ(0, r.runOffered);
+    EXPECT_EQ(0, r.uninstallIconOffered);
+    EXPECT_EQ(0, r.licenseFormat);
+    EXPECT_EQ(0, r.infoFormat);
+
+    // Other folders get no sub-folder unless one is given; a licence without a
+    // format is decided later from its content.
+    parsed = Parse("[Setup]\nAppName=Atlas\nFolder=D:/Jeux/Atlas/\nLicense=l.txt\n[Files]\natlas.exe\n");
+    ASSERT_TRUE(parsed.ok) << Errors(parsed);
+    EXPECT_STREQ("D:\\Jeux\\Atlas", parsed.description.record.folderToken);
+    EXPECT_STREQ("", parsed.description.record.subFolder);
+    EXPECT_EQ(kTextAuto, parsed.description.license.format);
+
+    parsed = Parse("[Setup]\nAppName=Atlas\nFolder={app}\n[Files]\natlas.exe\n");
+    ASSERT_TRUE(parsed.ok) << Errors(parsed);
+    EXPECT_STREQ("", parsed.description.record.subFolder);
+    parsed = Parse("[Setup]\nAppName=Atlas\nFolder=\\\\serveur\\jeux\n[Files]\natlas.exe\n");
+    ASSERT_TRUE(parsed.ok) << Errors(parsed);
+    EXPECT_STREQ("\\\\serveur\\jeux", parsed.description.record.folderToken);
+}
+
+TEST(PackDescription, TextIsStoredInCodePage1252) {
+    // UTF-8 with BOM, as Linux editors write it.
+    Parsed parsed = Parse("\xEF\xBB\xBF[Setup]\nAppName = G\xC3\xA9o \xE2\x82\xAC\n[Files]\n\xC5\x93uvre.exe\n");
+    ASSERT_TRUE(parsed.ok) << Errors(parsed);
+    EXPECT_STREQ("G\xE9o \x80", parsed.description.record.appName);
+    EXPECT_EQ("\x9C" "uvre.exe", parsed.description.files[0].name);
+
+    // Code page 1252 already (not valid UTF-8): taken as it is.
+    parsed = Parse("[Setup]\nAppName = G\xE9o\n[Files]\ng\xE9o.exe\n");
+    ASSERT_TRUE(parsed.ok) << Errors(parsed);
+    EXPECT_STREQ("G\xE9o", parsed.description.record.appName);
+
+    // A character code page 1252 has not: reported on its line.
+    parsed = Parse("[Setup]\nAppName = Atlas\nAppVerName = \xE5\x9C\xB0\xE5\x9B\xBE\n[Files]\na.exe\n");
+    ASSERT_EQ(1u, parsed.errors.size()) << Errors(parsed);
+    EXPECT_EQ(3, parsed.errors[0].line);
+    EXPECT_NE(std::string::npos, parsed.errors[0].message.find("U+5730")) << parsed.errors[0].message;
+}
+
+TEST(PackDescription, LengthLimitIs259Characters) {
+    const std::string fits(259, 'a');
+    Parsed parsed = Parse("[Setup]\nAppName=A\nAppVerName=" + fits + "\nFolder={app}\n[Files]\na.exe\n");
+    EXPECT_TRUE(parsed.ok) << Errors(parsed);
+    parsed = Parse("[Setup]\nAppName=A\nAppVerName=" + fits + "a\n[Files]\na.exe\n");
+    ASSERT_EQ(1u, parsed.errors.size()) << Errors(parsed);
+    EXPECT_EQ(3, parsed.errors[0].line);
+    EXPECT_EQ("AppVerName is 260 characters long (at most 259)", parsed.errors[0].message);
+
+    // An install path: C:\J (4) + \ + 250 + \ + name of 3 = 259 fits; one more does not.
+    const std::string folder = "[Setup]\nAppName=A\nFolder=C:\\J\n[Files]\n";
+    parsed = Parse(folder + "abc = " + std::string(250, 'd') + "\n");
+    EXPECT_TRUE(parsed.ok) << Errors(parsed);
+    parsed = Parse(folder + "abcd = " + std::string(250, 'd') + "\n");
+    ASSERT_EQ(1u, parsed.errors.size()) << Errors(parsed);
+    EXPECT_EQ(5, parsed.errors[0].line);
+    EXPECT_NE(std::string::npos, parsed.errors[0].message.find("260 characters")) << parsed.errors[0].message;
+
+    // With a token, the usual folder stands in for it.
+    parsed = Parse("[Setup]\nAppName=A\n[Files]\nabcd = " + std::string(230, 'd') + "\n");
+    ASSERT_EQ(1u, parsed.errors.size()) << Errors(parsed);
+    EXPECT_NE(std::string::npos, parsed.errors[0].message.find("usual folder for {pf}")) << parsed.errors[0].message;
+}
+
+struct ErrorCase {
+    const char* what;
+    std::string text;
+    int line;
+    const char* message;  // the error's message contains this
+};
+
+TEST(PackDescription, EachErrorNamesItsLine) {
+    const std::string head = "[Setup]\nAppName = Atlas\n";  // lines 1 and 2
+    const std::string files = "[Files]\natlas.exe\n";
+    const ErrorCase cases[] = {
+        {"unknown key", head + "Licence = l.txt\n" + files, 3, "unknown key 'Licence' in [Setup] (did you mean License?)"},
+        {"key twice", head + "appname = B\n" + files, 3, "AppName is given twice (first on line 2)"},
+        {"no equals", head + "RunOffered\n" + files, 3, "expected 'Key = value'"},
+        {"flag value", head + "RunOffered = peut-etre\n" + files, 3, "RunOffered must be yes or no, not 'peut-etre'"},
+        {"token case", head + "Folder = {PF}\n" + files, 3, "tokens are written in lower case: {pf}"},
+        {"unknown token", head + "Folder = {programs}\n" + files, 3, "unknown folder token '{programs}'"},
+        {"relative folder", head + "Folder = Jeux\n" + files, 3, "neither a folder token"},
+        {"drive root", head + "Folder = C:\\\nSubFolder =\n" + files, 3, "a drive root is not an install folder"},
+        {"bad folder part", head + "Folder = C:\\Je*ux\n" + files, 3, "contains '*'"},
+        {"sub-folder up", head + "SubFolder = ..\\Windows\n" + files, 3, "must not contain '.' or '..'"},
+        {"absolute sub-folder", head + "SubFolder = \\Jeux\n" + files, 3, "must be relative"},
+        {"app name character", "[Setup]\nAppName = A/B\n" + files, 2, "contains '/'"},
+        {"reserved name", head + files + "aux.txt\n", 5, "reserved device name"},
+        {"trailing dot", head + files + "b.exe = docs.\n", 5, "ends with a dot or a blank"},
+        {"empty group", head + "Group =\n" + files, 3, "Group must not be empty"},
+        {"format value", head + "License = l.txt\nLicenseFormat = html\n" + files, 4,
+         "LicenseFormat must be text or rtf, not 'html'"},
+        {"format without file", head + "InfoFormat = rtf\n" + files, 3, "InfoFormat is given without Info"},
+        {"empty licence key", head + "License =\n" + files, 3, "License needs the file"},
+        {"missing name", "[Setup]\nFolder = {pf}\n" + files, 1, "AppName is missing"},
+        {"empty name", "[Setup]\nAppName =\n" + files, 2, "AppName must not be empty"},
+        {"no files", head + "[Files]\n; nothing yet\n", 3, "[Files] lists no file"},
+        {"no files section", head, 2, "there is no [Files] section"},
+        {"unknown section", head + "[Icons]\nx = y\n" + files, 3, "unknown section [Icons]"},
+        {"before any section", "AppName = Atlas\n" + head + files, 1, "text before the first section"},
+        {"unbalanced quotes", head + files + "\"b.exe = docs\n", 5, "unbalanced quotes"},
+        {"duplicate", head + files + "other/ATLAS.EXE\n", 5, "installs ATLAS.EXE again (already on line 4)"},
+        {"duplicate in sub-folder", head + files + "a/b.txt = d\\e\nc/b.txt = d/e/\n", 6, "installs d\\e\\b.txt again"},
+        {"file and folder", head + files + "docs\nreadme.txt = docs\n", 6, "the same name for a file and a folder"},
+        {"uninstaller name", head + files + "uninst.exe\n", 5, "is the uninstaller that setup writes"},
+        {"folder, not file", head + files + "docs/\n", 5, "names a folder, not a file"},
+        {"zero byte", head + std::string("Group = a\0b\n", 12) + files, 3, "zero byte"},
+    };
+    for (const ErrorCase& c : cases) {
+        Parsed parsed = Parse(c.text);
+        EXPECT_FALSE(parsed.ok) << c.what;
+        ASSERT_FALSE(parsed.errors.empty()) << c.what;
+        EXPECT_EQ(1u, parsed.errors.size()) << c.what << "\n" << Errors(parsed);
+        EXPECT_EQ(c.line, parsed.errors[0].line) << c.what << "\n" << Errors(parsed);
+        EXPECT_NE(std::string::npos, parsed.errors[0].message.find(c.message)) << c.what << "\n" << Errors(parsed);
+    }
+}
+
+TEST(PackDescription, ReportsEveryErrorInLineOrderAndMarksBadFiles) {
+    Parsed parsed = Parse(
+        "[Setup]\n"
+        "Folder = {PF}\n"   // 2
+        "NoIcons = vrai\n"  // 3
+        "[Files]\n"
+        "good.exe\n"
+        "bad?.exe\n"        // 6
+        "good.exe\n");      // 7
+    ASSERT_EQ(5u, parsed.errors.size()) << Errors(parsed);
+    EXPECT_EQ(1, parsed.errors[0].line);  // AppName missing, at [Setup]
+    EXPECT_EQ(2, parsed.errors[1].line);
+    EXPECT_EQ(3, parsed.errors[2].line);
+    EXPECT_EQ(6, parsed.errors[3].line);
+    EXPECT_EQ(7, parsed.errors[4].line);
+    ASSERT_EQ(3u, parsed.description.files.size());
+    EXPECT_TRUE(parsed.description.files[0].valid);
+    EXPECT_FALSE(parsed.description.files[1].valid);
+}
+
+TEST(PackDescription, PlainTextAndRtf) {
+    EXPECT_TRUE(LooksLikeRtf("{\\rtf1\\ansi x}"));
+    EXPECT_FALSE(LooksLikeRtf("{\\rt"));
+    EXPECT_FALSE(LooksLikeRtf(" {\\rtf1}"));
+
+    std::string out;
+    int badLine = 0;
+    ASSERT_TRUE(PreparePlainText("un\ndeux\r\ntrois\n", &out, &badLine));
+    EXPECT_EQ("un\r\ndeux\r\ntrois\r\n", out);
+    ASSERT_TRUE(PreparePlainText("\xEF\xBB\xBFL\xC3\xA9gal\n", &out, &badLine));
+    EXPECT_EQ("L\xE9gal\r\n", out);
+    ASSERT_TRUE(PreparePlainText("L\xE9gal", &out, &badLine));  // already 1252
+    EXPECT_EQ("L\xE9gal", out);
+    EXPECT_FALSE(PreparePlainText("a\nb\n\xE2\x86\x92\n", &out, &badLine));
+    EXPECT_EQ(3, badLine);
+}
+
+TEST(Cp1252, ConvertsBothWays) {
+    const std::string utf8 = "\xE2\x82\xAC \xC5\x93 \xC3\xA9 \xC3\xBF \xE2\x80\x99";  // € œ é ÿ ’
+    int badLine = 0;
+    uint32_t codePoint = 0;
+    std::string text = Utf8ToCp1252(utf8, &badLine, &codePoint);
+    EXPECT_EQ("\x80 \x9C \xE9 \xFF \x92", text);
+    EXPECT_EQ(0, badLine);
+    EXPECT_EQ(utf8, Cp1252ToUtf8(text));
+    EXPECT_EQ("\xEF\xBF\xBD", Cp1252ToUtf8("\x81"));  // unassigned byte
+
+    EXPECT_TRUE(IsValidUtf8("plain"));
+    EXPECT_FALSE(IsValidUtf8("\xC3"));              // cut short
+    EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));          // overlong
+    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));      // surrogate
+    EXPECT_FALSE(IsValidUtf8("caf\xE9"));           // code page 1252
+    EXPECT_EQ(-1, Cp1252FromCodePoint(0x81));
+    EXPECT_EQ(-1, Cp1252FromCodePoint(0x2192));
+}
+
+}  // namespace
