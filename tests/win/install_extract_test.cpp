@@ -1,0 +1,188 @@
+// Payload extraction in process, over payload bytes the test controls: what is
+// written and logged, and every way the extraction stops short of success.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+#include <string.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "payload_extract.h"
+#include "setup_config.h"
+#include "test_env.h"
+
+namespace {
+
+using testenv::FileExists;
+using testenv::FolderExists;
+using testenv::ReadFileBytes;
+using testenv::ScratchDir;
+
+struct Logged {
+    std::string path;
+    int kind;
+    bool operator==(const Logged& o) const { return path == o.path && kind == o.kind; }
+};
+std::ostream& operator<<(std::ostream& out, const Logged& l) { return out << "{" << l.path << ", " << l.kind << "}"; }
+
+// A configuration with its files and the payload bytes they come from.
+struct Extraction {
+    CSetupConfig config;
+    std::string payload;
+    std::atomic<int> running{0};
+
+    explicit Extraction(const std::string& installDir) { strcpy(config.installDir, installDir.c_str()); }
+    void Add(const std::string& name, const std::string& sub, const std::string& bytes) {
+        FileEntry entry = {};
+        strcpy(entry.name, name.c_str());
+        strcpy(entry.subFolder, sub.c_str());
+        entry.size = static_cast<int32_t>(bytes.size());
+        config.files.Append(&entry);
+        payload += bytes;
+    }
+    ExtractResult Run() {
+        return ExtractPayload(&config, reinterpret_cast<const uint8_t*>(payload.data()),
+                              static_cast<DWORD>(payload.size()), &running, nullptr);
+    }
+    std::vector<Logged> Log() const {
+        std::vector<Logged> out;
+        for (auto* n = config.installLog.First(); n; n = config.installLog.Next(n)) {
+            out.push_back({n->payload.path, n->payload.kind});
+        }
+        return out;
+    }
+};
+
+TEST(Extract, WritesEveryFileAndLogsWhatItCreated) {
+    ScratchDir dir("extract");
+    std::string install = dir / "new";
+    Extraction x(install);
+    x.Add("one.exe", "", "first");
+    x.Add("two.dat", "a\\b", "second");
+    x.Add("empty.txt", "", "");  // the last entry holds no byte at all
+    EXPECT_EQ(kExtractDone, x.Run());
+    EXPECT_EQ(0, x.running);
+    EXPECT_EQ("first", ReadFileBytes(install + "\\one.exe"));
+    EXPECT_EQ("second", ReadFileBytes(install + "\\a\\b\\two.dat"));
+    EXPECT_TRUE(FileExists(install + "\\empty.txt"));
+    std::vector<Logged> expected = {
+        {install, 1},
+        {install + "\\one.exe", 0},
+        {install + "\\a\\b", 1},
+        {install + "\\a\\b\\two.dat", 0},
+        {install + "\\empty.txt", 0},
+    };
+    EXPECT_EQ(expected, x.Log());
+
+    // Again over the same folder: everything is there, so only files are logged,
+    // and existing files are replaced.
+    Extraction again(install);
+    again.Add("one.exe", "", "1");
+    again.Add("two.dat", "a\\b", "2");
+    EXPECT_EQ(kExtractDone, again.Run());
+    EXPECT_EQ("1", ReadFileBytes(install + "\\one.exe"));
+    EXPECT_EQ((std::vector<Logged>{{install + "\\one.exe", 0}, {install + "\\a\\b\\two.dat", 0}}), again.Log());
+}
+
+// The payload ends before or inside an entry: nothing is read past its end,
+// no file is made for that entry, and the extraction fails.
+TEST(Extract, EntryPastThePayloadEndFails) {
+    for (size_t cut : {size_t(10), size_t(14)}) {
+        SCOPED_TRACE(cut);
+        ScratchDir dir("extract");
+        Extraction x(dir.path());
+        x.Add("one.bin", "", "0123456789");
+        x.Add("two.bin", "", "abcdefghij");
+        x.payload.resize(cut);
+        EXPECT_EQ(kExtractFailed, x.Run());
+        EXPECT_EQ(0, x.running);
+        EXPECT_EQ("0123456789", ReadFileBytes(dir / "one.bin"));
+        EXPECT_FALSE(FileExists(dir / "two.bin"));
+        EXPECT_EQ((std::vector<Logged>{{dir / "one.bin", 0}}), x.Log());
+    }
+    // A negative size is no size at all.
+    ScratchDir dir("extract");
+    Extraction x(dir.path());
+    x.Add("bad.bin", "", "xyz");
+    x.config.files.First()->payload.size = -1;
+    EXPECT_EQ(kExtractFailed, x.Run());
+    EXPECT_FALSE(FileExists(dir / "bad.bin"));
+}
+
+// A target that cannot be created (here a folder of the same name stands in
+// its way) stops the extraction; the files before it stay.
+TEST(Extract, TargetThatCannotBeCreatedStopsTheExtraction) {
+    ScratchDir dir("extract");
+    ASSERT_TRUE(CreateDirectoryA((dir / "two.bin").c_str(), nullptr));
+    Extraction x(dir.path());
+    x.Add("one.bin", "", "1");
+    x.Add("two.bin", "", "2");
+    x.Add("three.bin", "", "3");
+    EXPECT_EQ(kExtractFailed, x.Run());
+    EXPECT_EQ("1", ReadFileBytes(dir / "one.bin"));
+    EXPECT_TRUE(FolderExists(dir / "two.bin"));
+    EXPECT_FALSE(FileExists(dir / "three.bin"));
+    EXPECT_EQ((std::vector<Logged>{{dir / "one.bin", 0}}), x.Log());
+}
+
+// A target path longer than 259 characters is refused, never cut to another path.
+TEST(Extract, TooLongTargetPathFails) {
+    ScratchDir dir("extract");
+    std::string sub(120, 's');
+    std::string name(258 - dir.path().size() - sub.size(), 'n');  // 260 characters in all: one too many
+    Extraction x(dir.path());
+    x.Add("ok.bin", "", "fine");
+    x.Add(name, sub, "never");
+    EXPECT_EQ(kExtractFailed, x.Run());
+    EXPECT_EQ("fine", ReadFileBytes(dir / "ok.bin"));
+    std::vector<Logged> log = x.Log();
+    ASSERT_EQ(2u, log.size());  // the file before, and the sub-folder made for the long one
+    for (const Logged& entry : log) EXPECT_EQ(0u, entry.path.find(dir.path()));
+    // One character less fits.
+    Extraction fits(dir.path());
+    fits.Add(name.substr(1), sub, "fits");
+    EXPECT_EQ(kExtractDone, fits.Run());
+    EXPECT_EQ("fits", ReadFileBytes(dir / sub + "\\" + name.substr(1)));
+}
+
+// A write that transfers fewer bytes than the entry holds is a failure: a full
+// disk is simulated by the system's always-full device, reached through the
+// drive that maps the Unix root under Wine.
+TEST(Extract, ShortWriteFails) {
+    HANDLE device = CreateFileA("Z:\\dev\\full", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (device == INVALID_HANDLE_VALUE) GTEST_SKIP() << "no always-full device";
+    CloseHandle(device);
+    Extraction x("Z:\\dev");
+    x.Add("full", "", std::string(4096, 'x'));
+    x.Add("never.bin", "", "n");
+    EXPECT_EQ(kExtractFailed, x.Run());
+    // The file was created, so it is logged for removal.
+    EXPECT_EQ((std::vector<Logged>{{"Z:\\dev\\full", 0}}), x.Log());
+}
+
+// Plays the Cancel button: clears the flag a little after the worker raised it.
+DWORD WINAPI StopSoon(LPVOID parameter) {
+    auto* flag = static_cast<std::atomic<int>*>(parameter);
+    for (int i = 0; i < 5000 && *flag == 0; ++i) Sleep(1);
+    Sleep(20);
+    *flag = 0;
+    return 0;
+}
+
+TEST(Extract, StopRequestEndsBeforeTheNextFile) {
+    ScratchDir dir("extract");
+    Extraction x(dir.path());
+    for (int i = 0; i < 400; ++i) x.Add("f" + std::to_string(i), "", "x");
+    HANDLE stopper = CreateThread(nullptr, 0, StopSoon, &x.running, 0, nullptr);
+    EXPECT_EQ(kExtractStopped, x.Run());
+    WaitForSingleObject(stopper, 5000);
+    CloseHandle(stopper);
+    size_t written = x.Log().size();
+    EXPECT_GT(written, 0u);
+    EXPECT_LT(written, 400u);
+    EXPECT_FALSE(FileExists(dir / "f399"));
+}
+
+}  // namespace
