@@ -1,0 +1,127 @@
+// The ready page: its controls, the summary for the shortcut choices, the
+// "Installer" caption, and the two refusals before an installation starts.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "install_support.h"
+#include "page_ending.h"
+#include "page_support.h"
+
+namespace {
+
+using installtest::Installer;
+using installtest::SystemCleanup;
+using installtest::UniqueName;
+using pagetest::ControlSpec;
+
+const char kFolder[] = "C:\\Program Files\\Démo";
+const char kHeadings[] = "Dossier d'installation:\r\n   C:\\Program Files\\Démo\r\n\r\n";
+
+std::vector<ControlSpec> ReadyTable(int width, const std::string& subtitle) {
+    const LONG kChild = WS_CHILD | WS_VISIBLE;
+    return pagetest::WithHeader(
+        width, "Prêt à installer", subtitle,
+        {
+            {"Static", 0, "Appuyer sur installer pour procéder à l'installation .", 40, 75, 250, 16, kChild, 0,
+             pagetest::kGuiFont, true, true},
+            {"Edit", IDC_SUMMARY, "", 40, 95, 350, 200,
+             kChild | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY, WS_EX_CLIENTEDGE,
+             pagetest::kGuiFont, true, true},
+        });
+}
+
+// The summary lists the folder, then each chosen shortcut under one heading.
+TEST(ReadyPage, SummaryFollowsTheChoices) {
+    struct Case {
+        int noIcons, desktop, startMenu, programs;
+        std::string shortcuts;
+    } cases[] = {
+        {0, 1, 1, 1,
+         "Raccourcis à créer:\r\n   Icône sur le bureau.\r\n   Raccourcis menu démarrer.\r\n"
+         "   Raccourcis menu programme.\r\n"},
+        {0, 0, 0, 1, "Raccourcis à créer:\r\n   Raccourcis menu programme.\r\n"},
+        {0, 0, 1, 0, "Raccourcis à créer:\r\n   Raccourcis menu démarrer.\r\n"},
+        {0, 0, 0, 0, ""},  // no heading without a line under it
+        {1, 1, 1, 1, ""},  // noIcons hides every shortcut choice
+    };
+    pagetest::InProcessPage host;
+    strcpy(host.config.installDir, kFolder);
+    strcpy(host.config.appVerName, "Démo 2.0");
+    CPageEnding ready(&host.config);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.shortcuts);
+        host.config.noIcons = c.noIcons;
+        host.config.desktopIcon = c.desktop;
+        host.config.startMenuIcon = c.startMenu;
+        host.config.programsMenuIcon = c.programs;
+        host.config.uninstallIcon = 1;  // never listed
+        HWND page = host.Show(&ready);
+        ASSERT_TRUE(page != nullptr);
+        std::vector<ControlSpec> table =
+            ReadyTable(pagetest::PageWidth(page), "L'assistant est prêt à installer Démo 2.0 sur votre ordinateur.");
+        table.back().text = kHeadings + c.shortcuts;
+        pagetest::ExpectPage(page, table);
+        pagetest::ExpectFonts(page, host.config, table);
+        EXPECT_EQ("Installer", gui::Text(GetDlgItem(host.dialog(), IDC_NEXT)));
+        // Going back gives the button its usual caption again.
+        EXPECT_EQ(1, host.Leave(0));
+        EXPECT_EQ("Suivant  >", gui::Text(GetDlgItem(host.dialog(), IDC_NEXT)));
+    }
+}
+
+TEST(ReadyPage, LongVersionNameIsCutInTheSubtitle) {
+    pagetest::InProcessPage host;
+    std::string longName(259, 'v');
+    strcpy(host.config.appVerName, longName.c_str());
+    strcpy(host.config.installDir, kFolder);
+    CPageEnding ready(&host.config);
+    HWND page = host.Show(&ready);
+    ASSERT_TRUE(page != nullptr);
+    std::string subtitle = gui::Text(gui::FindControl(page, IDC_HEADER_SUBTITLE));
+    EXPECT_EQ(259u, subtitle.size());
+    EXPECT_EQ("L'assistant est prêt à installer " + longName.substr(0, 259 - 33), subtitle);
+    host.Leave(0);
+}
+
+// Presses "Installer" on a package whose choices must be refused, and checks
+// the one message and that the page stays with its caption.
+void ExpectRefusal(const char* folder, const char* group, const std::string& message) {
+    std::string app = UniqueName("Ready");
+    SystemCleanup cleanup(app, app);
+    PackageContents p = installtest::Package(app, folder);
+    strcpy(p.record.groupName, group);
+    // No start-menu page: the user has no way to type a group here.
+    p.record.allowGroupChange = 0;
+    p.record.offerMenuIcons = 0;
+    p.record.uninstallIconOffered = 0;
+    p.AddFile("main.exe", "", "MZ");
+    Installer run;
+    run.Start(p);
+    ASSERT_TRUE(run.ToReadyPage());
+    HWND page = run.Page();
+    run.Install();
+    HWND box = run.program.WaitMessageBox("Installation : " + app);
+    ASSERT_TRUE(box != nullptr);
+    gui::MessageBoxInfo info = gui::ReadMessageBox(box);
+    EXPECT_EQ(message, info.text);
+    EXPECT_EQ(std::vector<int>{IDOK}, info.buttons);
+    EXPECT_TRUE(info.hasIcon);
+    ASSERT_TRUE(gui::AnswerMessageBox(box, IDOK));
+    run.Settle();
+    EXPECT_EQ(page, run.Page());
+    EXPECT_TRUE(run.Control(IDC_SUMMARY) != nullptr);
+    EXPECT_EQ("Installer", gui::Text(run.Button(IDC_NEXT)));
+    EXPECT_EQ(nullptr, run.program.FindMessageBox());
+}
+
+TEST(ReadyPage, EmptyGroupIsRefusedWhenShortcutsAreAllowed) {
+    testenv::ScratchDir target("target");
+    ExpectRefusal(target.path().c_str(), "", "Saisissez un nom de groupe pour votre application.");
+}
+
+TEST(ReadyPage, EmptyFolderIsRefusedFirst) {
+    ExpectRefusal("", "", "Séléctionnez un dossier d'installation des fichiers.");
+}
+
+}  // namespace
