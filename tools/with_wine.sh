@@ -8,10 +8,12 @@ export WINEPREFIX="$build/wineprefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$build"
+drives="$(dirname "$0")/fault_drives.sh"
 
 xvfb_pid=""
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
+  "$drives" "$build" down >/dev/null 2>&1 || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" >/dev/null 2>&1 || true
 }
 trap cleanup EXIT
@@ -42,4 +44,6 @@ if [ ! -f "$WINEPREFIX/.unmanaged" ]; then
   done
   touch "$WINEPREFIX/.unmanaged"
 fi
+# Drives that really fail (a full disk, a read-only folder) for the fault tests.
+"$drives" "$build" up
 "$@"

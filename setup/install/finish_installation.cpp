@@ -34,7 +34,9 @@ int FinishInstallation(CSetupConfig* config, HWND owner) {
     char log[260];
     int haveLog = InstallLogPath(config, log);
     if (haveUninstaller && haveLog) ReplaceResourceFromFile(owner, uninstaller, log, "RT_DATA", "5000");
-    RegisterUninstaller(config);
+    // A failed installation (the uninstaller was cut and deleted) is not
+    // registered: the entry would point at a program that is not there.
+    if (!cut) RegisterUninstaller(config);
     if (haveLog) DeleteFileA(log);
     return cut ? 0 : 1;
 }

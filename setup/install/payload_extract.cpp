@@ -6,6 +6,7 @@
 #include "folder_ops.h"
 #include "log_entries.h"
 #include "path_rules.h"
+#include "payload_walk.h"
 #include "setup_config.h"
 #include "setup_ids.h"
 #include "text.h"
@@ -36,7 +37,7 @@ bool ExtractEntry(CSetupConfig* config, const FileEntry& entry, const uint8_t* d
     if (!JoinPath(target, sizeof(target), folder, entry.name)) return false;
     SetDlgItemTextA(page, IDC_INSTALL_FILE, target);
 
-    if (entry.size < 0 || *offset > size || static_cast<DWORD>(entry.size) > size - *offset) return false;
+    if (!PayloadEntryFits(size, *offset, entry.size)) return false;
     HANDLE file = CreateFileA(target, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     bool whole = WriteWhole(file, data + *offset, static_cast<DWORD>(entry.size));
@@ -44,7 +45,9 @@ bool ExtractEntry(CSetupConfig* config, const FileEntry& entry, const uint8_t* d
     // The file exists now, whole or not, so the uninstaller must know it.
     AddLogEntry(config, target, kLogFile);
     if (!whole || !closed) return false;
-    *offset += static_cast<DWORD>(entry.size);
+    uint32_t next = *offset;
+    if (!NextPayloadOffset(size, &next, entry.size)) return false;
+    *offset = next;
     return true;
 }
 

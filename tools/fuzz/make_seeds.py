@@ -50,3 +50,37 @@ write("install_log_fuzz", "none", log([]))
 write("install_log_fuzz", "short", log(entries)[:600])
 write("install_log_fuzz", "count_too_big", log(entries, n=1000))
 write("install_log_fuzz", "negative", log(entries, n=-5))
+
+# Payload walk: mode 0 = record length, record, payload; mode 1 = payload size, sizes.
+def walk(rec, payload):
+    return b"\0" + struct.pack("<H", len(rec)) + rec + payload
+
+
+def sizes(payload_size, values):
+    return b"\1" + struct.pack("<I", payload_size) + b"".join(struct.pack("<i", v) for v in values)
+
+
+write("payload_walk_fuzz", "exact", walk(record(two), b"P" * 150))
+write("payload_walk_fuzz", "short_payload", walk(record(two), b"P" * 120))
+write("payload_walk_fuzz", "long_payload", walk(record(two), b"P" * 400))
+write("payload_walk_fuzz", "negative_size", walk(record([("a", "", -1), ("b", "", 4)]), b"P" * 8))
+write("payload_walk_fuzz", "empty_files", walk(record([("a", "", 0), ("b", "", 0)]), b""))
+write("payload_walk_fuzz", "wrap", sizes(0xFFFFFFFF, [0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 0x20]))
+write("payload_walk_fuzz", "exact_sizes", sizes(10, [3, 7, 0, 1]))
+
+# Package descriptions: valid, damaged and at the limits.
+desc = (
+    "; a demo package\r\n[Setup]\r\nAppName = Demo\r\nAppVerName = Demo 1.0\r\nFolder = {pf}\r\n"
+    "SubFolder = Demo\r\nGroup = Demo\r\nNoIcons = 0\r\nRunOffered = 1\r\nUninstallIcon = 1\r\n"
+    "License = licence.rtf\r\nLicenseFormat = rtf\r\nInfo = info.txt\r\n"
+    "[Files]\r\ndemo.exe\r\ndocs/Lisez-moi.txt = Documentation\r\n\"data file.bin\" = \"a b\\c\"\r\n"
+)
+write("pack_description_fuzz", "valid", desc.encode("cp1252"))
+write("pack_description_fuzz", "utf8_bom", b"\xef\xbb\xbf" + desc.replace("Demo 1.0", "Démo 1.0").encode("utf-8"))
+write("pack_description_fuzz", "cp1252", desc.replace("Demo 1.0", "Démo 1.0").encode("cp1252"))
+write("pack_description_fuzz", "bad_keys", b"[Setup]\nAppNme = x\nNoIcons = maybe\n= \n[Nope]\nx\n[Files]\n\n=\n")
+write("pack_description_fuzz", "long_names",
+      ("[Setup]\nAppName = %s\nAppVerName = %s\nFolder = C:\\%s\n[Files]\n%s\n%s = %s\n"
+       % ("A" * 259, "B" * 300, "C" * 250, "d" * 259, "e" * 10, "f\\" * 140)).encode("ascii"))
+write("pack_description_fuzz", "quotes", b"[Setup]\nAppName = \"  Demo = x  \"\nAppVerName = \"unclosed\n[Files]\n\"\"\n")
+write("pack_description_fuzz", "bad_utf8", b"\xef\xbb\xbf[Setup]\nAppName = \xc3\x28\xe2\x82\n[Files]\na\xff.exe\n")

@@ -1,0 +1,392 @@
+// Faults injected into real installations: setup.exe clicked through with the
+// GUI driver while the disk, the files or the registry refuse what it does.
+// For each case: the message the user sees, and what is on disk afterwards.
+//
+// The drives Q: (a 2 MB disk), R: (read-only) and S: (R: writable) are made by
+// tools/fault_drives.sh, which tools/with_wine.sh runs; without them the cases
+// that need them skip.
+#include <windows.h>
+#include <stdio.h>
+
+#include <gtest/gtest.h>
+
+#include "install_support.h"
+
+namespace {
+
+using namespace installtest;
+using testenv::FileExists;
+using testenv::FolderExists;
+using testenv::ReadFileBytes;
+using testenv::ScratchDir;
+
+std::string Caption(const std::string& app) { return "Installation : " + app; }
+
+// A package without shortcuts: nothing outside the scratch folders but the key.
+PackageContents PlainPackage(const std::string& app, const std::string& folder) {
+    PackageContents p = Package(app, folder);
+    p.record.noIcons = 1;
+    p.record.uninstallIconOffered = 0;
+    return p;
+}
+
+// Waits for the quit question that follows a failed extraction and checks it.
+HWND WaitQuitQuestion(Installer& run, const std::string& app) {
+    HWND box = run.program.WaitMessageBox(Caption(app), 30000);
+    EXPECT_TRUE(box != nullptr) << "no quit question";
+    if (!box) return nullptr;
+    gui::MessageBoxInfo info = gui::ReadMessageBox(box);
+    EXPECT_EQ(kQuitText, info.text);
+    EXPECT_EQ((std::vector<int>{IDYES, IDNO}), info.buttons);
+    EXPECT_FALSE(run.OnFinishPage());
+    return box;
+}
+
+// Yes to the quit question: the wizard ends with exit code 0.
+void QuitWizard(Installer& run, HWND box) {
+    ASSERT_TRUE(gui::AnswerMessageBox(box, IDYES));
+    DWORD code = 1;
+    ASSERT_TRUE(run.program.WaitExit(10000, &code));
+    EXPECT_EQ(0u, code);
+}
+
+// What a failed installation must not leave: an uninstaller, a registration, a log file.
+void ExpectNothingRegistered(const Installer& run, const std::string& app, const std::string& installDir) {
+    EXPECT_FALSE(FileExists(installDir + "\\uninst.exe"));
+    EXPECT_FALSE(UninstallKeyExists(app));
+    EXPECT_FALSE(FileExists(run.dir / "Temp_002.log"));
+}
+
+bool DriveThere(const char* root) { return GetDriveTypeA(root) > DRIVE_NO_ROOT_DIR; }
+
+// Q: is the small disk only when it is small: never fill a real one.
+bool SmallDisk(ULONGLONG* freeBytes) {
+    ULARGE_INTEGER avail, total, free;
+    if (!DriveThere("Q:\\") || !GetDiskFreeSpaceExA("Q:\\", &avail, &total, &free)) return false;
+    *freeBytes = avail.QuadPart;
+    return total.QuadPart <= 4 * 1024 * 1024;
+}
+
+std::string Pattern(size_t size, char seed) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(seed + i % 251);
+    return bytes;
+}
+
+// A read-only file in the way: it is not replaced, the extraction stops before
+// it, and the files already written stay (nothing is rolled back). Windows
+// refuses to replace a file with the read-only attribute; Wine run as root
+// does not, so there the file lies on a read-only drive instead.
+TEST(FaultSetup, ReadOnlyTargetFileStopsTheInstallation) {
+    std::string app = UniqueName("ReadOnly");
+    SystemCleanup cleanup(app, app);
+    ScratchDir target("target");
+    std::string probe = target / "probe.txt";
+    ASSERT_TRUE(testenv::WriteFileBytes(probe, "x"));
+    ASSERT_TRUE(SetFileAttributesA(probe.c_str(), FILE_ATTRIBUTE_READONLY));
+    HANDLE replaced = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr);
+    bool attributeHolds = replaced == INVALID_HANDLE_VALUE;
+    if (!attributeHolds) CloseHandle(replaced);
+    SetFileAttributesA(probe.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(probe.c_str());
+
+    std::string folder = target.path();
+    std::string writable;  // the folder as written to, when it is on the read-only drive
+    if (!attributeHolds) {
+        if (!DriveThere("R:\\") || !DriveThere("S:\\")) {
+            GTEST_SKIP() << "read-only files are replaced here, and there is no read-only drive R:";
+        }
+        printf("read-only attribute not enforced here: the file lies on the read-only drive R:\n");
+        writable = "S:\\" + app;
+        folder = "R:\\" + app;
+        ASSERT_TRUE(CreateDirectoryA(writable.c_str(), nullptr));
+    }
+    std::string kept = (writable.empty() ? folder : writable) + "\\data.bin";
+    ASSERT_TRUE(testenv::WriteFileBytes(kept, "the user's own bytes"));
+    ASSERT_TRUE(SetFileAttributesA(kept.c_str(), FILE_ATTRIBUTE_READONLY));
+    PackageContents p = PlainPackage(app, folder);
+    if (attributeHolds) p.AddFile("demo.exe", "", "MZ-program");
+    p.AddFile("data.bin", "", "new data");
+    p.AddFile("last.txt", "", "last");
+
+    Installer run;
+    run.Start(p);
+    ASSERT_TRUE(run.ToReadyPage());
+    run.Install();
+    HWND box = WaitQuitQuestion(run, app);
+    ASSERT_TRUE(box != nullptr);
+    if (attributeHolds) EXPECT_EQ("MZ-program", ReadFileBytes(folder + "\\demo.exe"));
+    EXPECT_EQ("the user's own bytes", ReadFileBytes(kept));
+    EXPECT_FALSE(FileExists(folder + "\\last.txt"));
+    ExpectNothingRegistered(run, app, folder);
+    QuitWizard(run, box);
+    SetFileAttributesA(kept.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!writable.empty()) testenv::RemoveTree(writable);
+}
+
+// A file held open without sharing by another program: the extraction stops at
+// it; No goes back to the ready page, and once the file is free "Installer"
+// runs the whole extraction again and succeeds. The log keeps both attempts.
+TEST(FaultSetup, LockedTargetFileThenInstallAgain) {
+    std::string app = UniqueName("Locked");
+    SystemCleanup cleanup(app, app);
+    ScratchDir target("target");
+    std::string locked = target / "data.bin";
+    ASSERT_TRUE(testenv::WriteFileBytes(locked, "held"));
+    HANDLE holder = CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    PackageContents p = PlainPackage(app, target.path());
+    p.AddFile("demo.exe", "", "MZ-program");
+    p.AddFile("data.bin", "", "new data");
+    p.AddFile("last.txt", "", "last");
+
+    Installer run;
+    run.Start(p);
+    ASSERT_TRUE(run.ToReadyPage());
+    run.Install();
+    HWND box = WaitQuitQuestion(run, app);
+    ASSERT_TRUE(box != nullptr);
+    // Read through the test's own handle: nobody else may open the file now.
+    char held[16] = "";
+    DWORD got = 0;
+    SetFilePointer(holder, 0, nullptr, FILE_BEGIN);
+    EXPECT_TRUE(ReadFile(holder, held, sizeof(held) - 1, &got, nullptr));
+    EXPECT_EQ("held", std::string(held, got));
+    EXPECT_FALSE(FileExists(target / "last.txt"));
+    ExpectNothingRegistered(run, app, target.path());
+
+    ASSERT_TRUE(gui::AnswerMessageBox(box, IDNO));
+    ASSERT_TRUE(gui::WaitFor([&] { return run.Control(IDC_SUMMARY) != nullptr; })) << "not back on the ready page";
+    EXPECT_EQ("Installer", gui::Text(run.Button(IDC_NEXT)));
+    CloseHandle(holder);
+    run.Install();
+    ASSERT_TRUE(run.WaitFinishPage());
+    EXPECT_EQ("new data", ReadFileBytes(locked));
+    EXPECT_EQ("last", ReadFileBytes(target / "last.txt"));
+    EmbeddedLog log(target / "uninst.exe");
+    ASSERT_EQ(kLogComplete, log.status);
+    std::vector<LogLine> expected = {
+        {target / "demo.exe", 0},  // the first attempt, stopped at data.bin
+        {target / "demo.exe", 0},
+        {target / "data.bin", 0},
+        {target / "last.txt", 0},
+    };
+    EXPECT_EQ(expected, log.entries);
+    run.Close();
+}
+
+// A file where the package wants a sub-folder: the folder cannot be made, the
+// file stays as it was, and the folder never enters the log.
+TEST(FaultSetup, SubFolderThatIsAFile) {
+    std::string app = UniqueName("SubFile");
+    SystemCleanup cleanup(app, app);
+    ScratchDir target("target");
+    ASSERT_TRUE(testenv::WriteFileBytes(target / "docs", "a file named docs"));
+    PackageContents p = PlainPackage(app, target.path());
+    p.AddFile("demo.exe", "", "MZ-program");
+    p.AddFile("guide.txt", "docs", "guide");
+
+    Installer run;
+    run.Start(p);
+    ASSERT_TRUE(run.ToReadyPage());
+    run.Install();
+    HWND box = WaitQuitQuestion(run, app);
+    ASSERT_TRUE(box != nullptr);
+    EXPECT_EQ("MZ-program", ReadFileBytes(target / "demo.exe"));
+    EXPECT_EQ("a file named docs", ReadFileBytes(target / "docs"));
+    ExpectNothingRegistered(run, app, target.path());
+    QuitWizard(run, box);
+}
+
+// An install folder that cannot be made: below a file, on a drive that does not
+// exist, on a read-only drive. Nothing is created anywhere.
+TEST(FaultSetup, InstallFolderThatCannotBeCreated) {
+    ScratchDir scratch("target");
+    ASSERT_TRUE(testenv::WriteFileBytes(scratch / "plain.txt", "x"));
+    char freeDrive[] = "?:";
+    DWORD used = GetLogicalDrives();
+    for (int i = 25; i >= 3; --i) {
+        if (!(used & (1u << i))) {
+            freeDrive[0] = static_cast<char>('A' + i);
+            break;
+        }
+    }
+    std::vector<std::string> folders = {scratch / "plain.txt\\Demo"};
+    if (freeDrive[0] != '?') folders.push_back(std::string(freeDrive) + "\\Demo\\App");
+    if (DriveThere("R:\\")) folders.push_back("R:\\Demo");
+    for (const std::string& folder : folders) {
+        SCOPED_TRACE(folder);
+        std::string app = UniqueName("NoFolder");
+        SystemCleanup cleanup(app, app);
+        PackageContents p = PlainPackage(app, folder);
+        p.AddFile("demo.exe", "", "MZ-program");
+        Installer run;
+        run.Start(p);
+        ASSERT_TRUE(run.ToReadyPage());
+        run.Install();
+        HWND box = WaitQuitQuestion(run, app);
+        ASSERT_TRUE(box != nullptr);
+        EXPECT_FALSE(FolderExists(folder));
+        ExpectNothingRegistered(run, app, folder);
+        QuitWizard(run, box);
+    }
+    if (!DriveThere("R:\\")) printf("no read-only drive R: (tools/fault_drives.sh): that case was not run\n");
+}
+
+// The disk fills up in the middle of a file: the short write is a failure, not
+// a success; the file before it is whole, and no uninstaller or registration
+// is made for a cut installation.
+TEST(FaultSetup, DiskFullDuringExtraction) {
+    ULONGLONG freeBytes = 0;
+    if (!SmallDisk(&freeBytes)) GTEST_SKIP() << "no small disk Q: (tools/fault_drives.sh needs root)";
+    std::string app = UniqueName("DiskFull");
+    SystemCleanup cleanup(app, app);
+    std::string folder = "Q:\\DiskFull";
+    testenv::RemoveTree(folder);
+    PackageContents p = PlainPackage(app, folder);
+    std::string first = Pattern(100 * 1024, 'a');
+    p.AddFile("first.dat", "", first);
+    p.AddFile("big.bin", "", Pattern(static_cast<size_t>(freeBytes) + 512 * 1024, 'b'));
+    p.AddFile("after.txt", "", "after");
+
+    Installer run;
+    run.Start(p);
+    ASSERT_TRUE(run.ToReadyPage());
+    run.Install();
+    HWND box = WaitQuitQuestion(run, app);
+    ASSERT_TRUE(box != nullptr);
+    EXPECT_EQ(first, ReadFileBytes(folder + "\\first.dat"));
+    // The cut file stays on disk (it is logged); it is shorter than the entry.
+    EXPECT_LT(ReadFileBytes(folder + "\\big.bin").size(), static_cast<size_t>(freeBytes) + 512 * 1024);
+    EXPECT_FALSE(FileExists(folder + "\\after.txt"));
+    ExpectNothingRegistered(run, app, folder);
+    QuitWizard(run, box);
+    EXPECT_TRUE(testenv::RemoveTree(folder));
+}
+
+// The payload fits but uninst.exe does not: the cut uninstaller is deleted,
+// the installation is reported as failed, and nothing is registered that
+// points at a missing uninstaller.
+TEST(FaultSetup, DiskFullWritingTheUninstaller) {
+    ULONGLONG freeBytes = 0;
+    if (!SmallDisk(&freeBytes)) GTEST_SKIP() << "no small disk Q: (tools/fault_drives.sh needs root)";
+    std::string app = UniqueName("UninstFull");
+    SystemCleanup cleanup(app, app);
+    std::string folder = "Q:\\UninstFull";
+    testenv::RemoveTree(folder);
+    size_t uninstSize = ReadFileBytes(testenv::Program("uninst.exe")).size();
+    ASSERT_GT(uninstSize, 16384u);
+    // Leaves about half of uninst.exe's size free, in whole 4 KB blocks.
+    size_t fill = static_cast<size_t>(freeBytes) - (uninstSize / 2 / 4096) * 4096;
+    PackageContents p = PlainPackage(app, folder);
+    p.AddFile("fill.bin", "", Pattern(fill, 'f'));
+
+    Installer run;
+    run.Start(p);
+    ASSERT_TRUE(run.ToReadyPage());
+    run.Install();
+    HWND box = WaitQuitQuestion(run, app);
+    ASSERT_TRUE(box != nullptr);
+    EXPECT_EQ(fill, ReadFileBytes(folder + "\\fill.bin").size());
+    ExpectNothingRegistered(run, app, folder);
+    QuitWizard(run, box);
+    EXPECT_TRUE(testenv::RemoveTree(folder));
+}
+
+// setup.exe started from a read-only folder: the log cannot be written beside
+// it. The user is told twice ("Erreur"), the installation itself completes and
+// is registered, but its uninst.exe carries no log.
+TEST(FaultSetup, SetupStartedFromReadOnlyFolder) {
+    if (!DriveThere("R:\\") || !DriveThere("S:\\")) GTEST_SKIP() << "no read-only drive R: (tools/fault_drives.sh)";
+    std::string app = UniqueName("RoSource");
+    SystemCleanup cleanup(app, app);
+    ScratchDir target("target");
+    std::string installDir = target / "App";
+    std::string writable = "S:\\" + app;
+    std::string readOnly = "R:\\" + app;
+    ASSERT_TRUE(CreateDirectoryA(writable.c_str(), nullptr));
+    PackageContents p = PlainPackage(app, installDir);
+    p.AddFile("demo.exe", "", "MZ-program");
+    testenv::MakePackage(writable + "\\setup.exe", p);
+    // The drive really refuses writes.
+    EXPECT_FALSE(testenv::WriteFileBytes(readOnly + "\\probe.txt", "x"));
+
+    gui::Program program;
+    ASSERT_TRUE(program.Start(readOnly + "\\setup.exe"));
+    HWND dialog = program.WaitWindow(Caption(app));
+    ASSERT_TRUE(dialog != nullptr);
+    Installer run;  // drives the dialog of the program started above
+    run.dialog = dialog;
+    ASSERT_TRUE(gui::WaitControl(dialog, IDC_PAGE) != nullptr);
+    ASSERT_TRUE(run.ToReadyPage());
+    run.Install();
+
+    HWND box = program.WaitMessageBox("Erreur", 30000);
+    ASSERT_TRUE(box != nullptr);
+    gui::MessageBoxInfo info = gui::ReadMessageBox(box);
+    EXPECT_EQ("On ne peut pas créer un fichier log.", info.text);
+    EXPECT_EQ(std::vector<int>{IDOK}, info.buttons);
+    ASSERT_TRUE(gui::AnswerMessageBox(box, IDOK));
+    box = program.WaitMessageBox("Erreur");
+    ASSERT_TRUE(box != nullptr);
+    EXPECT_EQ("Fichier introuvable : " + readOnly + "\\Temp_002.log", gui::ReadMessageBox(box).text);
+    ASSERT_TRUE(gui::AnswerMessageBox(box, IDOK));
+    ASSERT_TRUE(run.WaitFinishPage());
+
+    EXPECT_EQ("MZ-program", ReadFileBytes(installDir + "\\demo.exe"));
+    bool found = true;
+    ProgramResource(installDir + "\\uninst.exe", "RT_DATA", "5000", &found);
+    EXPECT_FALSE(found) << "uninst.exe carries a log that was never written";
+    EXPECT_TRUE(UninstallKeyExists(app));
+    EXPECT_FALSE(FileExists(readOnly + "\\Temp_002.log"));
+    gui::Command(dialog, IDC_NEXT);
+    EXPECT_TRUE(program.WaitExit());
+    testenv::RemoveTree(writable);
+}
+
+// The uninstall key cannot be created. Wine does not enforce registry rights,
+// so the refusal comes from the registry itself: a key below a volatile key
+// must be volatile, and setup asks for a lasting one. No message; the
+// installation counts as a success, without registration.
+TEST(FaultSetup, UninstallKeyRefused) {
+    std::string parent = UniqueName("Volatile");
+    HKEY volatileKey = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, (kUninstallRoot + parent).c_str(), 0, nullptr,
+                                             REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &volatileKey, nullptr));
+    RegCloseKey(volatileKey);
+    std::string app = parent + "\\App";
+    HKEY probe = nullptr;
+    LONG refused = RegCreateKeyExA(HKEY_LOCAL_MACHINE, (kUninstallRoot + app).c_str(), 0, nullptr,
+                                   REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &probe, nullptr);
+    if (refused == ERROR_SUCCESS) {
+        RegCloseKey(probe);
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, (kUninstallRoot + app).c_str());
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, (kUninstallRoot + parent).c_str());
+        GTEST_SKIP() << "this registry does not refuse a lasting key below a volatile one";
+    }
+    ScratchDir target("target");
+    std::string installDir = target / "App";
+    PackageContents p = PlainPackage(app, installDir);
+    p.AddFile("demo.exe", "", "MZ-program");
+
+    Installer run;
+    run.Start(p);
+    ASSERT_TRUE(run.ToReadyPage());
+    run.Install();
+    bool boxShown = false;
+    ASSERT_TRUE(gui::WaitFor([&] {
+        if (run.program.FindMessageBox()) boxShown = true;
+        return run.OnFinishPage() || boxShown;
+    }, 30000));
+    EXPECT_FALSE(boxShown);
+    EXPECT_TRUE(run.OnFinishPage());
+    EXPECT_FALSE(UninstallKeyExists(app));
+    EmbeddedLog log(installDir + "\\uninst.exe");
+    EXPECT_EQ(kLogComplete, log.status);
+    EXPECT_EQ((std::vector<LogLine>{{installDir, 1}, {installDir + "\\demo.exe", 0}}), log.entries);
+    run.Close();
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, (kUninstallRoot + parent).c_str());
+}
+
+}  // namespace
