@@ -1,0 +1,174 @@
+// The finish page: its texts and buttons, the run check button as it is drawn
+// and toggled, and what happens after "Fermer" or the close box: the installed
+// program is started exactly when the check button says so.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "install_support.h"
+#include "page_success.h"
+#include "page_support.h"
+
+namespace {
+
+using installtest::Installer;
+using installtest::SystemCleanup;
+using installtest::UniqueName;
+using pagetest::ControlSpec;
+
+std::vector<ControlSpec> FinishTable(int width, int height, const std::string& verName, bool withCheck) {
+    const LONG kChild = WS_CHILD | WS_VISIBLE;
+    std::vector<ControlSpec> table = {
+        {"Static", 0, "", 0, 0, width, height, kChild, 0, pagetest::kNoFont, true, true},
+        {"Static", 0, "", 0, 0, 144, height, kChild | SS_BITMAP, 0, pagetest::kNoFont, true, true},
+        {"Static", 0, "Félicitation !\n" + verName + " est installé avec succès dans votre ordinateur.", 180, 30,
+         width - 200, 45, kChild, 0, pagetest::kGuiFont, true, true},
+    };
+    if (withCheck) {
+        table.push_back({"Button", IDC_RUN_CHECK, "", 180, 100, 200, 16, kChild | BS_OWNERDRAW, 0, pagetest::kGuiFont,
+                         true, true});
+    }
+    table.push_back({"Static", 0, "Pour fermer l'assistant, cliquez sur Fermer. ", 180, 220, width - 200, 40, kChild,
+                     0, pagetest::kGuiFont, true, true});
+    return table;
+}
+
+// The check button is there only when a run is offered and icons are allowed.
+TEST(FinishPage, ControlsForTheRunOffer) {
+    struct Case {
+        int noIcons, runOffered;
+        bool check;
+    } cases[] = {{0, 1, true}, {0, 0, false}, {1, 1, false}};
+    pagetest::InProcessPage host;
+    strcpy(host.config.appVerName, "Démo 2.0");
+    CPageSuccess finish(&host.config);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.noIcons * 10 + c.runOffered);
+        host.config.noIcons = c.noIcons;
+        host.config.runOffered = c.runOffered;
+        ShowWindow(GetDlgItem(host.dialog(), IDC_BACK), SW_SHOW);
+        HWND page = host.Show(&finish);
+        ASSERT_TRUE(page != nullptr);
+        RECT client;
+        GetClientRect(page, &client);
+        std::vector<ControlSpec> table = FinishTable(client.right, client.bottom, "Démo 2.0", c.check);
+        // An image static takes the size of its image: its height is the system's.
+        std::vector<HWND> children = gui::Children(page);
+        ASSERT_GE(children.size(), 2u);
+        table[1].h = gui::RectIn(children[1]).bottom;
+        pagetest::ExpectPage(page, table);
+        pagetest::ExpectFonts(page, host.config, table);
+        EXPECT_EQ("Fermer", gui::Text(GetDlgItem(host.dialog(), IDC_NEXT)));
+        EXPECT_FALSE(gui::Visible(GetDlgItem(host.dialog(), IDC_BACK)));
+        EXPECT_EQ(1, host.Leave(1));
+    }
+}
+
+TEST(FinishPage, EachClickFlipsTheChoiceAndLongNamesAreCut) {
+    pagetest::InProcessPage host;
+    std::string longName(259, 'v');
+    strcpy(host.config.appVerName, longName.c_str());
+    host.config.noIcons = 0;
+    host.config.runOffered = 1;
+    host.config.runAfterInstall = 1;
+    CPageSuccess finish(&host.config);
+    HWND page = host.Show(&finish);
+    ASSERT_TRUE(page != nullptr);
+    std::vector<HWND> children = gui::Children(page);
+    ASSERT_EQ(5u, children.size());
+    EXPECT_EQ(("Félicitation !\n" + longName).substr(0, 255), gui::Text(children[2]));
+    for (int expected : {0, 1, 0}) {
+        SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_RUN_CHECK, BN_CLICKED), 0);
+        EXPECT_EQ(expected, host.config.runAfterInstall);
+    }
+    // Other commands change nothing.
+    SendMessageA(page, WM_COMMAND, IDC_RUN_CHECK + 1, 0);
+    EXPECT_EQ(0, host.config.runAfterInstall);
+    host.Leave(1);
+}
+
+// Dark pixels inside the 12-pixel box of the run check button, as it shows
+// on screen: the check mark.
+int CheckMarkPixels(HWND button, const std::string& bmp) {
+    if (!gui::Capture(button, bmp)) return -1;
+    std::string image = testenv::ReadFileBytes(bmp);
+    if (image.size() < 54) return -1;
+    auto at = [&](size_t i) { return static_cast<uint8_t>(image[i]); };
+    auto int32 = [&](size_t i) { return at(i) | at(i + 1) << 8 | at(i + 2) << 16 | at(i + 3) << 24; };
+    int offset = int32(10), width = int32(18), height = int32(22);
+    int stride = (width * 3 + 3) & ~3;
+    int dark = 0;
+    for (int y = 2; y < height - 2; ++y) {
+        for (int x = 2; x < 10 && x < width; ++x) {
+            size_t p = offset + static_cast<size_t>(y) * stride + x * 3;
+            if (p + 2 < image.size() && at(p) < 80 && at(p + 1) < 80 && at(p + 2) < 80) ++dark;
+        }
+    }
+    return dark;
+}
+
+// A package whose program is a batch file leaving a marker when it runs.
+struct RunPackage {
+    std::string app = UniqueName("Run");
+    SystemCleanup cleanup{app, app};
+    testenv::ScratchDir target{"target"};
+    std::string marker = target / "ran.txt";
+    PackageContents p;
+    RunPackage() {
+        p = installtest::Package(app, target / "app");
+        p.record.runOffered = 1;
+        p.record.uninstallIconOffered = 0;
+        p.AddFile("start.bat", "", "@echo ran> \"" + marker + "\"\r\n");
+    }
+    // Waits a while for the marker; true once the program has run.
+    bool Ran(int ms) const { return gui::WaitFor([&] { return testenv::FileExists(marker); }, ms); }
+};
+
+TEST(FinishPage, ProgramRunsAfterFermerWhenLeftChecked) {
+    RunPackage r;
+    Installer run;
+    run.InstallToEnd(r.p);
+    HWND check = run.Control(IDC_RUN_CHECK);
+    ASSERT_TRUE(check != nullptr);
+    EXPECT_EQ("Fermer", gui::Text(run.Button(IDC_NEXT)));
+    EXPECT_FALSE(gui::Visible(run.Button(IDC_BACK)));
+    EXPECT_FALSE(gui::Visible(run.Button(IDCANCEL)));
+    EXPECT_GT(CheckMarkPixels(check, run.dir / "checked.bmp"), 0);
+    EXPECT_FALSE(testenv::FileExists(r.marker));
+    run.Close();
+    EXPECT_TRUE(r.Ran(10000));
+}
+
+// Unticked, the box shows it at once, and nothing is started.
+TEST(FinishPage, ToggledOffShowsAtOnceAndNothingRuns) {
+    RunPackage r;
+    Installer run;
+    run.InstallToEnd(r.p);
+    HWND check = run.Control(IDC_RUN_CHECK);
+    ASSERT_TRUE(check != nullptr);
+    gui::Click(check);
+    run.Settle();
+    ASSERT_TRUE(gui::WaitFor([&] { return CheckMarkPixels(check, run.dir / "unchecked.bmp") == 0; }, 3000));
+    gui::Click(check);
+    run.Settle();
+    ASSERT_TRUE(gui::WaitFor([&] { return CheckMarkPixels(check, run.dir / "checked.bmp") > 0; }, 3000));
+    gui::Click(check);
+    run.Settle();
+    run.Close();
+    EXPECT_FALSE(r.Ran(2000));
+}
+
+// The close box on the finish page ends the wizard like "Fermer": no
+// question, and the program is started.
+TEST(FinishPage, CloseBoxEndsLikeFermer) {
+    RunPackage r;
+    Installer run;
+    run.InstallToEnd(r.p);
+    gui::CloseBox(run.dialog);
+    DWORD code = 1;
+    ASSERT_TRUE(run.program.WaitExit(10000, &code));
+    EXPECT_EQ(0u, code);
+    EXPECT_TRUE(r.Ran(10000));
+}
+
+}  // namespace
