@@ -15,8 +15,13 @@ namespace {
 // A program file loaded as data only: nothing of it runs.
 class DataModule {
 public:
-    explicit DataModule(const std::string& path)
-        : module_(LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
+    // The path is made full first: a bare name would be looked for along the
+    // program search path, beginning with pack's own folder.
+    explicit DataModule(const std::string& path) : module_(nullptr) {
+        char full[MAX_PATH];
+        DWORD n = GetFullPathNameA(path.c_str(), sizeof(full), full, nullptr);
+        if (n > 0 && n < sizeof(full)) module_ = LoadLibraryExA(full, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    }
     ~DataModule() {
         if (module_) FreeLibrary(module_);
     }

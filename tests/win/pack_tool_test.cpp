@@ -1,0 +1,310 @@
+// pack.exe as a user runs it: `pack build` then `pack inspect` round trips,
+// every kind of error with its message and nothing written, and the
+// inspection of an installed uninstaller.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "install_log.h"
+#include "pack_support.h"
+#include "setup_record.h"
+
+namespace {
+
+using packtest::Contains;
+using packtest::Resource;
+using packtest::RunPack;
+using testenv::FileExists;
+using testenv::ScratchDir;
+using testenv::WriteFileBytes;
+
+const char kRtf[] = "{\\rtf1\\ansi{\\b Licence} de d\\'e9monstration\\par}";
+
+// A package folder: a description and the files it names.
+struct PackageFolder {
+    ScratchDir dir{"pack"};
+    void Put(const std::string& relative, const std::string& bytes) {
+        std::string path = dir / relative;
+        for (size_t at = path.find('\\', dir.path().size() + 1); at != std::string::npos; at = path.find('\\', at + 1)) {
+            CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+        }
+        ASSERT_TRUE(WriteFileBytes(path, bytes)) << path;
+    }
+    packtest::PackRun Build(const std::string& description, const std::string& extra = "") {
+        Put("package.ini", description);
+        return RunPack(dir.path(), "build package.ini -o out.exe " + extra);
+    }
+    std::string Out() const { return dir / "out.exe"; }
+};
+
+SetupRecord RecordOf(const std::string& exe, std::vector<FileEntry>* files) {
+    std::string bytes = Resource(exe, "RT_DATA", "5001");
+    SetupRecord record;
+    SetDefaultSetupRecord(&record);
+    EXPECT_EQ(kRecordComplete,
+              ParseSetupRecord(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &record));
+    files->clear();
+    for (int32_t i = 0; i < record.fileCount; ++i) {
+        FileEntry entry;
+        GetSetupFileEntry(record, i, &entry);
+        files->push_back(entry);
+    }
+    return record;
+}
+
+TEST(PackBuild, SubFoldersRtfLicenceAndUtf8Information) {
+    PackageFolder folder;
+    folder.Put("bin\\atlas.exe", "MZ atlas program");
+    folder.Put("cartes\\france.dat", std::string("map\0bytes", 9));
+    folder.Put("docs\\lisez-moi.txt", "notes");
+    folder.Put("textes\\licence.rtf", kRtf);
+    folder.Put("textes\\info.txt", "Caf\xC3\xA9 \xE2\x82\xAC\nfin\n");  // UTF-8, line feeds
+    packtest::PackRun run = folder.Build(
+        "[Setup]\n"
+        "AppName = Atlas\n"
+        "AppVerName = Atlas 3.1\n"
+        "Folder = {pf}\n"
+        "SubFolder = Jeux/Atlas\n"
+        "Group = Jeux\n"
+        "RunOffered = yes\n"
+        "UninstallIcon = yes\n"
+        "AllowDirChange = no\n"
+        "License = textes/licence.rtf\n"
+        "LicenseFormat = rtf\n"
+        "Info = textes/info.txt\n"
+        "InfoFormat = text\n"
+        "[Files]\n"
+        "bin/atlas.exe\n"
+        "cartes/france.dat = donnees/cartes\n"
+        "docs\\lisez-moi.txt = Documentation\n");
+    ASSERT_EQ(0u, run.exitCode) << run.err;
+    EXPECT_EQ("", run.err);
+    EXPECT_TRUE(Contains(run.out, "3 file(s), 30 bytes of payload, RTF licence, text information")) << run.out;
+    EXPECT_FALSE(FileExists(folder.Out() + ".partial"));
+
+    std::vector<FileEntry> files;
+    SetupRecord record = RecordOf(folder.Out(), &files);
+    EXPECT_STREQ("Atlas", record.appName);
+    EXPECT_STREQ("Atlas 3.1", record.appVerName);
+    EXPECT_STREQ("{pf}", record.folderToken);
+    EXPECT_STREQ("Jeux\\Atlas", record.subFolder);
+    EXPECT_STREQ("Jeux", record.groupName);
+    EXPECT_EQ(0, record.allowDirChange);
+    EXPECT_EQ(0, record.noIcons);
+    EXPECT_EQ(1, record.runOffered);
+    EXPECT_EQ(1, record.uninstallIconOffered);
+    EXPECT_EQ(2, record.licenseFormat);
+    EXPECT_EQ(1, record.infoFormat);
+    ASSERT_EQ(3u, files.size());
+    EXPECT_STREQ("atlas.exe", files[0].name);
+    EXPECT_STREQ("", files[0].subFolder);
+    EXPECT_EQ(16, files[0].size);
+    EXPECT_STREQ("france.dat", files[1].name);
+    EXPECT_STREQ("donnees\\cartes", files[1].subFolder);
+    EXPECT_EQ(9, files[1].size);
+    EXPECT_STREQ("Documentation", files[2].subFolder);
+    EXPECT_EQ(std::string("MZ atlas program") + std::string("map\0bytes", 9) + "notes",
+              Resource(folder.Out(), "RT_DATA", "5000"));
+    EXPECT_EQ(kRtf, Resource(folder.Out(), "RT_DATA", "5010"));  // RTF goes in unchanged
+    EXPECT_EQ("Caf\xE9 \x80\r\nfin\r\n", Resource(folder.Out(), "RT_DATA", "5011"));
+    // The rest of setup is still there.
+    bool found = false;
+    Resource(folder.Out(), "RT_EXECUTABLE", MAKEINTRESOURCEA(210), &found);
+    EXPECT_TRUE(found);
+
+    run = RunPack(folder.dir.path(), "inspect out.exe");
+    ASSERT_EQ(0u, run.exitCode) << run.out << run.err;
+    const char* const expected[] = {
+        "out.exe: setup package",
+        "  AppName           Atlas\r\n",
+        "  Folder            {pf}\r\n",
+        "  SubFolder         Jeux\\Atlas\r\n",
+        "  AllowDirChange    no\r\n",
+        "  License           rtf, 48 bytes\r\n",
+        "  Info              text, 13 bytes\r\n",
+        "Files (3), installed below {pf}\\Jeux\\Atlas:",
+        "            16  atlas.exe   (main program)",
+        "             9  donnees\\cartes\\france.dat",
+        "             5  Documentation\\lisez-moi.txt",
+        "Payload: 30 bytes, the sum of the file sizes",
+    };
+    // Output lines end in \n only; the expectations above use \r\n where they
+    // pin a whole line, so compare without carriage returns.
+    for (const char* line : expected) {
+        std::string wanted = line;
+        for (size_t at; (at = wanted.find('\r')) != std::string::npos;) wanted.erase(at, 1);
+        EXPECT_TRUE(Contains(run.out, wanted)) << wanted << "\n" << run.out;
+    }
+}
+
+TEST(PackBuild, TextLicenceRtfInformationAndFormatsFromContent) {
+    PackageFolder folder;
+    folder.Put("a.exe", "program");
+    folder.Put("licence.txt", "Licence en \xE9t\xE9\r\n");  // code page 1252 already, CR LF
+    folder.Put("info.rtf", kRtf);
+    packtest::PackRun run = folder.Build(
+        "[Setup]\nAppName = A\nFolder = C:\\Jeux\\A\nNoIcons = yes\n"
+        "License = licence.txt\nLicenseFormat = text\nInfo = info.rtf\nInfoFormat = rtf\n[Files]\na.exe\n");
+    ASSERT_EQ(0u, run.exitCode) << run.err;
+    std::vector<FileEntry> files;
+    SetupRecord record = RecordOf(folder.Out(), &files);
+    EXPECT_STREQ("C:\\Jeux\\A", record.folderToken);
+    EXPECT_STREQ("", record.subFolder);
+    EXPECT_EQ(1, record.noIcons);
+    EXPECT_EQ(1, record.licenseFormat);
+    EXPECT_EQ(2, record.infoFormat);
+    EXPECT_EQ("Licence en \xE9t\xE9\r\n", Resource(folder.Out(), "RT_DATA", "5010"));
+    EXPECT_EQ(kRtf, Resource(folder.Out(), "RT_DATA", "5011"));
+
+    // Without a format, the content decides; without texts, no resources.
+    run = folder.Build("[Setup]\nAppName = A\nLicense = info.rtf\nInfo = licence.txt\n[Files]\na.exe\n");
+    ASSERT_EQ(0u, run.exitCode) << run.err;
+    record = RecordOf(folder.Out(), &files);
+    EXPECT_EQ(2, record.licenseFormat);
+    EXPECT_EQ(1, record.infoFormat);
+    run = folder.Build("[Setup]\nAppName = A\n[Files]\na.exe\n");
+    ASSERT_EQ(0u, run.exitCode) << run.err;
+    record = RecordOf(folder.Out(), &files);
+    EXPECT_EQ(0, record.licenseFormat);
+    bool found = true;
+    Resource(folder.Out(), "RT_DATA", "5010", &found);
+    EXPECT_FALSE(found);
+    Resource(folder.Out(), "RT_DATA", "5011", &found);
+    EXPECT_FALSE(found);
+}
+
+struct ErrorCase {
+    const char* what;
+    std::string description;
+    std::string message;  // the error output contains this
+    std::string extra = "";  // more arguments
+};
+
+TEST(PackBuild, EveryErrorIsReportedAndNothingIsWritten) {
+    PackageFolder folder;
+    folder.Put("a.exe", "program");
+    folder.Put("empty.dat", "");
+    folder.Put("plain.txt", "pas du RTF");
+    folder.Put("lic.rtf", kRtf);
+    const std::string head = "[Setup]\nAppName = A\n";
+    const std::string files = "[Files]\na.exe\n";
+    const std::string longName(256, 'n');
+    // A name of 260 characters is refused before any file is looked for.
+    const ErrorCase cases[] = {
+        {"missing file", head + files + "absent.dll\n", "package.ini:5: error: file 'absent.dll' not found"},
+        {"a folder as file", head + files + "docs\\\n", "package.ini:5: error: 'docs\\' names a folder, not a file"},
+        {"missing licence", head + "License = absent.rtf\n" + files,
+         "package.ini:3: error: License file 'absent.rtf' not found"},
+        {"missing information", head + "Info = absent.txt\n" + files,
+         "package.ini:3: error: Info file 'absent.txt' not found"},
+        {"RTF that is not RTF", head + "License = plain.txt\nLicenseFormat = rtf\n" + files,
+         "package.ini:4: error: LicenseFormat is rtf, but 'plain.txt' does not start with {\\rtf"},
+        {"information not RTF", head + "Info = plain.txt\nInfoFormat = rtf\n" + files,
+         "package.ini:4: error: InfoFormat is rtf, but 'plain.txt' does not start with {\\rtf"},
+        {"empty licence", head + "License = empty.dat\n" + files, "package.ini:3: error: License file 'empty.dat' is empty"},
+        {"name too long", head + files + longName + ".txt\n", "package.ini:5: error: file name is 260 characters long"},
+        {"unknown key", head + "Icons = yes\n" + files, "package.ini:3: error: unknown key 'Icons' in [Setup]"},
+        {"unknown flag value", head + "RunOffered = souvent\n" + files,
+         "package.ini:3: error: RunOffered must be yes or no, not 'souvent'"},
+        {"implausible folder", head + "Folder = Program Files\n" + files,
+         "package.ini:3: error: Folder 'Program Files' is neither a folder token"},
+        {"duplicate target", head + files + "sub/a.exe\n", "package.ini:5: error: installs a.exe again (already on line 4)"},
+        {"no files", head + "[Files]\n", "package.ini:3: error: [Files] lists no file"},
+        {"only empty files", head + "[Files]\nempty.dat\n", "package.ini:4: error: every file is empty"},
+        {"no setup program", head + files, "pack: setup program 'absent\\setup.exe' not found",
+         "--setup absent\\setup.exe"},
+    };
+    for (const ErrorCase& c : cases) {
+        packtest::PackRun run = folder.Build(c.description, c.extra);
+        EXPECT_EQ(1u, run.exitCode) << c.what << "\n" << run.err;
+        EXPECT_TRUE(Contains(run.err, c.message)) << c.what << "\n" << run.err;
+        EXPECT_TRUE(Contains(run.err, "nothing written")) << c.what << "\n" << run.err;
+        EXPECT_EQ("", run.out) << c.what;
+        EXPECT_FALSE(FileExists(folder.Out())) << c.what;
+        EXPECT_FALSE(FileExists(folder.Out() + ".partial")) << c.what;
+    }
+
+    // An output that exists stays as it was; a missing output folder is named.
+    ASSERT_TRUE(WriteFileBytes(folder.Out(), "earlier package"));
+    packtest::PackRun run = folder.Build(head + files + "absent.dll\n");
+    EXPECT_EQ(1u, run.exitCode);
+    EXPECT_EQ("earlier package", testenv::ReadFileBytes(folder.Out()));
+    run = RunPack(folder.dir.path(), "build package.ini -o nowhere\\out.exe");
+    EXPECT_EQ(1u, run.exitCode);
+    EXPECT_TRUE(Contains(run.err, "the folder of the output 'nowhere\\out.exe' does not exist")) << run.err;
+
+    // Several errors at once, in line order, with the description's name.
+    run = folder.Build("[Setup]\nAppName = A\nFolder = {PF}\n[Files]\nabsent.dll\na.exe\nA.EXE\n");
+    EXPECT_EQ(1u, run.exitCode);
+    size_t first = run.err.find("package.ini:3:"), second = run.err.find("package.ini:5:"),
+           third = run.err.find("package.ini:7:");
+    EXPECT_TRUE(first != std::string::npos && second != std::string::npos && third != std::string::npos &&
+                first < second && second < third)
+        << run.err;
+    EXPECT_TRUE(Contains(run.err, "pack: 3 error(s); nothing written")) << run.err;
+
+    // Usage mistakes.
+    EXPECT_EQ(2u, RunPack(folder.dir.path(), "build package.ini").exitCode);
+    EXPECT_EQ(2u, RunPack(folder.dir.path(), "pack frobnicate").exitCode);
+}
+
+TEST(PackInspect, UninstallerLogBareSetupAndInconsistentPackage) {
+    ScratchDir dir("packi");
+    // An uninst.exe with the log an installation embeds.
+    std::string log(InstallLogSize(2), '\0');
+    uint8_t* at = reinterpret_cast<uint8_t*>(&log[0]);
+    EncodeLogHead(at, "Atlas", "Atlas 3.1", 2);
+    LogEntry folderEntry = {"C:\\Jeux\\Atlas", kLogFolder};
+    LogEntry fileEntry = {"C:\\Jeux\\Atlas\\atlas.exe", kLogFile};
+    EncodeLogEntry(at + kLogHeadSize, folderEntry);
+    EncodeLogEntry(at + kLogHeadSize + kLogEntrySize, fileEntry);
+    EncodeLogTail(at + kLogHeadSize + 2 * kLogEntrySize, "");
+    std::string uninst = dir / "uninst.exe";
+    ASSERT_TRUE(CopyFileA(testenv::Program("uninst.exe").c_str(), uninst.c_str(), FALSE));
+    std::string error;
+    ASSERT_TRUE(UpdateProgramResource(uninst, "RT_DATA", "5000", log, &error)) << error;
+    packtest::PackRun run = RunPack(dir.path(), "inspect uninst.exe");
+    EXPECT_EQ(0u, run.exitCode) << run.err;
+    EXPECT_TRUE(Contains(run.out, "uninst.exe: uninstaller with its install log")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "AppVerName        Atlas 3.1")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "Install log (2 entries, 1312 bytes):\n"
+                                  "  folder  C:\\Jeux\\Atlas\n"
+                                  "  file    C:\\Jeux\\Atlas\\atlas.exe\n"))
+        << run.out;
+
+    // A log cut short is shown as far as it goes, and reported.
+    ASSERT_TRUE(UpdateProgramResource(uninst, "RT_DATA", "5000", log.substr(0, kLogHeadSize + kLogEntrySize), &error));
+    run = RunPack(dir.path(), "inspect uninst.exe");
+    EXPECT_EQ(1u, run.exitCode);
+    EXPECT_TRUE(Contains(run.err, "cut short: 1 of 2 entries")) << run.err;
+
+    // setup.exe itself holds no package; a text file is no program.
+    ASSERT_TRUE(CopyFileA(testenv::Program("setup.exe").c_str(), (dir / "setup.exe").c_str(), FALSE));
+    run = RunPack(dir.path(), "inspect setup.exe");
+    EXPECT_EQ(1u, run.exitCode);
+    EXPECT_TRUE(Contains(run.err, "is the setup program without a package")) << run.err;
+    ASSERT_TRUE(WriteFileBytes(dir / "notes.txt", "hello"));
+    run = RunPack(dir.path(), "inspect notes.txt");
+    EXPECT_EQ(1u, run.exitCode);
+    EXPECT_TRUE(Contains(run.err, "is not a Windows program file")) << run.err;
+
+    // A package whose payload does not match its file sizes, and an RTF
+    // licence that is not RTF: both are pointed out.
+    PackageContents contents;
+    contents.AddFile("a.exe", "", "12345");
+    contents.payload += "extra";
+    contents.record.licenseFormat = 2;
+    contents.writeLicense = true;
+    contents.license = "plain";
+    testenv::MakePackage(dir / "odd.exe", contents);
+    run = RunPack(dir.path(), "inspect odd.exe");
+    EXPECT_EQ(1u, run.exitCode);
+    EXPECT_TRUE(Contains(run.out, "Payload: 10 bytes, but the file sizes add up to 5  <- problem")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "rtf, 5 bytes, not RTF")) << run.out;
+    EXPECT_TRUE(Contains(run.err, "2 problem(s)")) << run.err;
+}
+
+}  // namespace
