@@ -1,0 +1,187 @@
+// Faults met by the uninstaller of a real installation: setup.exe installs a
+// package with the GUI driver, then the files, the folders or the log inside
+// uninst.exe are tampered with before uninst.exe runs. For each case: the
+// messages the user sees, and that nothing the installation did not create is
+// ever deleted.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "install_support.h"
+#include "self_delete.h"
+
+namespace {
+
+using namespace installtest;
+using testenv::FileExists;
+using testenv::FolderExists;
+using testenv::ReadFileBytes;
+using testenv::ScratchDir;
+
+const int kBatchWaitMs = 15000;
+
+std::string BatchPath() {
+    char path[MAX_PATH] = "";
+    SelfDeleteBatchPath(path);
+    return path;
+}
+
+// An installation made by the real setup.exe into a new folder below a scratch
+// folder: demo.exe, data.bin and docs\guide\guide.txt, no shortcuts.
+struct Installed {
+    std::string app = UniqueName("UFault");
+    SystemCleanup cleanup{app, app};
+    ScratchDir target{"target"};
+    std::string dir = target / "App";
+    std::string uninst = dir + "\\uninst.exe";
+    std::string caption = "Désinstallation de " + app + " 2.5";
+
+    Installed() {
+        PackageContents p = Package(app, dir);
+        p.record.noIcons = 1;
+        p.record.uninstallIconOffered = 0;
+        p.AddFile("demo.exe", "", "MZ-program");
+        p.AddFile("data.bin", "", "data");
+        p.AddFile("guide.txt", "docs\\guide", "guide");
+        Installer run;
+        run.InstallToEnd(p);
+        run.Close();
+        DeleteFileA(BatchPath().c_str());
+    }
+    std::string operator/(const std::string& name) const { return dir + "\\" + name; }
+};
+
+// Runs uninst.exe, says Yes, and checks the success notice; the program ends.
+void UninstallConfirmed(const Installed& inst) {
+    gui::Program p;
+    ASSERT_TRUE(p.Start(inst.uninst));
+    HWND box = p.WaitMessageBox(inst.caption);
+    ASSERT_TRUE(box != nullptr) << "no confirmation";
+    EXPECT_EQ("Etes-vous certain de vouloir désinstaller totalement " + inst.app +
+                  " 2.5 et tous ses composants ?",
+              gui::ReadMessageBox(box).text);
+    ASSERT_TRUE(gui::AnswerMessageBox(box, IDYES));
+    box = p.WaitMessageBox(inst.caption);
+    ASSERT_TRUE(box != nullptr) << "no success notice";
+    gui::MessageBoxInfo info = gui::ReadMessageBox(box);
+    EXPECT_EQ(inst.app + " 2.5 a été désinstallé avec succès de votre ordinateur.", info.text);
+    EXPECT_EQ(std::vector<int>{IDOK}, info.buttons);
+    ASSERT_TRUE(gui::AnswerMessageBox(box, IDOK));
+    DWORD code = 1;
+    ASSERT_TRUE(p.WaitExit(10000, &code));
+    EXPECT_EQ(0u, code);
+}
+
+// The program deletes itself through its batch; its folder stays (it holds more).
+void ExpectSelfDeletedFolderKept(const Installed& inst) {
+    EXPECT_TRUE(gui::WaitFor([&] { return !FileExists(inst.uninst); }, kBatchWaitMs)) << "uninst.exe stayed";
+    EXPECT_TRUE(gui::WaitFor([&] { return !FileExists(BatchPath()); }, kBatchWaitMs)) << "batch stayed";
+    EXPECT_TRUE(FolderExists(inst.dir));
+}
+
+// A logged file held open by another program cannot be deleted: it stays, and
+// so does its folder; everything else goes, and the registration too.
+TEST(FaultUninst, LoggedFileInUse) {
+    Installed inst;
+    HANDLE holder = CreateFileA((inst / "data.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    UninstallConfirmed(inst);
+    CloseHandle(holder);
+    EXPECT_EQ("data", ReadFileBytes(inst / "data.bin"));
+    EXPECT_FALSE(FileExists(inst / "demo.exe"));
+    EXPECT_FALSE(FolderExists(inst / "docs"));
+    EXPECT_FALSE(UninstallKeyExists(inst.app));
+    ExpectSelfDeletedFolderKept(inst);
+}
+
+// A logged file replaced by a folder of the user's: the folder is not the file
+// that was installed, so it and what it holds stay.
+TEST(FaultUninst, LoggedFileReplacedByAFolder) {
+    Installed inst;
+    ASSERT_TRUE(DeleteFileA((inst / "data.bin").c_str()));
+    ASSERT_TRUE(CreateDirectoryA((inst / "data.bin").c_str(), nullptr));
+    ASSERT_TRUE(testenv::WriteFileBytes(inst / "data.bin\\mine.txt", "mine"));
+    UninstallConfirmed(inst);
+    EXPECT_EQ("mine", ReadFileBytes(inst / "data.bin\\mine.txt"));
+    EXPECT_FALSE(FileExists(inst / "demo.exe"));
+    EXPECT_FALSE(UninstallKeyExists(inst.app));
+    ExpectSelfDeletedFolderKept(inst);
+}
+
+// Logged folders that now hold the user's files keep them: only the installed
+// files go, and only the empty folders.
+TEST(FaultUninst, LoggedFoldersHoldingForeignFiles) {
+    Installed inst;
+    ASSERT_TRUE(testenv::WriteFileBytes(inst / "docs\\guide\\notes.txt", "notes"));
+    ASSERT_TRUE(CreateDirectoryA((inst / "mine").c_str(), nullptr));
+    ASSERT_TRUE(testenv::WriteFileBytes(inst / "mine\\keep.txt", "keep"));
+    ASSERT_TRUE(testenv::WriteFileBytes(inst / "readme.txt", "readme"));
+    UninstallConfirmed(inst);
+    EXPECT_EQ("notes", ReadFileBytes(inst / "docs\\guide\\notes.txt"));
+    EXPECT_EQ("keep", ReadFileBytes(inst / "mine\\keep.txt"));
+    EXPECT_EQ("readme", ReadFileBytes(inst / "readme.txt"));
+    EXPECT_FALSE(FileExists(inst / "docs\\guide\\guide.txt"));
+    EXPECT_FALSE(FileExists(inst / "demo.exe"));
+    EXPECT_FALSE(FileExists(inst / "data.bin"));
+    ExpectSelfDeletedFolderKept(inst);
+}
+
+// The log inside uninst.exe damaged in several ways: the user is told, and
+// nothing at all is removed (files, folders, registration, the program).
+TEST(FaultUninst, DamagedLogResource) {
+    Installed inst;
+    std::string log = ProgramResource(inst.uninst, "RT_DATA", "5000");
+    ASSERT_EQ(InstallLogSize(5), log.size());  // folder, three files, docs\guide
+    auto withCount = [&](int32_t n) {
+        std::string bytes = log;
+        uint8_t* at = reinterpret_cast<uint8_t*>(&bytes[520]);
+        at[0] = static_cast<uint8_t>(n);
+        at[1] = static_cast<uint8_t>(n >> 8);
+        at[2] = static_cast<uint8_t>(n >> 16);
+        at[3] = static_cast<uint8_t>(n >> 24);
+        return bytes;
+    };
+    struct Damage {
+        const char* what;
+        std::string bytes;
+        bool namesReadable;
+    };
+    std::vector<Damage> damages = {
+        {"last entry and tail cut", log.substr(0, log.size() - kLogTailSize - kLogEntrySize), true},
+        {"tail cut", log.substr(0, log.size() - 1), true},
+        {"count one too many", withCount(6), true},
+        {"absurd count", withCount(0x7FFFFFFF), true},
+        {"negative count", withCount(-1), false},
+        {"only 100 bytes", log.substr(0, 100), false},
+    };
+    std::string error;
+    for (const Damage& damage : damages) {
+        SCOPED_TRACE(damage.what);
+        ASSERT_TRUE(UpdateProgramResource(inst.uninst, "RT_DATA", "5000", damage.bytes, &error)) << error;
+        gui::Program p;
+        ASSERT_TRUE(p.Start(inst.uninst));
+        HWND box = p.WaitMessageBox();
+        ASSERT_TRUE(box != nullptr);
+        gui::MessageBoxInfo info = gui::ReadMessageBox(box);
+        EXPECT_EQ(damage.namesReadable ? inst.caption : std::string("Désinstallation de MonApplication 1.0"),
+                  info.caption);
+        EXPECT_EQ("Le journal d'installation contenu dans ce programme est endommagé.\n"
+                  "Aucun fichier n'a été supprimé.",
+                  info.text);
+        EXPECT_EQ(std::vector<int>{IDOK}, info.buttons);
+        ASSERT_TRUE(gui::AnswerMessageBox(box, IDOK));
+        bool another = false;
+        EXPECT_TRUE(gui::WaitFor([&] {
+            if (p.FindMessageBox()) another = true;
+            return !p.Running();
+        }));
+        EXPECT_FALSE(another) << "a second message after the damage notice";
+        EXPECT_TRUE(FileExists(inst / "demo.exe"));
+        EXPECT_TRUE(FileExists(inst / "docs\\guide\\guide.txt"));
+        EXPECT_TRUE(FileExists(inst.uninst));
+        EXPECT_TRUE(UninstallKeyExists(inst.app));
+        EXPECT_FALSE(FileExists(BatchPath()));
+    }
+}
+
+}  // namespace
