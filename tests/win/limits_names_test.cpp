@@ -1,0 +1,222 @@
+// Names and paths at their limits, through the real setup.exe and uninst.exe:
+// 259-character names in every composed text, and install paths that reach
+// 259 characters exactly or would pass them. Every text is cut, never
+// overflowing; the programs go on and end cleanly.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+#include <string.h>
+
+#include "install_support.h"
+#include "self_delete.h"
+
+namespace {
+
+using namespace installtest;
+using testenv::FileExists;
+using testenv::FolderExists;
+using testenv::ReadFileBytes;
+using testenv::ScratchDir;
+
+const size_t kLongest = 259;
+
+// A name of exactly length characters, with accented letters, unique to this run.
+std::string LongName(const std::string& tag, size_t length) {
+    std::string name = UniqueName(tag) + " ";
+    while (name.size() < length) name += "Ééà ";
+    name.resize(length);
+    return name;
+}
+
+// Every text shown below root (root included) fits a 260-byte buffer.
+void ExpectTextsFit(HWND root, const std::string& where) {
+    std::vector<HWND> all = {root};
+    for (size_t i = 0; i < all.size(); ++i) {
+        for (HWND child : gui::Children(all[i])) all.push_back(child);
+    }
+    for (HWND window : all) {
+        std::string text = gui::Text(window);
+        EXPECT_LE(text.size(), kLongest) << where << ": " << gui::ClassName(window) << " shows " << text;
+    }
+}
+
+std::string BatchPath() {
+    char path[MAX_PATH] = "";
+    SelfDeleteBatchPath(path);
+    return path;
+}
+
+// Runs uninst.exe to the end, answering Yes then OK; returns the two texts.
+std::vector<gui::MessageBoxInfo> Uninstall(const std::string& uninst) {
+    std::vector<gui::MessageBoxInfo> shown;
+    gui::Program p;
+    EXPECT_TRUE(p.Start(uninst));
+    for (int answer : {IDYES, IDOK}) {
+        HWND box = p.WaitMessageBox();
+        EXPECT_TRUE(box != nullptr);
+        if (!box) return shown;
+        shown.push_back(gui::ReadMessageBox(box));
+        EXPECT_TRUE(gui::AnswerMessageBox(box, answer));
+    }
+    EXPECT_TRUE(p.WaitExit());
+    return shown;
+}
+
+// appName, appVerName and groupName of 259 characters, with every shortcut
+// asked for: the wizard shows every page with cut texts, the shortcuts whose
+// names no longer fit a path are not made, the installation completes, and the
+// uninstaller's caption, question and notice are cut too.
+TEST(LimitsNames, LongestNamesThroughInstallAndUninstall) {
+    std::string app = LongName("App", kLongest);
+    std::string verName = LongName("Ver", kLongest);
+    std::string group = LongName("Grp", kLongest);
+    SystemCleanup cleanup(app, group);
+    ScratchDir target("target");
+    std::string dir = target / "App";
+    PackageContents p = Package(app, dir);
+    strcpy(p.record.appVerName, verName.c_str());
+    strcpy(p.record.groupName, group.c_str());
+    p.record.runOffered = 1;
+    p.AddFile("demo.exe", "", "MZ-program");
+
+    Installer run;
+    run.exe = run.dir / "setup.exe";
+    testenv::MakePackage(run.exe, p);
+    ASSERT_TRUE(run.program.Start(run.exe));
+    std::string caption = ("Installation : " + app).substr(0, kLongest);
+    run.dialog = run.program.WaitWindow(caption);
+    ASSERT_TRUE(run.dialog != nullptr) << "no wizard titled with the cut caption";
+    ASSERT_TRUE(gui::WaitControl(run.dialog, IDC_PAGE) != nullptr);
+    for (int i = 0; i < 9 && !run.Control(IDC_SUMMARY); ++i) {
+        gui::Sync(run.Page());
+        ExpectTextsFit(run.dialog, "page " + std::to_string(i));
+        ASSERT_TRUE(run.Press(IDC_NEXT)) << "stuck on page " << i;
+    }
+    ASSERT_TRUE(run.Control(IDC_SUMMARY) != nullptr);
+    gui::Sync(run.Page());
+    ExpectTextsFit(run.dialog, "ready page");
+    run.Install();
+    // No question may come: the shortcut files would not fit a path, so none
+    // exists already and none is made.
+    bool boxShown = false;
+    ASSERT_TRUE(gui::WaitFor([&] {
+        if (run.program.FindMessageBox()) boxShown = true;
+        return run.OnFinishPage() || boxShown;
+    }, 30000));
+    ASSERT_FALSE(boxShown) << gui::ReadMessageBox(run.program.FindMessageBox()).text;
+    gui::Sync(run.Page());
+    ExpectTextsFit(run.dialog, "finish page");
+    EXPECT_EQ("MZ-program", ReadFileBytes(dir + "\\demo.exe"));
+    EXPECT_FALSE(FolderExists(ProgramsGroup(group)));
+
+    EmbeddedLog log(dir + "\\uninst.exe");
+    ASSERT_EQ(kLogComplete, log.status);
+    EXPECT_EQ(app, log.view.appName);
+    EXPECT_EQ(verName, log.view.appVerName);
+    EXPECT_EQ((std::vector<LogLine>{{dir, 1}, {dir + "\\demo.exe", 0}}), log.entries);
+    // A registry key name holds at most 255 characters: with a 259-character
+    // name the registration is refused, without a message.
+    EXPECT_FALSE(UninstallKeyExists(app));
+    // The run check button (its text cut too) is turned off: demo.exe is not a
+    // real program to start.
+    HWND runCheck = run.Control(IDC_RUN_CHECK);
+    ASSERT_TRUE(runCheck != nullptr);
+    gui::Click(runCheck);
+    gui::Sync(run.Page());
+    run.Close();
+
+    DeleteFileA(BatchPath().c_str());
+    std::vector<gui::MessageBoxInfo> shown = Uninstall(dir + "\\uninst.exe");
+    ASSERT_EQ(2u, shown.size());
+    std::string uninstCaption = "Désinstallation de " + verName;
+    EXPECT_LT(shown[0].caption.size(), 256u);
+    EXPECT_EQ(0u, uninstCaption.find(shown[0].caption.substr(0, shown[0].caption.size() - 3)));
+    EXPECT_LE(shown[0].text.size(), kLongest);
+    EXPECT_EQ(0u, shown[0].text.find("Etes-vous certain de vouloir désinstaller totalement " + verName.substr(0, 20)));
+    EXPECT_NE(std::string::npos, shown[0].text.find("... et tous ses composants ?")) << shown[0].text;
+    EXPECT_LE(shown[1].text.size(), kLongest);
+    EXPECT_NE(std::string::npos, shown[1].text.find("... a été désinstallé avec succès de votre ordinateur."))
+        << shown[1].text;
+    EXPECT_FALSE(FileExists(dir + "\\demo.exe"));
+    EXPECT_TRUE(gui::WaitFor([&] { return !FolderExists(dir); }, 15000)) << "install folder stayed";
+}
+
+// A folder path of exactly length characters below base, made of long parts.
+std::string FolderOfLength(const std::string& base, size_t length) {
+    std::string path = base;
+    while (path.size() < length) {
+        size_t part = length - path.size() - 1;
+        if (part > 60) part = 60;
+        if (length - path.size() - 1 - part == 1) --part;  // never a last part of 0 characters
+        path += "\\" + std::string(part, 'd');
+    }
+    return path;
+}
+
+// Paths that reach 259 characters exactly: installed, logged and removed
+// again. uninst.exe itself ends at the 259th character.
+TEST(LimitsNames, PathsOfExactly259Characters) {
+    std::string app = UniqueName("Path259");
+    SystemCleanup cleanup(app, app);
+    ScratchDir target("target");
+    std::string dir = FolderOfLength(target.path(), kLongest - strlen("\\uninst.exe"));
+    std::string longest = std::string(kLongest - dir.size() - 1, 'f');
+    ASSERT_EQ(kLongest, (dir + "\\" + longest).size());
+    PackageContents p = Package(app, dir);
+    p.record.noIcons = 1;
+    p.record.uninstallIconOffered = 0;
+    p.AddFile("a.exe", "", "MZ");
+    p.AddFile(longest, "", "longest");
+
+    Installer run;
+    run.InstallToEnd(p);
+    EXPECT_EQ("longest", ReadFileBytes(dir + "\\" + longest));
+    std::string uninst = dir + "\\uninst.exe";
+    ASSERT_EQ(kLongest, uninst.size());
+    EmbeddedLog log(uninst);
+    ASSERT_EQ(kLogComplete, log.status);
+    ASSERT_EQ(3u, log.entries.size());
+    EXPECT_EQ(dir + "\\" + longest, log.entries[2].path);
+    run.Close();
+
+    DeleteFileA(BatchPath().c_str());
+    std::vector<gui::MessageBoxInfo> shown = Uninstall(uninst);
+    ASSERT_EQ(2u, shown.size());
+    EXPECT_EQ(app + " 2.5 a été désinstallé avec succès de votre ordinateur.", shown[1].text);
+    EXPECT_FALSE(FileExists(dir + "\\" + longest));
+    EXPECT_FALSE(UninstallKeyExists(app));
+    EXPECT_TRUE(gui::WaitFor([&] { return !FolderExists(dir); }, 15000)) << "install folder stayed";
+}
+
+// A file whose path would be 260 characters is a failed extraction, not a file
+// with a cut name: the files before it stay, nothing is registered.
+TEST(LimitsNames, PathOneCharacterTooLongFailsTheExtraction) {
+    std::string app = UniqueName("Path260");
+    SystemCleanup cleanup(app, app);
+    ScratchDir target("target");
+    std::string dir = FolderOfLength(target.path(), 200);
+    std::string tooLong = std::string(kLongest + 1 - dir.size() - 1, 'g');
+    PackageContents p = Package(app, dir);
+    p.record.noIcons = 1;
+    p.record.uninstallIconOffered = 0;
+    p.AddFile("a.exe", "", "MZ");
+    p.AddFile(tooLong, "", "too long");
+    p.AddFile("after.txt", "", "after");
+
+    Installer run;
+    run.Start(p);
+    ASSERT_TRUE(run.ToReadyPage());
+    run.Install();
+    HWND box = run.program.WaitMessageBox("Installation : " + app, 30000);
+    ASSERT_TRUE(box != nullptr);
+    EXPECT_EQ(kQuitText, gui::ReadMessageBox(box).text);
+    EXPECT_EQ("MZ", ReadFileBytes(dir + "\\a.exe"));
+    EXPECT_FALSE(FileExists(dir + "\\" + tooLong.substr(0, tooLong.size() - 1)));  // no cut name either
+    EXPECT_FALSE(FileExists(dir + "\\after.txt"));
+    EXPECT_FALSE(FileExists(dir + "\\uninst.exe"));
+    EXPECT_FALSE(UninstallKeyExists(app));
+    ASSERT_TRUE(gui::AnswerMessageBox(box, IDYES));
+    EXPECT_TRUE(run.program.WaitExit());
+}
+
+}  // namespace
