@@ -182,6 +182,7 @@ TEST(QuizWindow, AboutBox) {
     EXPECT_NE(std::string::npos, info.text.find("\n\n    Graphiste : l'équipe Cartopia    \n\n")) << info.text;
     EXPECT_EQ(std::vector<int>{IDOK}, info.buttons);
     EXPECT_TRUE(info.hasIcon);
+    EXPECT_TRUE(gui::Capture(box, ArtefactDir() + "\\quiz_about.bmp"));
     ASSERT_TRUE(gui::AnswerMessageBox(box, IDOK));
     EXPECT_TRUE(q.program.Running());
 }
