@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Drives for the fault-injection tests, mapped into the Wine prefix of a build:
-#   Q:  a 2 MB tmpfs, so that a write really fails with a full disk;
-#   R:  a read-only view (bind mount) of the folder that S: maps writable, so a
-#       test can put a setup program on S: and start it from R:.
+#   J:  a 2 MB tmpfs, so that a write really fails with a full disk;
+#   K:  a read-only view (bind mount) of the folder that L: maps writable, so a
+#       test can put a setup program on L: and start it from K:.
 # Needs root (mount); without it the drives are missing and the tests that
 # need them say so and skip.
 # Usage: tools/fault_drives.sh BUILD up|down
@@ -16,7 +16,10 @@ mounted() { mountpoint -q "$1" 2>/dev/null; }
 
 if [ "$action" = down ]; then
   for dir in "$root/ro" "$root/full"; do mounted "$dir" && umount "$dir"; done
-  rm -f "$prefix/dosdevices/q:" "$prefix/dosdevices/r:" "$prefix/dosdevices/s:"
+  # Every drive link into these folders, whatever letter an earlier version used.
+  for link in "$prefix"/dosdevices/?:; do
+    [ -L "$link" ] && case "$(readlink "$link")" in "$root"/*) rm -f "$link" ;; esac
+  done
   exit 0
 fi
 
@@ -33,7 +36,7 @@ if ! mounted "$root/ro"; then
     echo "fault_drives: cannot make a read-only bind mount; read-only tests will skip" >&2
   fi
 fi
-ln -sfn "$root/full" "$prefix/dosdevices/q:"
-mounted "$root/ro" && ln -sfn "$root/ro" "$prefix/dosdevices/r:"
-ln -sfn "$root/rw" "$prefix/dosdevices/s:"
+ln -sfn "$root/full" "$prefix/dosdevices/j:"
+mounted "$root/ro" && ln -sfn "$root/ro" "$prefix/dosdevices/k:"
+ln -sfn "$root/rw" "$prefix/dosdevices/l:"
 exit 0

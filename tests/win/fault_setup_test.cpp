@@ -2,7 +2,7 @@
 // GUI driver while the disk, the files or the registry refuse what it does.
 // For each case: the message the user sees, and what is on disk afterwards.
 //
-// The drives Q: (a 2 MB disk), R: (read-only) and S: (R: writable) are made by
+// The drives J: (a 2 MB disk), K: (read-only) and L: (K: writable) are made by
 // tools/fault_drives.sh, which tools/with_wine.sh runs; without them the cases
 // that need them skip.
 #include <windows.h>
@@ -59,10 +59,10 @@ void ExpectNothingRegistered(const Installer& run, const std::string& app, const
 
 bool DriveThere(const char* root) { return GetDriveTypeA(root) > DRIVE_NO_ROOT_DIR; }
 
-// Q: is the small disk only when it is small: never fill a real one.
+// J: is the small disk only when it is small: never fill a real one.
 bool SmallDisk(ULONGLONG* freeBytes) {
     ULARGE_INTEGER avail, total, free;
-    if (!DriveThere("Q:\\") || !GetDiskFreeSpaceExA("Q:\\", &avail, &total, &free)) return false;
+    if (!DriveThere("J:\\") || !GetDiskFreeSpaceExA("J:\\", &avail, &total, &free)) return false;
     *freeBytes = avail.QuadPart;
     return total.QuadPart <= 4 * 1024 * 1024;
 }
@@ -94,12 +94,12 @@ TEST(FaultSetup, ReadOnlyTargetFileStopsTheInstallation) {
     std::string folder = target.path();
     std::string writable;  // the folder as written to, when it is on the read-only drive
     if (!attributeHolds) {
-        if (!DriveThere("R:\\") || !DriveThere("S:\\")) {
-            GTEST_SKIP() << "read-only files are replaced here, and there is no read-only drive R:";
+        if (!DriveThere("K:\\") || !DriveThere("L:\\")) {
+            GTEST_SKIP() << "read-only files are replaced here, and there is no read-only drive K:";
         }
-        printf("read-only attribute not enforced here: the file lies on the read-only drive R:\n");
-        writable = "S:\\" + app;
-        folder = "R:\\" + app;
+        printf("read-only attribute not enforced here: the file lies on the read-only drive K:\n");
+        writable = "L:\\" + app;
+        folder = "K:\\" + app;
         ASSERT_TRUE(CreateDirectoryA(writable.c_str(), nullptr));
     }
     std::string kept = (writable.empty() ? folder : writable) + "\\data.bin";
@@ -214,7 +214,7 @@ TEST(FaultSetup, InstallFolderThatCannotBeCreated) {
     }
     std::vector<std::string> folders = {scratch / "plain.txt\\Demo"};
     if (freeDrive[0] != '?') folders.push_back(std::string(freeDrive) + "\\Demo\\App");
-    if (DriveThere("R:\\")) folders.push_back("R:\\Demo");
+    if (DriveThere("K:\\")) folders.push_back("K:\\Demo");
     for (const std::string& folder : folders) {
         SCOPED_TRACE(folder);
         std::string app = UniqueName("NoFolder");
@@ -231,7 +231,7 @@ TEST(FaultSetup, InstallFolderThatCannotBeCreated) {
         ExpectNothingRegistered(run, app, folder);
         QuitWizard(run, box);
     }
-    if (!DriveThere("R:\\")) printf("no read-only drive R: (tools/fault_drives.sh): that case was not run\n");
+    if (!DriveThere("K:\\")) printf("no read-only drive K: (tools/fault_drives.sh): that case was not run\n");
 }
 
 // The disk fills up in the middle of a file: the short write is a failure, not
@@ -239,10 +239,10 @@ TEST(FaultSetup, InstallFolderThatCannotBeCreated) {
 // is made for a cut installation.
 TEST(FaultSetup, DiskFullDuringExtraction) {
     ULONGLONG freeBytes = 0;
-    if (!SmallDisk(&freeBytes)) GTEST_SKIP() << "no small disk Q: (tools/fault_drives.sh needs root)";
+    if (!SmallDisk(&freeBytes)) GTEST_SKIP() << "no small disk J: (tools/fault_drives.sh needs root)";
     std::string app = UniqueName("DiskFull");
     SystemCleanup cleanup(app, app);
-    std::string folder = "Q:\\DiskFull";
+    std::string folder = "J:\\DiskFull";
     testenv::RemoveTree(folder);
     PackageContents p = PlainPackage(app, folder);
     std::string first = Pattern(100 * 1024, 'a');
@@ -270,10 +270,10 @@ TEST(FaultSetup, DiskFullDuringExtraction) {
 // points at a missing uninstaller.
 TEST(FaultSetup, DiskFullWritingTheUninstaller) {
     ULONGLONG freeBytes = 0;
-    if (!SmallDisk(&freeBytes)) GTEST_SKIP() << "no small disk Q: (tools/fault_drives.sh needs root)";
+    if (!SmallDisk(&freeBytes)) GTEST_SKIP() << "no small disk J: (tools/fault_drives.sh needs root)";
     std::string app = UniqueName("UninstFull");
     SystemCleanup cleanup(app, app);
-    std::string folder = "Q:\\UninstFull";
+    std::string folder = "J:\\UninstFull";
     testenv::RemoveTree(folder);
     size_t uninstSize = ReadFileBytes(testenv::Program("uninst.exe")).size();
     ASSERT_GT(uninstSize, 16384u);
@@ -298,13 +298,13 @@ TEST(FaultSetup, DiskFullWritingTheUninstaller) {
 // it. The user is told twice ("Erreur"), the installation itself completes and
 // is registered, but its uninst.exe carries no log.
 TEST(FaultSetup, SetupStartedFromReadOnlyFolder) {
-    if (!DriveThere("R:\\") || !DriveThere("S:\\")) GTEST_SKIP() << "no read-only drive R: (tools/fault_drives.sh)";
+    if (!DriveThere("K:\\") || !DriveThere("L:\\")) GTEST_SKIP() << "no read-only drive K: (tools/fault_drives.sh)";
     std::string app = UniqueName("RoSource");
     SystemCleanup cleanup(app, app);
     ScratchDir target("target");
     std::string installDir = target / "App";
-    std::string writable = "S:\\" + app;
-    std::string readOnly = "R:\\" + app;
+    std::string writable = "L:\\" + app;
+    std::string readOnly = "K:\\" + app;
     ASSERT_TRUE(CreateDirectoryA(writable.c_str(), nullptr));
     PackageContents p = PlainPackage(app, installDir);
     p.AddFile("demo.exe", "", "MZ-program");
