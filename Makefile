@@ -43,5 +43,8 @@ fuzz: deps
 demo: build
 	tools/demo.sh $(BUILD)
 
+bench: build
+	tools/bench/install_bench.sh $(BUILD)
+
 clean:
 	rm -rf $(BUILD)
