@@ -9,12 +9,12 @@
 
 namespace {
 
-using pagetest::ControlSpec;
+using pagetest::ControlRow;
 using pagetest::RunningWizard;
 
 const char kTitle[] = "Tâches supplémentaires";
 
-std::vector<ControlSpec> AdditionalTable(int width) {
+std::vector<ControlRow> AdditionalTable(int width) {
     const LONG kChild = WS_CHILD | WS_VISIBLE;
     return pagetest::WithHeader(
         width, kTitle, "Séléctionnez les tâches supplémentaires que doivent éffectuer.",

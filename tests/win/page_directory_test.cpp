@@ -11,13 +11,13 @@
 
 namespace {
 
-using pagetest::ControlSpec;
+using pagetest::ControlRow;
 using pagetest::RunningWizard;
 
 const char kTitle[] = "Dossier d'installation";
 const char kSubtitle[] = "Sélectionnez un répértoire où les fichiers doivent être installés.";
 
-std::vector<ControlSpec> DirectoryTable(int width, const std::string& sentence, const std::string& folder,
+std::vector<ControlRow> DirectoryTable(int width, const std::string& sentence, const std::string& folder,
                                         bool enabled) {
     const LONG kChild = WS_CHILD | WS_VISIBLE;
     return pagetest::WithHeader(

@@ -9,13 +9,13 @@
 
 namespace {
 
-using pagetest::ControlSpec;
+using pagetest::ControlRow;
 using pagetest::RunningWizard;
 
 const char kTitle[] = "Informations";
 const char kRtfInfo[] = "{\\rtf1\\ansi Avant de {\\b continuer}, fermez les programmes.\\par Merci.}";
 
-std::vector<ControlSpec> InfoTable(int width, const std::string& text) {
+std::vector<ControlRow> InfoTable(int width, const std::string& text) {
     const LONG kChild = WS_CHILD | WS_VISIBLE;
     return pagetest::WithHeader(
         width, kTitle, "Informations nécessaires avant de continuer l'installation.",

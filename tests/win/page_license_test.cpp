@@ -12,14 +12,14 @@
 
 namespace {
 
-using pagetest::ControlSpec;
+using pagetest::ControlRow;
 using pagetest::RunningWizard;
 
 const char kTitle[] = "Accord de licence";
 const char kPlainLicense[] = "Contrat de licence\r\nArticle 1 : l'été, à Noël.\r\nArticle 2 : fin.";
 const char kRtfLicense[] = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0 Texte {\\b gras} et {\\i penché}.\\par Fin}";
 
-std::vector<ControlSpec> LicenseTable(int width) {
+std::vector<ControlRow> LicenseTable(int width) {
     const LONG kChild = WS_CHILD | WS_VISIBLE;
     return pagetest::WithHeader(
         width, kTitle, "Informations concernant les termes du contrat de licence.",
@@ -49,7 +49,7 @@ TEST(LicensePage, ControlsAndPlainText) {
     w.Start(LicensePackage(1, kPlainLicense));
     ASSERT_TRUE(w.Next());
     ASSERT_EQ(kTitle, w.Title());
-    std::vector<ControlSpec> table = LicenseTable(pagetest::PageWidth(w.Page()));
+    std::vector<ControlRow> table = LicenseTable(pagetest::PageWidth(w.Page()));
     table.back().text = gui::Text(w.Control(IDC_TEXT_BOX));  // compared below, line ends aside
     pagetest::ExpectPage(w.Page(), table);
     EXPECT_EQ("Contrat de licence\nArticle 1 : l'été, à Noël.\nArticle 2 : fin.", BoxText(w));

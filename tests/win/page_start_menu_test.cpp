@@ -9,7 +9,7 @@
 
 namespace {
 
-using pagetest::ControlSpec;
+using pagetest::ControlRow;
 using pagetest::RunningWizard;
 
 const char kTitle[] = "Raccourcis du menu Démarrer";
@@ -21,7 +21,7 @@ struct Flags {
     int group, uninstall, menus;
 };
 
-std::vector<ControlSpec> StartMenuTable(int width, const std::string& groupName, Flags f) {
+std::vector<ControlRow> StartMenuTable(int width, const std::string& groupName, Flags f) {
     const LONG kChild = WS_CHILD | WS_VISIBLE;
     const LONG kCheck = kChild | BS_AUTOCHECKBOX;
     return pagetest::WithHeader(

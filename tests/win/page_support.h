@@ -93,7 +93,7 @@ struct RunningWizard {
 enum FontKind { kGuiFont, kTitleFont, kNoFont, kAnyFont };
 
 // One control of a page table. Rectangles are x, y, width, height.
-struct ControlSpec {
+struct ControlRow {
     const char* className;
     int id;
     std::string text;
@@ -105,38 +105,41 @@ struct ControlSpec {
     bool enabled;
 };
 
+// The earlier name of ControlRow, still used by some tests.
+using ControlSpec = ControlRow;
+
 // Compares one control with its table row. where names the row in failures.
-inline void ExpectControl(HWND control, const ControlSpec& spec, const std::string& where) {
+inline void ExpectControl(HWND control, const ControlRow& row, const std::string& where) {
     SCOPED_TRACE(where);
     ASSERT_TRUE(control != nullptr);
-    EXPECT_EQ(spec.className, gui::ClassName(control));
-    EXPECT_EQ(spec.id, GetDlgCtrlID(control));
-    EXPECT_EQ(spec.text, gui::Text(control));
+    EXPECT_EQ(row.className, gui::ClassName(control));
+    EXPECT_EQ(row.id, GetDlgCtrlID(control));
+    EXPECT_EQ(row.text, gui::Text(control));
     RECT r = gui::RectIn(control);
-    EXPECT_EQ(spec.x, r.left);
-    EXPECT_EQ(spec.y, r.top);
+    EXPECT_EQ(row.x, r.left);
+    EXPECT_EQ(row.y, r.top);
     LONG systemExStyle = WS_EX_NOPARENTNOTIFY;
-    if ((spec.style & SS_TYPEMASK) == SS_ETCHEDHORZ && spec.className == std::string("Static")) {
+    if ((row.style & SS_TYPEMASK) == SS_ETCHEDHORZ && row.className == std::string("Static")) {
         // The static control gives its etched line an edge of its own and sizes it.
         systemExStyle |= WS_EX_STATICEDGE;
     } else {
-        EXPECT_EQ(spec.w, r.right - r.left);
-        EXPECT_EQ(spec.h, r.bottom - r.top);
+        EXPECT_EQ(row.w, r.right - r.left);
+        EXPECT_EQ(row.h, r.bottom - r.top);
     }
     LONG systemStyle = WS_VISIBLE | WS_DISABLED;
     // A rich edit shows its scroll bar only while the text overflows.
-    if (spec.className == std::string("RichEdit20A")) systemStyle |= WS_VSCROLL;
-    EXPECT_EQ(spec.style & ~systemStyle, gui::Style(control) & ~systemStyle);
-    EXPECT_EQ(spec.exStyle, gui::ExStyle(control) & ~systemExStyle);
-    EXPECT_EQ(spec.visible, gui::Visible(control));
-    EXPECT_EQ(spec.enabled, gui::Enabled(control));
+    if (row.className == std::string("RichEdit20A")) systemStyle |= WS_VSCROLL;
+    EXPECT_EQ(row.style & ~systemStyle, gui::Style(control) & ~systemStyle);
+    EXPECT_EQ(row.exStyle, gui::ExStyle(control) & ~systemExStyle);
+    EXPECT_EQ(row.visible, gui::Visible(control));
+    EXPECT_EQ(row.enabled, gui::Enabled(control));
 }
 
 // The header band rows followed by the page's own rows, in creation order.
-inline std::vector<ControlSpec> WithHeader(int width, const std::string& title, const std::string& subtitle,
-                                           const std::vector<ControlSpec>& own) {
+inline std::vector<ControlRow> WithHeader(int width, const std::string& title, const std::string& subtitle,
+                                           const std::vector<ControlRow>& own) {
     const LONG kStatic = WS_CHILD | WS_VISIBLE;
-    std::vector<ControlSpec> all = {
+    std::vector<ControlRow> all = {
         {"Static", 0, "", 0, 0, width, 65, kStatic | SS_WHITERECT, 0, kNoFont, true, true},
         {"Static", 0, "", width - 64, 0, 64, 64, kStatic | SS_BITMAP, 0, kNoFont, true, true},
         {"Static", 0, "", 0, 65, width + 2, 1, kStatic | SS_ETCHEDHORZ, 0, kNoFont, true, true},
@@ -148,7 +151,7 @@ inline std::vector<ControlSpec> WithHeader(int width, const std::string& title, 
 }
 
 // Checks every child of the page against the table, in creation order.
-inline void ExpectPage(HWND page, const std::vector<ControlSpec>& table) {
+inline void ExpectPage(HWND page, const std::vector<ControlRow>& table) {
     std::vector<HWND> children = gui::Children(page);
     ASSERT_EQ(table.size(), children.size());
     for (size_t i = 0; i < table.size(); ++i) {
@@ -158,7 +161,7 @@ inline void ExpectPage(HWND page, const std::vector<ControlSpec>& table) {
 
 // Fonts can only be read in process: checks the fonts of a page created by
 // InProcessPage against the table.
-inline void ExpectFonts(HWND page, const CSetupConfig& config, const std::vector<ControlSpec>& table) {
+inline void ExpectFonts(HWND page, const CSetupConfig& config, const std::vector<ControlRow>& table) {
     std::vector<HWND> children = gui::Children(page);
     ASSERT_EQ(table.size(), children.size());
     for (size_t i = 0; i < table.size(); ++i) {
