@@ -57,6 +57,10 @@ void StreamResourceText(HWND box, HMODULE module, const char* name, int format, 
     *size = static_cast<int>(SizeofResource(module, found));
     *data = LoadResource(module, found);
     if (!*data) return;
+    // A rich edit box takes at most 32,767 characters unless told otherwise, and
+    // cuts what streams in beyond that: room for the whole resource, so a long
+    // licence is shown to its end (its characters never outnumber its bytes).
+    if (*size > 32767) SendMessageA(box, EM_EXLIMITTEXT, 0, *size);
     EDITSTREAM stream;
     memset(&stream, 0, sizeof(stream));
     stream.dwCookie = cookie;
