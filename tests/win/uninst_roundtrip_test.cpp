@@ -139,13 +139,20 @@ std::string BatchPath() {
     return path;
 }
 
+// A folder at the top of drive C: (outside the temporary folder, which the
+// snapshot sees), gone again at the end whatever the outcome.
+struct TopFolder {
+    std::string path = "C:\\ct_round_" + std::to_string(GetCurrentProcessId());
+    TopFolder() { testenv::RemoveTree(path); }  // a run that was stopped may have left it
+    ~TopFolder() { testenv::RemoveTree(path); }
+};
+
 TEST(RoundTrip, InstallThenUninstallLeavesTheMachineAsItWas) {
     std::string app = UniqueName("Round");
     SystemCleanup cleanup(app, app);
-    std::string top = "C:\\ct_round_" + std::to_string(GetCurrentProcessId());
-    std::string installDir = top + "\\Mon Appli";
-    testenv::RemoveTree(top);  // a run that was stopped may have left it
-    ASSERT_TRUE(CreateDirectoryA(top.c_str(), nullptr));
+    TopFolder top;
+    std::string installDir = top.path + "\\Mon Appli";
+    ASSERT_TRUE(CreateDirectoryA(top.path.c_str(), nullptr));
     PackageContents p = Package(app, installDir);
     p.AddFile("demo.exe", "", "MZ-program-bytes");
     p.AddFile("readme.txt", "", "lisez-moi");
@@ -184,8 +191,6 @@ TEST(RoundTrip, InstallThenUninstallLeavesTheMachineAsItWas) {
 
     Snapshot after = TakeSnapshot(run.dir.path(), app);
     EXPECT_EQ("", Differences(before, after));
-    RemoveDirectoryA(top.c_str());
-    testenv::RemoveTree(top);
 }
 
 }  // namespace
