@@ -15,7 +15,7 @@ fi
 
 export WINEPREFIX=${PACK_WINEPREFIX:-$build/pack-wineprefix}
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 unset DISPLAY  # a console tool: no window, no display needed
 
 # Absolute Linux paths become Z: paths (Wine maps Z: to /); relative paths are

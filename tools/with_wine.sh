@@ -6,7 +6,7 @@ set -euo pipefail
 build=$(realpath -m "$1"); shift
 export WINEPREFIX="$build/wineprefix"
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 mkdir -p "$build"
 drives="$(dirname "$0")/fault_drives.sh"
 
