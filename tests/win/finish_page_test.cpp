@@ -14,11 +14,12 @@ namespace {
 using installtest::Installer;
 using installtest::SystemCleanup;
 using installtest::UniqueName;
-using pagetest::ControlSpec;
+// The row type of the shared page tables, whatever its name there.
+using ControlRow = decltype(pagetest::WithHeader(0, "", "", {}))::value_type;
 
-std::vector<ControlSpec> FinishTable(int width, int height, const std::string& verName, bool withCheck) {
+std::vector<ControlRow> FinishTable(int width, int height, const std::string& verName, bool withCheck) {
     const LONG kChild = WS_CHILD | WS_VISIBLE;
-    std::vector<ControlSpec> table = {
+    std::vector<ControlRow> table = {
         {"Static", 0, "", 0, 0, width, height, kChild, 0, pagetest::kNoFont, true, true},
         {"Static", 0, "", 0, 0, 144, height, kChild | SS_BITMAP, 0, pagetest::kNoFont, true, true},
         {"Static", 0, "Félicitation !\n" + verName + " est installé avec succès dans votre ordinateur.", 180, 30,
@@ -51,7 +52,7 @@ TEST(FinishPage, ControlsForTheRunOffer) {
         ASSERT_TRUE(page != nullptr);
         RECT client;
         GetClientRect(page, &client);
-        std::vector<ControlSpec> table = FinishTable(client.right, client.bottom, "Démo 2.0", c.check);
+        std::vector<ControlRow> table = FinishTable(client.right, client.bottom, "Démo 2.0", c.check);
         // An image static takes the size of its image: its height is the system's.
         std::vector<HWND> children = gui::Children(page);
         ASSERT_GE(children.size(), 2u);
@@ -120,8 +121,13 @@ struct RunPackage {
         p.record.uninstallIconOffered = 0;
         p.AddFile("start.bat", "", "@echo ran> \"" + marker + "\"\r\n");
     }
-    // Waits a while for the marker; true once the program has run.
-    bool Ran(int ms) const { return gui::WaitFor([&] { return testenv::FileExists(marker); }, ms); }
+    // Waits a while for the marker; true once the program has run. The batch
+    // is given a moment to end so that its folders can be removed.
+    bool Ran(int ms) const {
+        bool ran = gui::WaitFor([&] { return testenv::FileExists(marker); }, ms);
+        if (ran) Sleep(1000);
+        return ran;
+    }
 };
 
 TEST(FinishPage, ProgramRunsAfterFermerWhenLeftChecked) {

@@ -82,6 +82,12 @@ struct Installer {
     HWND dialog = nullptr;
     std::string exe;
 
+    // The program must be gone before its scratch folder can be removed.
+    ~Installer() {
+        if (program.Running()) program.Kill();
+        program.WaitExit(10000);
+    }
+
     void Start(const PackageContents& contents) {
         exe = dir / "setup.exe";
         testenv::MakePackage(exe, contents);

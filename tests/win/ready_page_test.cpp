@@ -13,12 +13,13 @@ namespace {
 using installtest::Installer;
 using installtest::SystemCleanup;
 using installtest::UniqueName;
-using pagetest::ControlSpec;
+// The row type of the shared page tables, whatever its name there.
+using ControlRow = decltype(pagetest::WithHeader(0, "", "", {}))::value_type;
 
 const char kFolder[] = "C:\\Program Files\\Démo";
 const char kHeadings[] = "Dossier d'installation:\r\n   C:\\Program Files\\Démo\r\n\r\n";
 
-std::vector<ControlSpec> ReadyTable(int width, const std::string& subtitle) {
+std::vector<ControlRow> ReadyTable(int width, const std::string& subtitle) {
     const LONG kChild = WS_CHILD | WS_VISIBLE;
     return pagetest::WithHeader(
         width, "Prêt à installer", subtitle,
@@ -58,7 +59,7 @@ TEST(ReadyPage, SummaryFollowsTheChoices) {
         host.config.uninstallIcon = 1;  // never listed
         HWND page = host.Show(&ready);
         ASSERT_TRUE(page != nullptr);
-        std::vector<ControlSpec> table =
+        std::vector<ControlRow> table =
             ReadyTable(pagetest::PageWidth(page), "L'assistant est prêt à installer Démo 2.0 sur votre ordinateur.");
         table.back().text = kHeadings + c.shortcuts;
         pagetest::ExpectPage(page, table);
