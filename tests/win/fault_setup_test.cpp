@@ -10,17 +10,13 @@
 
 #include <gtest/gtest.h>
 
-#include "install_support.h"
+#include "install_checks.h"
+#include "wizard_session.h"
 
 namespace {
 
-using namespace installtest;
-using testenv::FileExists;
-using testenv::FolderExists;
-using testenv::ReadFileBytes;
-using testenv::ScratchDir;
-
-std::string Caption(const std::string& app) { return "Installation : " + app; }
+using namespace testenv;
+using namespace wintest;
 
 // A package without shortcuts: nothing outside the scratch folders but the key.
 PackageContents PlainPackage(const std::string& app, const std::string& folder) {
@@ -31,7 +27,7 @@ PackageContents PlainPackage(const std::string& app, const std::string& folder) 
 }
 
 // Waits for the quit question that follows a failed extraction and checks it.
-HWND WaitQuitQuestion(Installer& run, const std::string& app) {
+HWND WaitQuitQuestion(WizardSession& run, const std::string& app) {
     HWND box = run.program.WaitMessageBox(Caption(app), 30000);
     EXPECT_TRUE(box != nullptr) << "no quit question";
     if (!box) return nullptr;
@@ -42,8 +38,16 @@ HWND WaitQuitQuestion(Installer& run, const std::string& app) {
     return box;
 }
 
+// Clicks through to "Installer" and waits for the quit question that follows
+// the failed extraction (null, with the failure given, when it never comes).
+HWND InstallUntilQuitQuestion(WizardSession& run, const PackageContents& p, const std::string& app) {
+    run.StartInstalling(p);
+    if (::testing::Test::HasFatalFailure()) return nullptr;
+    return WaitQuitQuestion(run, app);
+}
+
 // Yes to the quit question: the wizard ends with exit code 0.
-void QuitWizard(Installer& run, HWND box) {
+void QuitWizard(WizardSession& run, HWND box) {
     ASSERT_TRUE(gui::AnswerMessageBox(box, IDYES));
     DWORD code = 1;
     ASSERT_TRUE(run.program.WaitExit(10000, &code));
@@ -51,7 +55,7 @@ void QuitWizard(Installer& run, HWND box) {
 }
 
 // What a failed installation must not leave: an uninstaller, a registration, a log file.
-void ExpectNothingRegistered(const Installer& run, const std::string& app, const std::string& installDir) {
+void ExpectNothingRegistered(const WizardSession& run, const std::string& app, const std::string& installDir) {
     EXPECT_FALSE(FileExists(installDir + "\\uninst.exe"));
     EXPECT_FALSE(UninstallKeyExists(app));
     EXPECT_FALSE(FileExists(run.dir / "Temp_002.log"));
@@ -110,11 +114,8 @@ TEST(FaultSetup, ReadOnlyTargetFileStopsTheInstallation) {
     p.AddFile("data.bin", "", "new data");
     p.AddFile("last.txt", "", "last");
 
-    Installer run;
-    run.Start(p);
-    ASSERT_TRUE(run.ToReadyPage());
-    run.Install();
-    HWND box = WaitQuitQuestion(run, app);
+    WizardSession run;
+    HWND box = InstallUntilQuitQuestion(run, p, app);
     ASSERT_TRUE(box != nullptr);
     if (attributeHolds) EXPECT_EQ("MZ-program", ReadFileBytes(folder + "\\demo.exe"));
     EXPECT_EQ("the user's own bytes", ReadFileBytes(kept));
@@ -141,11 +142,8 @@ TEST(FaultSetup, LockedTargetFileThenInstallAgain) {
     p.AddFile("data.bin", "", "new data");
     p.AddFile("last.txt", "", "last");
 
-    Installer run;
-    run.Start(p);
-    ASSERT_TRUE(run.ToReadyPage());
-    run.Install();
-    HWND box = WaitQuitQuestion(run, app);
+    WizardSession run;
+    HWND box = InstallUntilQuitQuestion(run, p, app);
     ASSERT_TRUE(box != nullptr);
     // Read through the test's own handle: nobody else may open the file now.
     char held[16] = "";
@@ -187,11 +185,8 @@ TEST(FaultSetup, SubFolderThatIsAFile) {
     p.AddFile("demo.exe", "", "MZ-program");
     p.AddFile("guide.txt", "docs", "guide");
 
-    Installer run;
-    run.Start(p);
-    ASSERT_TRUE(run.ToReadyPage());
-    run.Install();
-    HWND box = WaitQuitQuestion(run, app);
+    WizardSession run;
+    HWND box = InstallUntilQuitQuestion(run, p, app);
     ASSERT_TRUE(box != nullptr);
     EXPECT_EQ("MZ-program", ReadFileBytes(target / "demo.exe"));
     EXPECT_EQ("a file named docs", ReadFileBytes(target / "docs"));
@@ -221,11 +216,8 @@ TEST(FaultSetup, InstallFolderThatCannotBeCreated) {
         SystemCleanup cleanup(app, app);
         PackageContents p = PlainPackage(app, folder);
         p.AddFile("demo.exe", "", "MZ-program");
-        Installer run;
-        run.Start(p);
-        ASSERT_TRUE(run.ToReadyPage());
-        run.Install();
-        HWND box = WaitQuitQuestion(run, app);
+        WizardSession run;
+        HWND box = InstallUntilQuitQuestion(run, p, app);
         ASSERT_TRUE(box != nullptr);
         EXPECT_FALSE(FolderExists(folder));
         ExpectNothingRegistered(run, app, folder);
@@ -250,11 +242,8 @@ TEST(FaultSetup, DiskFullDuringExtraction) {
     p.AddFile("big.bin", "", Pattern(static_cast<size_t>(freeBytes) + 512 * 1024, 'b'));
     p.AddFile("after.txt", "", "after");
 
-    Installer run;
-    run.Start(p);
-    ASSERT_TRUE(run.ToReadyPage());
-    run.Install();
-    HWND box = WaitQuitQuestion(run, app);
+    WizardSession run;
+    HWND box = InstallUntilQuitQuestion(run, p, app);
     ASSERT_TRUE(box != nullptr);
     EXPECT_EQ(first, ReadFileBytes(folder + "\\first.dat"));
     // The cut file stays on disk (it is logged); it is shorter than the entry.
@@ -282,11 +271,8 @@ TEST(FaultSetup, DiskFullWritingTheUninstaller) {
     PackageContents p = PlainPackage(app, folder);
     p.AddFile("fill.bin", "", Pattern(fill, 'f'));
 
-    Installer run;
-    run.Start(p);
-    ASSERT_TRUE(run.ToReadyPage());
-    run.Install();
-    HWND box = WaitQuitQuestion(run, app);
+    WizardSession run;
+    HWND box = InstallUntilQuitQuestion(run, p, app);
     ASSERT_TRUE(box != nullptr);
     EXPECT_EQ(fill, ReadFileBytes(folder + "\\fill.bin").size());
     ExpectNothingRegistered(run, app, folder);
@@ -316,9 +302,8 @@ TEST(FaultSetup, SetupStartedFromReadOnlyFolder) {
     ASSERT_TRUE(program.Start(readOnly + "\\setup.exe"));
     HWND dialog = program.WaitWindow(Caption(app));
     ASSERT_TRUE(dialog != nullptr);
-    Installer run;  // drives the dialog of the program started above
-    run.dialog = dialog;
-    ASSERT_TRUE(gui::WaitControl(dialog, IDC_PAGE) != nullptr);
+    WizardSession run;  // drives the dialog of the program started above
+    ASSERT_NO_FATAL_FAILURE(run.Attach(dialog));
     ASSERT_TRUE(run.ToReadyPage());
     run.Install();
 
@@ -370,10 +355,8 @@ TEST(FaultSetup, UninstallKeyRefused) {
     PackageContents p = PlainPackage(app, installDir);
     p.AddFile("demo.exe", "", "MZ-program");
 
-    Installer run;
-    run.Start(p);
-    ASSERT_TRUE(run.ToReadyPage());
-    run.Install();
+    WizardSession run;
+    ASSERT_NO_FATAL_FAILURE(run.StartInstalling(p));
     bool boxShown = false;
     ASSERT_TRUE(gui::WaitFor([&] {
         if (run.program.FindMessageBox()) boxShown = true;

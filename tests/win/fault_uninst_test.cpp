@@ -7,24 +7,13 @@
 
 #include <gtest/gtest.h>
 
-#include "install_support.h"
-#include "self_delete.h"
+#include "install_checks.h"
+#include "wizard_session.h"
 
 namespace {
 
-using namespace installtest;
-using testenv::FileExists;
-using testenv::FolderExists;
-using testenv::ReadFileBytes;
-using testenv::ScratchDir;
-
-const int kBatchWaitMs = 15000;
-
-std::string BatchPath() {
-    char path[MAX_PATH] = "";
-    SelfDeleteBatchPath(path);
-    return path;
-}
+using namespace testenv;
+using namespace wintest;
 
 // An installation made by the real setup.exe into a new folder below a scratch
 // folder: demo.exe, data.bin and docs\guide\guide.txt, no shortcuts.
@@ -43,7 +32,7 @@ struct Installed {
         p.AddFile("demo.exe", "", "MZ-program");
         p.AddFile("data.bin", "", "data");
         p.AddFile("guide.txt", "docs\\guide", "guide");
-        Installer run;
+        WizardSession run;
         run.InstallToEnd(p);
         run.Close();
         DeleteFileA(BatchPath().c_str());
@@ -53,23 +42,12 @@ struct Installed {
 
 // Runs uninst.exe, says Yes, and checks the success notice; the program ends.
 void UninstallConfirmed(const Installed& inst) {
-    gui::Program p;
-    ASSERT_TRUE(p.Start(inst.uninst));
-    HWND box = p.WaitMessageBox(inst.caption);
-    ASSERT_TRUE(box != nullptr) << "no confirmation";
-    EXPECT_EQ("Etes-vous certain de vouloir désinstaller totalement " + inst.app +
-                  " 2.5 et tous ses composants ?",
-              gui::ReadMessageBox(box).text);
-    ASSERT_TRUE(gui::AnswerMessageBox(box, IDYES));
-    box = p.WaitMessageBox(inst.caption);
-    ASSERT_TRUE(box != nullptr) << "no success notice";
-    gui::MessageBoxInfo info = gui::ReadMessageBox(box);
-    EXPECT_EQ(inst.app + " 2.5 a été désinstallé avec succès de votre ordinateur.", info.text);
-    EXPECT_EQ(std::vector<int>{IDOK}, info.buttons);
-    ASSERT_TRUE(gui::AnswerMessageBox(box, IDOK));
-    DWORD code = 1;
-    ASSERT_TRUE(p.WaitExit(10000, &code));
-    EXPECT_EQ(0u, code);
+    std::vector<gui::MessageBoxInfo> shown;
+    ASSERT_NO_FATAL_FAILURE(RunUninstaller(inst.uninst, inst.caption, &shown));
+    EXPECT_EQ("Etes-vous certain de vouloir désinstaller totalement " + inst.app + " 2.5 et tous ses composants ?",
+              shown[0].text);
+    EXPECT_EQ(inst.app + " 2.5 a été désinstallé avec succès de votre ordinateur.", shown[1].text);
+    EXPECT_EQ(std::vector<int>{IDOK}, shown[1].buttons);
 }
 
 // The program deletes itself through its batch; its folder stays (it holds more).

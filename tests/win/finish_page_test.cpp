@@ -5,32 +5,33 @@
 
 #include <gtest/gtest.h>
 
-#include "install_support.h"
+#include "install_checks.h"
+#include "wizard_session.h"
 #include "page_success.h"
-#include "page_support.h"
+#include "page_checks.h"
 
 namespace {
 
-using installtest::Installer;
-using installtest::SystemCleanup;
-using installtest::UniqueName;
+using wintest::WizardSession;
+using wintest::SystemCleanup;
+using wintest::UniqueName;
 // The row type of the shared page tables, whatever its name there.
-using ControlRow = decltype(pagetest::WithHeader(0, "", "", {}))::value_type;
+using wintest::ControlRow;
 
 std::vector<ControlRow> FinishTable(int width, int height, const std::string& verName, bool withCheck) {
     const LONG kChild = WS_CHILD | WS_VISIBLE;
     std::vector<ControlRow> table = {
-        {"Static", 0, "", 0, 0, width, height, kChild, 0, pagetest::kNoFont, true, true},
-        {"Static", 0, "", 0, 0, 144, height, kChild | SS_BITMAP, 0, pagetest::kNoFont, true, true},
+        {"Static", 0, "", 0, 0, width, height, kChild, 0, wintest::kNoFont, true, true},
+        {"Static", 0, "", 0, 0, 144, height, kChild | SS_BITMAP, 0, wintest::kNoFont, true, true},
         {"Static", 0, "Félicitation !\n" + verName + " est installé avec succès dans votre ordinateur.", 180, 30,
-         width - 200, 45, kChild, 0, pagetest::kGuiFont, true, true},
+         width - 200, 45, kChild, 0, wintest::kGuiFont, true, true},
     };
     if (withCheck) {
-        table.push_back({"Button", IDC_RUN_CHECK, "", 180, 100, 200, 16, kChild | BS_OWNERDRAW, 0, pagetest::kGuiFont,
+        table.push_back({"Button", IDC_RUN_CHECK, "", 180, 100, 200, 16, kChild | BS_OWNERDRAW, 0, wintest::kGuiFont,
                          true, true});
     }
     table.push_back({"Static", 0, "Pour fermer l'assistant, cliquez sur Fermer. ", 180, 220, width - 200, 40, kChild,
-                     0, pagetest::kGuiFont, true, true});
+                     0, wintest::kGuiFont, true, true});
     return table;
 }
 
@@ -40,7 +41,7 @@ TEST(FinishPage, ControlsForTheRunOffer) {
         int noIcons, runOffered;
         bool check;
     } cases[] = {{0, 1, true}, {0, 0, false}, {1, 1, false}};
-    pagetest::InProcessPage host;
+    wintest::InProcessPage host;
     strcpy(host.config.appVerName, "Démo 2.0");
     CPageSuccess finish(&host.config);
     for (const Case& c : cases) {
@@ -57,8 +58,8 @@ TEST(FinishPage, ControlsForTheRunOffer) {
         std::vector<HWND> children = gui::Children(page);
         ASSERT_GE(children.size(), 2u);
         table[1].h = gui::RectIn(children[1]).bottom;
-        pagetest::ExpectPage(page, table);
-        pagetest::ExpectFonts(page, host.config, table);
+        wintest::ExpectPage(page, table);
+        wintest::ExpectFonts(page, host.config, table);
         EXPECT_EQ("Fermer", gui::Text(GetDlgItem(host.dialog(), IDC_NEXT)));
         EXPECT_FALSE(gui::Visible(GetDlgItem(host.dialog(), IDC_BACK)));
         EXPECT_EQ(1, host.Leave(1));
@@ -66,7 +67,7 @@ TEST(FinishPage, ControlsForTheRunOffer) {
 }
 
 TEST(FinishPage, EachClickFlipsTheChoiceAndLongNamesAreCut) {
-    pagetest::InProcessPage host;
+    wintest::InProcessPage host;
     std::string longName(259, 'v');
     strcpy(host.config.appVerName, longName.c_str());
     host.config.noIcons = 0;
@@ -108,6 +109,15 @@ int CheckMarkPixels(HWND button, const std::string& bmp) {
     return dark;
 }
 
+// Waits until the run check box shows its mark, or shows none: a page just
+// on screen or a click just made is drawn a moment later.
+bool ShowsMark(HWND check, const std::string& bmp, bool mark) {
+    return gui::WaitFor([&] {
+        int dark = CheckMarkPixels(check, bmp);
+        return mark ? dark > 0 : dark == 0;
+    }, 3000);
+}
+
 // A package whose program is a batch file leaving a marker when it runs.
 struct RunPackage {
     std::string app = UniqueName("Run");
@@ -116,7 +126,7 @@ struct RunPackage {
     std::string marker = target / "ran.txt";
     PackageContents p;
     RunPackage() {
-        p = installtest::Package(app, target / "app");
+        p = wintest::Package(app, target / "app");
         p.record.runOffered = 1;
         p.record.uninstallIconOffered = 0;
         p.AddFile("start.bat", "", "@echo ran> \"" + marker + "\"\r\n");
@@ -132,14 +142,14 @@ struct RunPackage {
 
 TEST(FinishPage, ProgramRunsAfterFermerWhenLeftChecked) {
     RunPackage r;
-    Installer run;
+    WizardSession run;
     run.InstallToEnd(r.p);
     HWND check = run.Control(IDC_RUN_CHECK);
     ASSERT_TRUE(check != nullptr);
     EXPECT_EQ("Fermer", gui::Text(run.Button(IDC_NEXT)));
     EXPECT_FALSE(gui::Visible(run.Button(IDC_BACK)));
     EXPECT_FALSE(gui::Visible(run.Button(IDCANCEL)));
-    EXPECT_GT(CheckMarkPixels(check, run.dir / "checked.bmp"), 0);
+    EXPECT_TRUE(ShowsMark(check, run.dir / "checked.bmp", true)) << "no check mark drawn";
     EXPECT_FALSE(testenv::FileExists(r.marker));
     run.Close();
     EXPECT_TRUE(r.Ran(10000));
@@ -148,16 +158,15 @@ TEST(FinishPage, ProgramRunsAfterFermerWhenLeftChecked) {
 // Unticked, the box shows it at once, and nothing is started.
 TEST(FinishPage, ToggledOffShowsAtOnceAndNothingRuns) {
     RunPackage r;
-    Installer run;
+    WizardSession run;
     run.InstallToEnd(r.p);
     HWND check = run.Control(IDC_RUN_CHECK);
     ASSERT_TRUE(check != nullptr);
-    gui::Click(check);
-    run.Settle();
-    ASSERT_TRUE(gui::WaitFor([&] { return CheckMarkPixels(check, run.dir / "unchecked.bmp") == 0; }, 3000));
-    gui::Click(check);
-    run.Settle();
-    ASSERT_TRUE(gui::WaitFor([&] { return CheckMarkPixels(check, run.dir / "checked.bmp") > 0; }, 3000));
+    for (bool mark : {false, true}) {
+        gui::Click(check);
+        run.Settle();
+        ASSERT_TRUE(ShowsMark(check, run.dir / (mark ? "checked.bmp" : "unchecked.bmp"), mark));
+    }
     gui::Click(check);
     run.Settle();
     run.Close();
@@ -168,7 +177,7 @@ TEST(FinishPage, ToggledOffShowsAtOnceAndNothingRuns) {
 // question, and the program is started.
 TEST(FinishPage, CloseBoxEndsLikeFermer) {
     RunPackage r;
-    Installer run;
+    WizardSession run;
     run.InstallToEnd(r.p);
     gui::CloseBox(run.dialog);
     DWORD code = 1;

@@ -6,15 +6,13 @@
 
 #include <gtest/gtest.h>
 
-#include "install_support.h"
+#include "install_checks.h"
+#include "wizard_session.h"
 
 namespace {
 
-using namespace installtest;
-using testenv::FileExists;
-using testenv::FolderExists;
-using testenv::ReadFileBytes;
-using testenv::ScratchDir;
+using namespace testenv;
+using namespace wintest;
 
 TEST(InstallFlow, TwoFilesWithShortcutsEndToEnd) {
     std::string app = UniqueName("Flow");
@@ -25,7 +23,7 @@ TEST(InstallFlow, TwoFilesWithShortcutsEndToEnd) {
     p.AddFile("demo.exe", "", "MZ-program-bytes");
     p.AddFile("readme.txt", "", std::string("line 1\r\n\0line 2", 15));
 
-    Installer run;
+    WizardSession run;
     run.Start(p);
     ASSERT_TRUE(run.ToReadyPage());
     EXPECT_EQ("Installer", gui::Text(run.Button(IDC_NEXT)));
@@ -105,7 +103,7 @@ TEST(InstallFlow, ExistingFolderAndTwoLevelSubFolder) {
     p.AddFile("deep.dat", "a\\b", "deep bytes");
     p.AddFile("other.dat", "a\\b", "");  // an empty file last: still created
 
-    Installer run;
+    WizardSession run;
     run.InstallToEnd(p);
     EXPECT_EQ("deep bytes", ReadFileBytes(target / "a\\b\\deep.dat"));
     EXPECT_TRUE(FileExists(target / "a\\b\\other.dat"));
@@ -135,10 +133,8 @@ TEST(InstallFlow, ShortPayloadIsAFailedInstallation) {
     p.AddFile("second.dat", "", "abcdefghij");
     p.payload.resize(15);  // the second entry runs past the end
 
-    Installer run;
-    run.Start(p);
-    ASSERT_TRUE(run.ToReadyPage());
-    run.Install();
+    WizardSession run;
+    ASSERT_NO_FATAL_FAILURE(run.StartInstalling(p));
     HWND box = run.program.WaitMessageBox(std::string("Installation : ") + app);
     ASSERT_TRUE(box != nullptr);
     EXPECT_EQ(kQuitText, gui::ReadMessageBox(box).text);
@@ -171,7 +167,7 @@ TEST(InstallFlow, NothingToExtractWithBothAnswers) {
         }
         std::string caption = "Installation : " + app;
 
-        Installer run;
+        WizardSession run;
         run.Start(p);
         ASSERT_TRUE(run.ToReadyPage());
         for (int attempt = 0; attempt < 2; ++attempt) {
@@ -213,10 +209,8 @@ TEST(InstallFlow, CancelDuringExtractionThenInstallAgain) {
     for (int i = 0; i < kFiles; ++i) p.AddFile("f" + std::to_string(i) + ".txt", "", std::to_string(i));
     std::string caption = "Installation : " + app;
 
-    Installer run;
-    run.Start(p);
-    ASSERT_TRUE(run.ToReadyPage());
-    run.Install();
+    WizardSession run;
+    ASSERT_NO_FATAL_FAILURE(run.StartInstalling(p));
     HWND bar = nullptr;
     ASSERT_TRUE(gui::WaitFor([&] {
         bar = run.Control(IDC_INSTALL_PROGRESS);
@@ -263,10 +257,8 @@ TEST(InstallFlow, ExistingShortcutWithBothAnswers) {
         std::string desktop = DesktopLink(app);
         ASSERT_TRUE(testenv::WriteFileBytes(desktop, "old shortcut"));
 
-        Installer run;
-        run.Start(p);
-        ASSERT_TRUE(run.ToReadyPage());
-        run.Install();
+        WizardSession run;
+        ASSERT_NO_FATAL_FAILURE(run.StartInstalling(p));
         HWND box = run.program.WaitMessageBox("Installation : " + app);
         ASSERT_TRUE(box != nullptr);
         gui::MessageBoxInfo info = gui::ReadMessageBox(box);
@@ -301,7 +293,7 @@ TEST(InstallFlow, NoIconsMakesOnlyTheUninstallShortcut) {
     p.record.runOffered = 1;
     p.AddFile("main.exe", "", "MZ");
 
-    Installer run;
+    WizardSession run;
     run.InstallToEnd(p);
     // No run check button with noIcons, even though runOffered is set.
     EXPECT_EQ(nullptr, run.Control(IDC_RUN_CHECK));

@@ -7,16 +7,13 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
-#include "install_support.h"
-#include "self_delete.h"
+#include "install_checks.h"
+#include "wizard_session.h"
 
 namespace {
 
-using namespace installtest;
-using testenv::FileExists;
-using testenv::FolderExists;
-using testenv::ReadFileBytes;
-using testenv::ScratchDir;
+using namespace testenv;
+using namespace wintest;
 
 const size_t kLongest = 259;
 
@@ -40,25 +37,10 @@ void ExpectTextsFit(HWND root, const std::string& where) {
     }
 }
 
-std::string BatchPath() {
-    char path[MAX_PATH] = "";
-    SelfDeleteBatchPath(path);
-    return path;
-}
-
 // Runs uninst.exe to the end, answering Yes then OK; returns the two texts.
 std::vector<gui::MessageBoxInfo> Uninstall(const std::string& uninst) {
     std::vector<gui::MessageBoxInfo> shown;
-    gui::Program p;
-    EXPECT_TRUE(p.Start(uninst));
-    for (int answer : {IDYES, IDOK}) {
-        HWND box = p.WaitMessageBox();
-        EXPECT_TRUE(box != nullptr);
-        if (!box) return shown;
-        shown.push_back(gui::ReadMessageBox(box));
-        EXPECT_TRUE(gui::AnswerMessageBox(box, answer));
-    }
-    EXPECT_TRUE(p.WaitExit());
+    RunUninstaller(uninst, "", &shown);
     return shown;
 }
 
@@ -79,14 +61,9 @@ TEST(LimitsNames, LongestNamesThroughInstallAndUninstall) {
     p.record.runOffered = 1;
     p.AddFile("demo.exe", "", "MZ-program");
 
-    Installer run;
-    run.exe = run.dir / "setup.exe";
-    testenv::MakePackage(run.exe, p);
-    ASSERT_TRUE(run.program.Start(run.exe));
-    std::string caption = ("Installation : " + app).substr(0, kLongest);
-    run.dialog = run.program.WaitWindow(caption);
-    ASSERT_TRUE(run.dialog != nullptr) << "no wizard titled with the cut caption";
-    ASSERT_TRUE(gui::WaitControl(run.dialog, IDC_PAGE) != nullptr);
+    WizardSession run;
+    ASSERT_NO_FATAL_FAILURE(run.Start(p)) << "no wizard titled with the cut caption";
+    EXPECT_EQ(("Installation : " + app).substr(0, kLongest), gui::Text(run.dialog));
     for (int i = 0; i < 9 && !run.Control(IDC_SUMMARY); ++i) {
         gui::Sync(run.Page());
         ExpectTextsFit(run.dialog, "page " + std::to_string(i));
@@ -168,7 +145,7 @@ TEST(LimitsNames, PathsOfExactly259Characters) {
     p.AddFile("a.exe", "", "MZ");
     p.AddFile(longest, "", "longest");
 
-    Installer run;
+    WizardSession run;
     run.InstallToEnd(p);
     EXPECT_EQ("longest", ReadFileBytes(dir + "\\" + longest));
     std::string uninst = dir + "\\uninst.exe";
@@ -203,10 +180,8 @@ TEST(LimitsNames, PathOneCharacterTooLongFailsTheExtraction) {
     p.AddFile(tooLong, "", "too long");
     p.AddFile("after.txt", "", "after");
 
-    Installer run;
-    run.Start(p);
-    ASSERT_TRUE(run.ToReadyPage());
-    run.Install();
+    WizardSession run;
+    ASSERT_NO_FATAL_FAILURE(run.StartInstalling(p));
     HWND box = run.program.WaitMessageBox("Installation : " + app, 30000);
     ASSERT_TRUE(box != nullptr);
     EXPECT_EQ(kQuitText, gui::ReadMessageBox(box).text);

@@ -6,17 +6,18 @@
 
 #include <string>
 
-#include "install_support.h"
-#include "pack_support.h"
+#include "install_checks.h"
+#include "wizard_session.h"
+#include "pack_run.h"
 
 namespace {
 
-using installtest::SystemCleanup;
+using wintest::SystemCleanup;
 using testenv::FileExists;
 using testenv::FolderExists;
 
 TEST(PackInstall, PackedPackageInstallsAndUninstalls) {
-    std::string app = installtest::UniqueName("Pack");
+    std::string app = wintest::UniqueName("Pack");
     SystemCleanup cleanup(app, app);
     testenv::ScratchDir source("packsrc");
     testenv::ScratchDir target("packdst");
@@ -38,7 +39,7 @@ TEST(PackInstall, PackedPackageInstallsAndUninstalls) {
                                         "[Files]\n"
                                         "atlas.exe\n"
                                         "cartes/nord.dat = donnees/cartes\n"));
-    packtest::PackRun run = packtest::RunPack(source.path(), "build package.ini -o setup-atlas.exe");
+    wintest::PackRun run = wintest::RunPack(source.path(), "build package.ini -o setup-atlas.exe");
     ASSERT_EQ(0u, run.exitCode) << run.err;
 
     gui::Program setup;
@@ -80,30 +81,22 @@ TEST(PackInstall, PackedPackageInstallsAndUninstalls) {
     EXPECT_EQ("carte du nord", testenv::ReadFileBytes(installDir + "\\donnees\\cartes\\nord.dat"));
     std::string uninstaller = installDir + "\\uninst.exe";
     ASSERT_TRUE(FileExists(uninstaller));
-    EXPECT_TRUE(installtest::UninstallKeyExists(app));
-    EXPECT_TRUE(FileExists(installtest::ProgramsGroup(app) + "\\Désinstallation.lnk"));
+    EXPECT_TRUE(wintest::UninstallKeyExists(app));
+    EXPECT_TRUE(FileExists(wintest::ProgramsGroup(app) + "\\Désinstallation.lnk"));
 
     // pack inspect reads the log setup embedded into the uninstaller.
-    run = packtest::RunPack(source.path(), "inspect \"" + uninstaller + "\"");
+    run = wintest::RunPack(source.path(), "inspect \"" + uninstaller + "\"");
     EXPECT_EQ(0u, run.exitCode) << run.err;
-    EXPECT_TRUE(packtest::Contains(run.out, "uninstaller with its install log")) << run.out;
-    EXPECT_TRUE(packtest::Contains(run.out, "\\donnees\\cartes\\nord.dat")) << run.out;
+    EXPECT_TRUE(wintest::Contains(run.out, "uninstaller with its install log")) << run.out;
+    EXPECT_TRUE(wintest::Contains(run.out, "\\donnees\\cartes\\nord.dat")) << run.out;
 
     // Removal, answered as a user would.
-    gui::Program remover;
-    ASSERT_TRUE(remover.Start(uninstaller));
-    std::string caption = "Désinstallation de " + app + " 2.5";
-    HWND question = remover.WaitMessageBox(caption);
-    ASSERT_TRUE(question != nullptr);
-    ASSERT_TRUE(gui::AnswerMessageBox(question, IDYES));
-    HWND done = remover.WaitMessageBox(caption);
-    ASSERT_TRUE(done != nullptr);
-    ASSERT_TRUE(gui::AnswerMessageBox(done, IDOK));
-    ASSERT_TRUE(remover.WaitExit());
+    std::vector<gui::MessageBoxInfo> shown;
+    ASSERT_NO_FATAL_FAILURE(wintest::RunUninstaller(uninstaller, "Désinstallation de " + app + " 2.5", &shown));
     EXPECT_TRUE(gui::WaitFor([&] { return !FolderExists(installDir); }, 15000)) << "install folder stayed";
-    EXPECT_FALSE(installtest::UninstallKeyExists(app));
-    EXPECT_FALSE(FolderExists(installtest::ProgramsGroup(app)));
-    EXPECT_FALSE(FileExists(installtest::DesktopLink(app)));
+    EXPECT_FALSE(wintest::UninstallKeyExists(app));
+    EXPECT_FALSE(FolderExists(wintest::ProgramsGroup(app)));
+    EXPECT_FALSE(FileExists(wintest::DesktopLink(app)));
 }
 
 }  // namespace

@@ -9,14 +9,15 @@
 #include <vector>
 
 #include "install_log.h"
-#include "pack_support.h"
+#include "install_checks.h"
+#include "pack_run.h"
 #include "setup_record.h"
 
 namespace {
 
-using packtest::Contains;
-using packtest::Resource;
-using packtest::RunPack;
+using wintest::Contains;
+using wintest::ProgramResource;
+using wintest::RunPack;
 using testenv::FileExists;
 using testenv::ScratchDir;
 using testenv::WriteFileBytes;
@@ -33,7 +34,7 @@ struct PackageFolder {
         }
         ASSERT_TRUE(WriteFileBytes(path, bytes)) << path;
     }
-    packtest::PackRun Build(const std::string& description, const std::string& extra = "") {
+    wintest::PackRun Build(const std::string& description, const std::string& extra = "") {
         Put("package.ini", description);
         return RunPack(dir.path(), "build package.ini -o out.exe " + extra);
     }
@@ -41,7 +42,7 @@ struct PackageFolder {
 };
 
 SetupRecord RecordOf(const std::string& exe, std::vector<FileEntry>* files) {
-    std::string bytes = Resource(exe, "RT_DATA", "5001");
+    std::string bytes = ProgramResource(exe, "RT_DATA", "5001");
     SetupRecord record;
     SetDefaultSetupRecord(&record);
     EXPECT_EQ(kRecordComplete,
@@ -62,7 +63,7 @@ TEST(PackBuild, SubFoldersRtfLicenceAndUtf8Information) {
     folder.Put("docs\\lisez-moi.txt", "notes");
     folder.Put("textes\\licence.rtf", kRtf);
     folder.Put("textes\\info.txt", "Caf\xC3\xA9 \xE2\x82\xAC\nfin\n");  // UTF-8, line feeds
-    packtest::PackRun run = folder.Build(
+    wintest::PackRun run = folder.Build(
         "[Setup]\n"
         "AppName = Atlas\n"
         "AppVerName = Atlas 3.1\n"
@@ -107,12 +108,12 @@ TEST(PackBuild, SubFoldersRtfLicenceAndUtf8Information) {
     EXPECT_EQ(9, files[1].size);
     EXPECT_STREQ("Documentation", files[2].subFolder);
     EXPECT_EQ(std::string("MZ atlas program") + std::string("map\0bytes", 9) + "notes",
-              Resource(folder.Out(), "RT_DATA", "5000"));
-    EXPECT_EQ(kRtf, Resource(folder.Out(), "RT_DATA", "5010"));  // RTF goes in unchanged
-    EXPECT_EQ("Caf\xE9 \x80\r\nfin\r\n", Resource(folder.Out(), "RT_DATA", "5011"));
+              ProgramResource(folder.Out(), "RT_DATA", "5000"));
+    EXPECT_EQ(kRtf, ProgramResource(folder.Out(), "RT_DATA", "5010"));  // RTF goes in unchanged
+    EXPECT_EQ("Caf\xE9 \x80\r\nfin\r\n", ProgramResource(folder.Out(), "RT_DATA", "5011"));
     // The rest of setup is still there.
     bool found = false;
-    Resource(folder.Out(), "RT_EXECUTABLE", MAKEINTRESOURCEA(210), &found);
+    ProgramResource(folder.Out(), "RT_EXECUTABLE", MAKEINTRESOURCEA(210), &found);
     EXPECT_TRUE(found);
 
     run = RunPack(folder.dir.path(), "inspect out.exe");
@@ -145,7 +146,7 @@ TEST(PackBuild, TextLicenceRtfInformationAndFormatsFromContent) {
     folder.Put("a.exe", "program");
     folder.Put("licence.txt", "Licence en \xE9t\xE9\r\n");  // code page 1252 already, CR LF
     folder.Put("info.rtf", kRtf);
-    packtest::PackRun run = folder.Build(
+    wintest::PackRun run = folder.Build(
         "[Setup]\nAppName = A\nFolder = C:\\Jeux\\A\nNoIcons = yes\n"
         "License = licence.txt\nLicenseFormat = text\nInfo = info.rtf\nInfoFormat = rtf\n[Files]\na.exe\n");
     ASSERT_EQ(0u, run.exitCode) << run.err;
@@ -156,8 +157,8 @@ TEST(PackBuild, TextLicenceRtfInformationAndFormatsFromContent) {
     EXPECT_EQ(1, record.noIcons);
     EXPECT_EQ(1, record.licenseFormat);
     EXPECT_EQ(2, record.infoFormat);
-    EXPECT_EQ("Licence en \xE9t\xE9\r\n", Resource(folder.Out(), "RT_DATA", "5010"));
-    EXPECT_EQ(kRtf, Resource(folder.Out(), "RT_DATA", "5011"));
+    EXPECT_EQ("Licence en \xE9t\xE9\r\n", ProgramResource(folder.Out(), "RT_DATA", "5010"));
+    EXPECT_EQ(kRtf, ProgramResource(folder.Out(), "RT_DATA", "5011"));
 
     // Without a format, the content decides; without texts, no resources.
     run = folder.Build("[Setup]\nAppName = A\nLicense = info.rtf\nInfo = licence.txt\n[Files]\na.exe\n");
@@ -170,9 +171,9 @@ TEST(PackBuild, TextLicenceRtfInformationAndFormatsFromContent) {
     record = RecordOf(folder.Out(), &files);
     EXPECT_EQ(0, record.licenseFormat);
     bool found = true;
-    Resource(folder.Out(), "RT_DATA", "5010", &found);
+    ProgramResource(folder.Out(), "RT_DATA", "5010", &found);
     EXPECT_FALSE(found);
-    Resource(folder.Out(), "RT_DATA", "5011", &found);
+    ProgramResource(folder.Out(), "RT_DATA", "5011", &found);
     EXPECT_FALSE(found);
 }
 
@@ -218,7 +219,7 @@ TEST(PackBuild, EveryErrorIsReportedAndNothingIsWritten) {
          "--setup absent\\setup.exe"},
     };
     for (const ErrorCase& c : cases) {
-        packtest::PackRun run = folder.Build(c.description, c.extra);
+        wintest::PackRun run = folder.Build(c.description, c.extra);
         EXPECT_EQ(1u, run.exitCode) << c.what << "\n" << run.err;
         EXPECT_TRUE(Contains(run.err, c.message)) << c.what << "\n" << run.err;
         EXPECT_TRUE(Contains(run.err, "nothing written")) << c.what << "\n" << run.err;
@@ -229,7 +230,7 @@ TEST(PackBuild, EveryErrorIsReportedAndNothingIsWritten) {
 
     // An output that exists stays as it was; a missing output folder is named.
     ASSERT_TRUE(WriteFileBytes(folder.Out(), "earlier package"));
-    packtest::PackRun run = folder.Build(head + files + "absent.dll\n");
+    wintest::PackRun run = folder.Build(head + files + "absent.dll\n");
     EXPECT_EQ(1u, run.exitCode);
     EXPECT_EQ("earlier package", testenv::ReadFileBytes(folder.Out()));
     run = RunPack(folder.dir.path(), "build package.ini -o nowhere\\out.exe");
@@ -266,7 +267,7 @@ TEST(PackInspect, UninstallerLogBareSetupAndInconsistentPackage) {
     ASSERT_TRUE(CopyFileA(testenv::Program("uninst.exe").c_str(), uninst.c_str(), FALSE));
     std::string error;
     ASSERT_TRUE(UpdateProgramResource(uninst, "RT_DATA", "5000", log, &error)) << error;
-    packtest::PackRun run = RunPack(dir.path(), "inspect uninst.exe");
+    wintest::PackRun run = RunPack(dir.path(), "inspect uninst.exe");
     EXPECT_EQ(0u, run.exitCode) << run.err;
     EXPECT_TRUE(Contains(run.out, "uninst.exe: uninstaller with its install log")) << run.out;
     EXPECT_TRUE(Contains(run.out, "AppVerName        Atlas 3.1")) << run.out;

@@ -7,12 +7,13 @@
 #include <gtest/gtest.h>
 
 #include "page_directory.h"
-#include "page_support.h"
+#include "page_checks.h"
+#include "wizard_session.h"
 
 namespace {
 
-using pagetest::ControlRow;
-using pagetest::RunningWizard;
+using wintest::ControlRow;
+using wintest::WizardSession;
 
 const char kTitle[] = "Dossier d'installation";
 const char kSubtitle[] = "Sélectionnez un répértoire où les fichiers doivent être installés.";
@@ -20,49 +21,49 @@ const char kSubtitle[] = "Sélectionnez un répértoire où les fichiers doivent
 std::vector<ControlRow> DirectoryTable(int width, const std::string& sentence, const std::string& folder,
                                         bool enabled) {
     const LONG kChild = WS_CHILD | WS_VISIBLE;
-    return pagetest::WithHeader(
+    return wintest::WithHeader(
         width, kTitle, kSubtitle,
         {
-            {"Static", 0, sentence, 40, 80, 400, 16, kChild, 0, pagetest::kGuiFont, true, true},
-            {"Edit", IDC_FOLDER_EDIT, folder, 40, 100, 340, 20, kChild, WS_EX_CLIENTEDGE, pagetest::kGuiFont, true,
+            {"Static", 0, sentence, 40, 80, 400, 16, kChild, 0, wintest::kGuiFont, true, true},
+            {"Edit", IDC_FOLDER_EDIT, folder, 40, 100, 340, 20, kChild, WS_EX_CLIENTEDGE, wintest::kGuiFont, true,
              enabled},
-            {"Button", IDC_FOLDER_BROWSE, "Parcourir", 390, 100, 70, 21, kChild, 0, pagetest::kGuiFont, true,
+            {"Button", IDC_FOLDER_BROWSE, "Parcourir", 390, 100, 70, 21, kChild, 0, wintest::kGuiFont, true,
              enabled},
         });
 }
 
 TEST(DirectoryPage, ControlsWhenTheFolderMayChange) {
-    RunningWizard w;
-    w.Start(pagetest::Package("Démo", "C:\\ct_dir\\Démo"));
+    WizardSession w;
+    w.Start(wintest::QuietPackage("Démo", "C:\\ct_dir\\Démo"));
     ASSERT_TRUE(w.NextUntil(kTitle));
-    pagetest::ExpectPage(w.Page(), DirectoryTable(pagetest::PageWidth(w.Page()),
+    wintest::ExpectPage(w.Page(), DirectoryTable(wintest::PageWidth(w.Page()),
                                                   "L'assistant va installer Démo dans le dossier suivant :",
                                                   "C:\\ct_dir\\Démo", true));
     // The page leaves the dialog's buttons alone.
     EXPECT_TRUE(gui::Enabled(w.Button(IDC_NEXT)));
     EXPECT_TRUE(gui::Visible(w.Button(IDC_BACK)));
     EXPECT_EQ("Suivant  >", gui::Text(w.Button(IDC_NEXT)));
-    pagetest::SaveShot(w.dialog, "page_directory");
+    wintest::SaveShot(w.dialog, "page_directory");
 }
 
 TEST(DirectoryPage, FontsOfEveryControl) {
-    pagetest::InProcessPage host;
+    wintest::InProcessPage host;
     CPageDirectory directory(&host.config);
     HWND page = host.Show(&directory);
     ASSERT_TRUE(page != nullptr);
-    pagetest::ExpectFonts(page, host.config, DirectoryTable(pagetest::PageWidth(page), "", "", true));
+    wintest::ExpectFonts(page, host.config, DirectoryTable(wintest::PageWidth(page), "", "", true));
 }
 
 TEST(DirectoryPage, FixedFolderIsShownDisabledAndWrittenBackUnchanged) {
-    PackageContents p = pagetest::Package("Fixe", "C:\\ct_fixed");
+    PackageContents p = wintest::QuietPackage("Fixe", "C:\\ct_fixed");
     p.record.allowDirChange = 0;
-    RunningWizard w;
+    WizardSession w;
     w.Start(p);
     ASSERT_TRUE(w.NextUntil(kTitle));
-    pagetest::ExpectPage(w.Page(), DirectoryTable(pagetest::PageWidth(w.Page()),
+    wintest::ExpectPage(w.Page(), DirectoryTable(wintest::PageWidth(w.Page()),
                                                   "L'assistant va installer Fixe dans le dossier suivant :",
                                                   "C:\\ct_fixed", false));
-    pagetest::SaveShot(w.dialog, "page_directory_fixed");
+    wintest::SaveShot(w.dialog, "page_directory_fixed");
     ASSERT_TRUE(w.Next());
     ASSERT_TRUE(w.Back());
     EXPECT_EQ("C:\\ct_fixed", gui::Text(w.Control(IDC_FOLDER_EDIT)));
@@ -71,8 +72,8 @@ TEST(DirectoryPage, FixedFolderIsShownDisabledAndWrittenBackUnchanged) {
 TEST(DirectoryPage, LongNameIsCutAndTheSentenceKeepsItsEnd) {
     // 76 characters of name fit in the sentence's 128-character buffer.
     std::string name(120, 'n');
-    RunningWizard w;
-    w.Start(pagetest::Package(name.c_str()));
+    WizardSession w;
+    w.Start(wintest::QuietPackage(name.c_str()));
     ASSERT_TRUE(w.NextUntil(kTitle));
     std::vector<HWND> c = gui::Children(w.Page());
     ASSERT_EQ(8u, c.size());
@@ -82,8 +83,8 @@ TEST(DirectoryPage, LongNameIsCutAndTheSentenceKeepsItsEnd) {
 }
 
 TEST(DirectoryPage, TypedFolderSurvivesBackAndNext) {
-    RunningWizard w;
-    w.Start(pagetest::Package("Demo"));
+    WizardSession w;
+    w.Start(wintest::QuietPackage("Demo"));
     ASSERT_TRUE(w.NextUntil(kTitle));
 
     // Leaving backwards stores the text, and the page is rebuilt from it.
@@ -111,8 +112,8 @@ TEST(DirectoryPage, TypedFolderSurvivesBackAndNext) {
 
 TEST(DirectoryPage, LongestFolderIsKeptWhole) {
     std::string folder = "C:\\" + std::string(256, 'f');  // 259 characters, the most a path holds
-    RunningWizard w;
-    w.Start(pagetest::Package("Demo"));
+    WizardSession w;
+    w.Start(wintest::QuietPackage("Demo"));
     ASSERT_TRUE(w.NextUntil(kTitle));
     gui::SetText(w.Control(IDC_FOLDER_EDIT), folder);
     ASSERT_TRUE(w.Back());
@@ -133,7 +134,7 @@ std::vector<HWND> Descendants(HWND root) {
 
 // The folder browser opened by "Parcourir": another window of the program that
 // shows the title text "Choisir un dossier :".
-HWND WaitFolderBrowser(const RunningWizard& w) {
+HWND WaitFolderBrowser(const WizardSession& w) {
     HWND found = nullptr;
     gui::WaitFor(
         [&] {
@@ -157,7 +158,7 @@ HWND FolderTree(HWND browser) {
 }
 
 // Opens the browser from the page; fails the test when it does not come.
-HWND OpenBrowser(RunningWizard& w) {
+HWND OpenBrowser(WizardSession& w) {
     gui::Click(w.Control(IDC_FOLDER_BROWSE));
     HWND browser = WaitFolderBrowser(w);
     EXPECT_TRUE(browser != nullptr) << "no folder browser with the title text";
@@ -165,14 +166,14 @@ HWND OpenBrowser(RunningWizard& w) {
 }
 
 TEST(DirectoryPage, BrowseCancelKeepsTheField) {
-    RunningWizard w;
-    w.Start(pagetest::Package("Demo", "C:\\ct_keep"));
+    WizardSession w;
+    w.Start(wintest::QuietPackage("Demo", "C:\\ct_keep"));
     ASSERT_TRUE(w.NextUntil(kTitle));
     HWND browser = OpenBrowser(w);
     ASSERT_TRUE(browser != nullptr);
     EXPECT_EQ(w.dialog, GetWindow(browser, GW_OWNER));
     EXPECT_FALSE(gui::Enabled(w.dialog));  // modal to the wizard
-    pagetest::SaveShot(browser, "folder_browser");
+    wintest::SaveShot(browser, "folder_browser");
     gui::Command(browser, IDCANCEL);
     ASSERT_TRUE(gui::WaitFor([&] { return !IsWindow(browser); }, 5000));
     Sleep(200);
@@ -180,8 +181,8 @@ TEST(DirectoryPage, BrowseCancelKeepsTheField) {
 }
 
 TEST(DirectoryPage, BrowseChoiceReplacesTheWholeField) {
-    RunningWizard w;
-    w.Start(pagetest::Package("Demo", "C:\\ct_replace\\Demo"));
+    WizardSession w;
+    w.Start(wintest::QuietPackage("Demo", "C:\\ct_replace\\Demo"));
     ASSERT_TRUE(w.NextUntil(kTitle));
     HWND browser = OpenBrowser(w);
     ASSERT_TRUE(browser != nullptr);

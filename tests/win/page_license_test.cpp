@@ -7,13 +7,14 @@
 #include <gtest/gtest.h>
 
 #include "page_license.h"
-#include "page_support.h"
+#include "page_checks.h"
+#include "wizard_session.h"
 #include "text_box.h"
 
 namespace {
 
-using pagetest::ControlRow;
-using pagetest::RunningWizard;
+using wintest::ControlRow;
+using wintest::WizardSession;
 
 const char kTitle[] = "Accord de licence";
 const char kPlainLicense[] = "Contrat de licence\r\nArticle 1 : l'été, à Noël.\r\nArticle 2 : fin.";
@@ -21,56 +22,56 @@ const char kRtfLicense[] = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0 Tex
 
 std::vector<ControlRow> LicenseTable(int width) {
     const LONG kChild = WS_CHILD | WS_VISIBLE;
-    return pagetest::WithHeader(
+    return wintest::WithHeader(
         width, kTitle, "Informations concernant les termes du contrat de licence.",
         {
             {"Static", 0,
              "Veuillez lire le contrat de licence suivant. Vous devez en accepter tous les termes avant de continuer "
              "l'installation.",
-             40, 75, 420, 32, kChild, 0, pagetest::kGuiFont, true, true},
+             40, 75, 420, 32, kChild, 0, wintest::kGuiFont, true, true},
             {"Button", IDC_LICENSE_ACCEPT, "J'accepte les termes du contrat de licence", 40, 288, 420, 18,
-             kChild | BS_AUTOCHECKBOX, 0, pagetest::kGuiFont, true, true},
-            {"RichEdit20A", IDC_TEXT_BOX, "", 40, 112, 420, 170, 0x50204844, 0, pagetest::kAnyFont, true, true},
+             kChild | BS_AUTOCHECKBOX, 0, wintest::kGuiFont, true, true},
+            {"RichEdit20A", IDC_TEXT_BOX, "", 40, 112, 420, 170, 0x50204844, 0, wintest::kAnyFont, true, true},
         });
 }
 
 PackageContents LicensePackage(int format, const std::string& text, bool write = true) {
-    PackageContents p = pagetest::Package("Licence");
+    PackageContents p = wintest::QuietPackage("Licence");
     p.record.licenseFormat = static_cast<int16_t>(format);
     p.writeLicense = write;
     p.license = text;
     return p;
 }
 
-std::string BoxText(const RunningWizard& w) { return pagetest::Lines(gui::Text(w.Control(IDC_TEXT_BOX))); }
+std::string BoxText(const WizardSession& w) { return wintest::Lines(gui::Text(w.Control(IDC_TEXT_BOX))); }
 
 TEST(LicensePage, ControlsAndPlainText) {
-    RunningWizard w;
+    WizardSession w;
     w.Start(LicensePackage(1, kPlainLicense));
     ASSERT_TRUE(w.Next());
     ASSERT_EQ(kTitle, w.Title());
-    std::vector<ControlRow> table = LicenseTable(pagetest::PageWidth(w.Page()));
+    std::vector<ControlRow> table = LicenseTable(wintest::PageWidth(w.Page()));
     table.back().text = gui::Text(w.Control(IDC_TEXT_BOX));  // compared below, line ends aside
-    pagetest::ExpectPage(w.Page(), table);
+    wintest::ExpectPage(w.Page(), table);
     EXPECT_EQ("Contrat de licence\nArticle 1 : l'été, à Noël.\nArticle 2 : fin.", BoxText(w));
     EXPECT_EQ(BST_UNCHECKED, gui::CheckState(w.Control(IDC_LICENSE_ACCEPT)));
     EXPECT_FALSE(gui::Enabled(w.Button(IDC_NEXT)));
     EXPECT_TRUE(gui::Enabled(w.Button(IDCANCEL)));
-    pagetest::SaveShot(w.dialog, "page_license");
+    wintest::SaveShot(w.dialog, "page_license");
 }
 
 TEST(LicensePage, RtfIsShownFormattedOnlyWithFormatTwo) {
     {
-        RunningWizard w;
+        WizardSession w;
         w.Start(LicensePackage(2, kRtfLicense));
         ASSERT_TRUE(w.Next());
         ASSERT_EQ(kTitle, w.Title());
         EXPECT_EQ("Texte gras et penché.\nFin", BoxText(w));
-        pagetest::SaveShot(w.dialog, "page_license_rtf");
+        wintest::SaveShot(w.dialog, "page_license_rtf");
     }
     for (int format : {1, 3, -1}) {
         SCOPED_TRACE(format);
-        RunningWizard w;
+        WizardSession w;
         w.Start(LicensePackage(format, kRtfLicense));
         ASSERT_TRUE(w.Next());
         ASSERT_EQ(kTitle, w.Title());
@@ -83,7 +84,7 @@ TEST(LicensePage, RtfIsShownFormattedOnlyWithFormatTwo) {
 TEST(LicensePage, MissingTextLeavesTheBoxEmptyAndThePageWorking) {
     for (int format : {1, 2}) {
         SCOPED_TRACE(format);
-        RunningWizard w;
+        WizardSession w;
         w.Start(LicensePackage(format, "", false));
         ASSERT_TRUE(w.Next());
         ASSERT_EQ(kTitle, w.Title());
@@ -97,7 +98,7 @@ TEST(LicensePage, MissingTextLeavesTheBoxEmptyAndThePageWorking) {
 }
 
 TEST(LicensePage, NextFollowsTheBoxAndEveryVisitStartsAgain) {
-    RunningWizard w;
+    WizardSession w;
     w.Start(LicensePackage(1, kPlainLicense));
     HWND next = w.Button(IDC_NEXT);
     ASSERT_TRUE(w.Next());
@@ -237,7 +238,7 @@ public:
         std::string text(static_cast<size_t>(length) + 1, '\0');
         GetWindowTextA(box, &text[0], length + 1);
         text.resize(strlen(text.c_str()));
-        return pagetest::Lines(text);
+        return wintest::Lines(text);
     }
     HWND box = nullptr;
 
@@ -246,7 +247,7 @@ private:
 };
 
 TEST(LicenseTextBox, LongTextStreamsInWholeInThePiecesTheBoxAsksFor) {
-    pagetest::RichEditLibrary library;
+    wintest::RichEditLibrary library;
     ASSERT_TRUE(library.loaded());
     std::string text = LongText();
     PackageModule package(LicensePackage(1, text));
@@ -272,13 +273,13 @@ TEST(LicenseTextBox, LongTextStreamsInWholeInThePiecesTheBoxAsksFor) {
     }
     EXPECT_EQ(static_cast<long>(text.size()), total);
     EXPECT_EQ(static_cast<int>(text.size()), page.textPos);
-    EXPECT_TRUE(host.Text() == pagetest::Lines(text)) << host.Text().size() << " characters";
+    EXPECT_TRUE(host.Text() == wintest::Lines(text)) << host.Text().size() << " characters";
     // The long text overflows the box, which shows its vertical scroll bar.
     EXPECT_EQ(0x50204844, GetWindowLongA(host.box, GWL_STYLE));
 }
 
 TEST(LicenseTextBox, LooksWhiteWithTenPointMsSansSerif) {
-    pagetest::RichEditLibrary library;
+    wintest::RichEditLibrary library;
     ASSERT_TRUE(library.loaded());
     PackageModule package(LicensePackage(1, "Un texte simple."));
     TextBoxHost host;
@@ -308,12 +309,12 @@ TEST(LicenseTextBox, LooksWhiteWithTenPointMsSansSerif) {
 }
 
 TEST(LicensePage, FontsOfEveryControl) {
-    pagetest::RichEditLibrary library;
-    pagetest::InProcessPage host;
+    wintest::RichEditLibrary library;
+    wintest::InProcessPage host;
     CPageLicense license(&host.config);
     HWND page = host.Show(&license);
     ASSERT_TRUE(page != nullptr);
-    pagetest::ExpectFonts(page, host.config, LicenseTable(pagetest::PageWidth(page)));
+    wintest::ExpectFonts(page, host.config, LicenseTable(wintest::PageWidth(page)));
     // The page holds Next until the box is ticked, and gives it back when left.
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(host.dialog(), IDC_NEXT)));
     EXPECT_EQ(1, host.Leave(0));

@@ -5,12 +5,13 @@
 #include <gtest/gtest.h>
 
 #include "page_start_menu.h"
-#include "page_support.h"
+#include "page_checks.h"
+#include "wizard_session.h"
 
 namespace {
 
-using pagetest::ControlRow;
-using pagetest::RunningWizard;
+using wintest::ControlRow;
+using wintest::WizardSession;
 
 const char kTitle[] = "Raccourcis du menu Démarrer";
 const char kSubtitle[] = "Précisez un nom de groupe où doit-on placer les raccourcis programmes.";
@@ -24,23 +25,23 @@ struct Flags {
 std::vector<ControlRow> StartMenuTable(int width, const std::string& groupName, Flags f) {
     const LONG kChild = WS_CHILD | WS_VISIBLE;
     const LONG kCheck = kChild | BS_AUTOCHECKBOX;
-    return pagetest::WithHeader(
+    return wintest::WithHeader(
         width, kTitle, kSubtitle,
         {
-            {"Static", 0, kSentence, 40, 80, 340, 34, kChild, 0, pagetest::kGuiFont, true, true},
-            {"Edit", IDC_GROUP_EDIT, groupName, 40, 115, 340, 20, kChild, WS_EX_CLIENTEDGE, pagetest::kGuiFont, true,
+            {"Static", 0, kSentence, 40, 80, 340, 34, kChild, 0, wintest::kGuiFont, true, true},
+            {"Edit", IDC_GROUP_EDIT, groupName, 40, 115, 340, 20, kChild, WS_EX_CLIENTEDGE, wintest::kGuiFont, true,
              f.group != 0},
             {"Button", IDC_UNINSTALL_ICON, " Créer un raccourci de désinstallation dans le menu Programme.", 40, 145,
-             350, 20, kCheck, 0, pagetest::kGuiFont, f.uninstall != 0, true},
+             350, 20, kCheck, 0, wintest::kGuiFont, f.uninstall != 0, true},
             {"Button", IDC_START_MENU_ICON, " Créer un raccourci programme dans le menu Démarrer.", 40, 165, 350, 20,
-             kCheck, 0, pagetest::kGuiFont, f.menus != 0, true},
+             kCheck, 0, wintest::kGuiFont, f.menus != 0, true},
             {"Button", IDC_PROGRAMS_MENU_ICON, " Créer un raccourci programme dans le menu Programme.", 40, 185, 350,
-             20, kCheck, 0, pagetest::kGuiFont, f.menus != 0, true},
+             20, kCheck, 0, wintest::kGuiFont, f.menus != 0, true},
         });
 }
 
 PackageContents StartMenuPackage(Flags f) {
-    PackageContents p = pagetest::Package("Menus");
+    PackageContents p = wintest::QuietPackage("Menus");
     strcpy(p.record.groupName, "Groupe Démo");
     p.record.allowGroupChange = f.group;
     p.record.uninstallIconOffered = f.uninstall;
@@ -49,7 +50,7 @@ PackageContents StartMenuPackage(Flags f) {
 }
 
 // The three check states, uninstall first, as the page shows them.
-std::vector<int> Checks(const RunningWizard& w) {
+std::vector<int> Checks(const WizardSession& w) {
     return {gui::CheckState(w.Control(IDC_UNINSTALL_ICON)), gui::CheckState(w.Control(IDC_START_MENU_ICON)),
             gui::CheckState(w.Control(IDC_PROGRAMS_MENU_ICON))};
 }
@@ -66,26 +67,26 @@ TEST(StartMenuPage, EachFlagGovernsItsOwnControls) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.shot);
-        RunningWizard w;
+        WizardSession w;
         w.Start(StartMenuPackage(c.flags));
         ASSERT_TRUE(w.NextUntil(kTitle));
-        pagetest::ExpectPage(w.Page(), StartMenuTable(pagetest::PageWidth(w.Page()), "Groupe Démo", c.flags));
+        wintest::ExpectPage(w.Page(), StartMenuTable(wintest::PageWidth(w.Page()), "Groupe Démo", c.flags));
         // Initial choices: uninstall shortcut yes, start menu no, programs menu yes.
         EXPECT_EQ((std::vector<int>{BST_CHECKED, BST_UNCHECKED, BST_CHECKED}), Checks(w));
-        pagetest::SaveShot(w.dialog, c.shot);
+        wintest::SaveShot(w.dialog, c.shot);
     }
 }
 
 TEST(StartMenuPage, FontsOfEveryControl) {
-    pagetest::InProcessPage host;
+    wintest::InProcessPage host;
     CPageStartMenu menus(&host.config);
     HWND page = host.Show(&menus);
     ASSERT_TRUE(page != nullptr);
-    pagetest::ExpectFonts(page, host.config, StartMenuTable(pagetest::PageWidth(page), "", {1, 1, 1}));
+    wintest::ExpectFonts(page, host.config, StartMenuTable(wintest::PageWidth(page), "", {1, 1, 1}));
 }
 
 TEST(StartMenuPage, ChoicesSurviveBackAndNext) {
-    RunningWizard w;
+    WizardSession w;
     w.Start(StartMenuPackage({1, 1, 1}));
     ASSERT_TRUE(w.NextUntil(kTitle));
 
@@ -117,7 +118,7 @@ TEST(StartMenuPage, ChoicesSurviveBackAndNext) {
 }
 
 TEST(StartMenuPage, HiddenAndDisabledControlsGiveTheirValuesBackUnchanged) {
-    pagetest::InProcessPage host;
+    wintest::InProcessPage host;
     CSetupConfig& config = host.config;
     config.allowGroupChange = 1;
     config.uninstallIconOffered = 0;
@@ -147,7 +148,7 @@ TEST(StartMenuPage, HiddenAndDisabledControlsGiveTheirValuesBackUnchanged) {
 
 TEST(StartMenuPage, LongestGroupNameIsKeptWhole) {
     std::string group(259, 'g');
-    RunningWizard w;
+    WizardSession w;
     w.Start(StartMenuPackage({1, 0, 0}));
     ASSERT_TRUE(w.NextUntil(kTitle));
     gui::SetText(w.Control(IDC_GROUP_EDIT), group);

@@ -206,10 +206,6 @@ public:
 };
 
 // Folder of the kept test artefacts: <build>/win/artefacts.
-inline std::string ArtefactDir() {
-    std::string dir = testenv::BinDir() + "\\..\\artefacts";
-    CreateDirectoryA(dir.c_str(), nullptr);
-    return dir;
-}
+using testenv::ArtefactDir;
 
 }  // namespace quiz

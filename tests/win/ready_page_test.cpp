@@ -4,31 +4,32 @@
 
 #include <gtest/gtest.h>
 
-#include "install_support.h"
+#include "install_checks.h"
+#include "wizard_session.h"
 #include "page_ending.h"
-#include "page_support.h"
+#include "page_checks.h"
 
 namespace {
 
-using installtest::Installer;
-using installtest::SystemCleanup;
-using installtest::UniqueName;
+using wintest::WizardSession;
+using wintest::SystemCleanup;
+using wintest::UniqueName;
 // The row type of the shared page tables, whatever its name there.
-using ControlRow = decltype(pagetest::WithHeader(0, "", "", {}))::value_type;
+using wintest::ControlRow;
 
 const char kFolder[] = "C:\\Program Files\\Démo";
 const char kHeadings[] = "Dossier d'installation:\r\n   C:\\Program Files\\Démo\r\n\r\n";
 
 std::vector<ControlRow> ReadyTable(int width, const std::string& subtitle) {
     const LONG kChild = WS_CHILD | WS_VISIBLE;
-    return pagetest::WithHeader(
+    return wintest::WithHeader(
         width, "Prêt à installer", subtitle,
         {
             {"Static", 0, "Appuyer sur installer pour procéder à l'installation .", 40, 75, 250, 16, kChild, 0,
-             pagetest::kGuiFont, true, true},
+             wintest::kGuiFont, true, true},
             {"Edit", IDC_SUMMARY, "", 40, 95, 350, 200,
              kChild | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY, WS_EX_CLIENTEDGE,
-             pagetest::kGuiFont, true, true},
+             wintest::kGuiFont, true, true},
         });
 }
 
@@ -46,7 +47,7 @@ TEST(ReadyPage, SummaryFollowsTheChoices) {
         {0, 0, 0, 0, ""},  // no heading without a line under it
         {1, 1, 1, 1, ""},  // noIcons hides every shortcut choice
     };
-    pagetest::InProcessPage host;
+    wintest::InProcessPage host;
     strcpy(host.config.installDir, kFolder);
     strcpy(host.config.appVerName, "Démo 2.0");
     CPageEnding ready(&host.config);
@@ -60,10 +61,10 @@ TEST(ReadyPage, SummaryFollowsTheChoices) {
         HWND page = host.Show(&ready);
         ASSERT_TRUE(page != nullptr);
         std::vector<ControlRow> table =
-            ReadyTable(pagetest::PageWidth(page), "L'assistant est prêt à installer Démo 2.0 sur votre ordinateur.");
+            ReadyTable(wintest::PageWidth(page), "L'assistant est prêt à installer Démo 2.0 sur votre ordinateur.");
         table.back().text = kHeadings + c.shortcuts;
-        pagetest::ExpectPage(page, table);
-        pagetest::ExpectFonts(page, host.config, table);
+        wintest::ExpectPage(page, table);
+        wintest::ExpectFonts(page, host.config, table);
         EXPECT_EQ("Installer", gui::Text(GetDlgItem(host.dialog(), IDC_NEXT)));
         // Going back gives the button its usual caption again.
         EXPECT_EQ(1, host.Leave(0));
@@ -72,7 +73,7 @@ TEST(ReadyPage, SummaryFollowsTheChoices) {
 }
 
 TEST(ReadyPage, LongVersionNameIsCutInTheSubtitle) {
-    pagetest::InProcessPage host;
+    wintest::InProcessPage host;
     std::string longName(259, 'v');
     strcpy(host.config.appVerName, longName.c_str());
     strcpy(host.config.installDir, kFolder);
@@ -90,14 +91,14 @@ TEST(ReadyPage, LongVersionNameIsCutInTheSubtitle) {
 void ExpectRefusal(const char* folder, const char* group, const std::string& message) {
     std::string app = UniqueName("Ready");
     SystemCleanup cleanup(app, app);
-    PackageContents p = installtest::Package(app, folder);
+    PackageContents p = wintest::Package(app, folder);
     strcpy(p.record.groupName, group);
     // No start-menu page: the user has no way to type a group here.
     p.record.allowGroupChange = 0;
     p.record.offerMenuIcons = 0;
     p.record.uninstallIconOffered = 0;
     p.AddFile("main.exe", "", "MZ");
-    Installer run;
+    WizardSession run;
     run.Start(p);
     ASSERT_TRUE(run.ToReadyPage());
     HWND page = run.Page();

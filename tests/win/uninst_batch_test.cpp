@@ -6,7 +6,7 @@
 #include <string.h>
 
 #include "self_delete.h"
-#include "uninst_support.h"
+#include "install_checks.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ TEST(SelfDeleteBatch, WrittenFileUsesShortFormsOfRealPaths) {
     ASSERT_TRUE(CreateDirectoryA(temp.c_str(), nullptr));
     std::string program = folder + "\\uninst.exe";
     std::string batch = temp + "\\temp_001.bat";
-    uninsttest::Touch(program);
+    wintest::Touch(program);
     std::string shortProgram = ShortForm(program), shortFolder = ShortForm(folder);
     ASSERT_EQ(std::string::npos, shortProgram.find(' ')) << "no short names on this volume";
 

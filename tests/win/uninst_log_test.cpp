@@ -8,13 +8,13 @@
 #include "log_loader.h"
 #include "uninst_globals.h"
 #include "uninst_messages.h"
-#include "uninst_support.h"
+#include "install_checks.h"
 
 namespace {
 
 using testenv::ScratchDir;
-using uninsttest::Entry;
-using uninsttest::LogBytes;
+using wintest::Entry;
+using wintest::LogBytes;
 
 const uint8_t* Bytes(const std::string& s) { return reinterpret_cast<const uint8_t*>(s.data()); }
 
@@ -42,7 +42,7 @@ LogLoadResult LoadFromCopy(const std::string& exe, CUninstConfig* config) {
 TEST(LoadInstallLog, EmbeddedLogGivesNamesAndEntriesInLogOrder) {
     ScratchDir dir("ulog");
     std::string log = LogBytes("Demo", "Demo 2.1", ThreeEntries(), "reserve");
-    uninsttest::MakeUninstaller(dir / "uninst.exe", &log);
+    wintest::MakeUninstaller(dir / "uninst.exe", &log);
     CUninstConfig c;
     ASSERT_EQ(kLogLoaded, LoadFromCopy(dir / "uninst.exe", &c));
     EXPECT_STREQ("Demo", c.appName);
@@ -61,7 +61,7 @@ TEST(LoadInstallLog, EmbeddedLogGivesNamesAndEntriesInLogOrder) {
 
 TEST(LoadInstallLog, BareProgramKeepsTheDefaults) {
     ScratchDir dir("ulog");
-    uninsttest::MakeUninstaller(dir / "uninst.exe", nullptr);
+    wintest::MakeUninstaller(dir / "uninst.exe", nullptr);
     CUninstConfig c;
     EXPECT_EQ(kLogAbsent, LoadFromCopy(dir / "uninst.exe", &c));
     ExpectDefaults(c);
@@ -124,7 +124,7 @@ TEST(LoadInstallLog, DamagedEmbeddedLogIsReportedAsDamaged) {
     ScratchDir dir("ulog");
     std::string log = LogBytes("Demo", "Demo 1", ThreeEntries());
     log.resize(log.size() - 300);
-    uninsttest::MakeUninstaller(dir / "uninst.exe", &log);
+    wintest::MakeUninstaller(dir / "uninst.exe", &log);
     CUninstConfig c;
     EXPECT_EQ(kLogDamaged, LoadFromCopy(dir / "uninst.exe", &c));
     EXPECT_EQ(1, c.logMissing);

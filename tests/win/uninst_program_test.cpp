@@ -7,24 +7,17 @@
 #include <gtest/gtest.h>
 
 #include "gui_driver.h"
-#include "self_delete.h"
-#include "uninst_support.h"
+#include "install_checks.h"
 
 namespace {
 
 using testenv::FileExists;
 using testenv::FolderExists;
 using testenv::ScratchDir;
-using uninsttest::Entry;
-using uninsttest::Touch;
-
-const int kBatchWaitMs = 15000;
-
-std::string BatchPath() {
-    char path[MAX_PATH] = "";
-    SelfDeleteBatchPath(path);
-    return path;
-}
+using wintest::BatchPath;
+using wintest::kBatchWaitMs;
+using wintest::Entry;
+using wintest::Touch;
 
 std::string Confirmation(const std::string& name) {
     return "Etes-vous certain de vouloir désinstaller totalement " + name + " et tous ses composants ?";
@@ -38,8 +31,8 @@ struct Installed {
     std::string app = dir / "Demo App";
     std::string group = dir / "Demo Group";
     std::string uninst = app + "\\uninst.exe";
-    std::string appName = uninsttest::UniqueName("Prog");
-    uninsttest::KeyGuard guard{appName};
+    std::string appName = wintest::UniqueName("Prog");
+    wintest::KeyGuard guard{appName};
     std::vector<LogEntry> log;
 
     explicit Installed(bool writeLog = true) {
@@ -51,13 +44,13 @@ struct Installed {
         Touch(group + "\\Demo.lnk");
         log = {Entry(app, 1), Entry(app + "\\demo.exe", 0), Entry(app + "\\data.bin", 0), Entry(group, 1),
                Entry(group + "\\Demo.lnk", 0)};
-        uninsttest::Register(appName);
-        if (writeLog) Embed(uninsttest::LogBytes(appName, "Demo 2.1", log));
+        wintest::Register(appName);
+        if (writeLog) Embed(wintest::LogBytes(appName, "Demo 2.1", log));
     }
-    void Embed(const std::string& bytes) { uninsttest::MakeUninstaller(uninst, &bytes); }
+    void Embed(const std::string& bytes) { wintest::MakeUninstaller(uninst, &bytes); }
     bool Untouched() const {
         return FileExists(app + "\\demo.exe") && FileExists(app + "\\data.bin") && FileExists(group + "\\Demo.lnk") &&
-               FileExists(uninst) && uninsttest::Registered(appName);
+               FileExists(uninst) && wintest::UninstallKeyExists(appName);
     }
 };
 
@@ -96,7 +89,7 @@ TEST(UninstProgram, ConfirmedRemovalDeletesEverythingThenItselfAndItsFolder) {
     // Everything logged is gone while the notice shows; the program is not.
     EXPECT_FALSE(FileExists(inst.app + "\\demo.exe"));
     EXPECT_FALSE(FolderExists(inst.group));
-    EXPECT_FALSE(uninsttest::Registered(inst.appName));
+    EXPECT_FALSE(wintest::UninstallKeyExists(inst.appName));
     EXPECT_TRUE(FileExists(inst.uninst));
     ASSERT_TRUE(gui::AnswerMessageBox(done, IDOK));
     DWORD code = 1;
@@ -136,7 +129,7 @@ TEST(UninstProgram, AnsweringNoChangesNothing) {
 
 TEST(UninstProgram, BareProgramRemovesNothingAndStays) {
     Installed inst(false);
-    uninsttest::MakeUninstaller(inst.uninst, nullptr);
+    wintest::MakeUninstaller(inst.uninst, nullptr);
     gui::Program p;
     ASSERT_TRUE(p.Start(inst.uninst));
     gui::MessageBoxInfo asked = Confirm(p, "Désinstallation de MonApplication 1.0", IDYES);
@@ -150,7 +143,7 @@ TEST(UninstProgram, BareProgramRemovesNothingAndStays) {
 // A log cut short is not half-used: the user is told, and nothing is removed.
 TEST(UninstProgram, DamagedLogIsReportedAndRemovesNothing) {
     Installed inst(false);
-    std::string log = uninsttest::LogBytes(inst.appName, "Demo 2.1", inst.log);
+    std::string log = wintest::LogBytes(inst.appName, "Demo 2.1", inst.log);
     inst.Embed(log.substr(0, log.size() - 264));
     gui::Program p;
     ASSERT_TRUE(p.Start(inst.uninst));
@@ -167,7 +160,7 @@ TEST(UninstProgram, DamagedLogIsReportedAndRemovesNothing) {
 
 TEST(UninstProgram, EmptyLogDeletesTheRegistrationAndReportsSuccess) {
     Installed inst(false);
-    inst.Embed(uninsttest::LogBytes(inst.appName, "Demo 2.1", {}));
+    inst.Embed(wintest::LogBytes(inst.appName, "Demo 2.1", {}));
     gui::Program p;
     ASSERT_TRUE(p.Start(inst.uninst));
     Confirm(p, "Désinstallation de Demo 2.1", IDYES);
@@ -175,7 +168,7 @@ TEST(UninstProgram, EmptyLogDeletesTheRegistrationAndReportsSuccess) {
     ASSERT_TRUE(done != nullptr);
     ASSERT_TRUE(gui::AnswerMessageBox(done, IDOK));
     ASSERT_TRUE(p.WaitExit());
-    EXPECT_FALSE(uninsttest::Registered(inst.appName));
+    EXPECT_FALSE(wintest::UninstallKeyExists(inst.appName));
     EXPECT_TRUE(FileExists(inst.app + "\\demo.exe"));
     EXPECT_TRUE(FileExists(inst.group + "\\Demo.lnk"));
     EXPECT_TRUE(gui::WaitFor([&] { return !FileExists(inst.uninst); }, kBatchWaitMs)) << "uninst.exe stayed";

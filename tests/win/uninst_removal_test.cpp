@@ -11,15 +11,15 @@
 #include "removal_dialog.h"
 #include "unregister.h"
 #include "uninst_ids.h"
-#include "uninst_support.h"
+#include "install_checks.h"
 
 namespace {
 
 using testenv::FileExists;
 using testenv::FolderExists;
 using testenv::ScratchDir;
-using uninsttest::Entry;
-using uninsttest::Touch;
+using wintest::Entry;
+using wintest::Touch;
 
 // uninst.exe loaded for its resources, for dialogs made from its template 100.
 class UninstResources {
@@ -94,9 +94,9 @@ struct ExampleInstall {
 
 TEST(RemoveInstallation, ExampleListsFilesInLogOrderAndLeavesOnlyUninst) {
     ExampleInstall inst;
-    std::string appName = uninsttest::UniqueName("Example");
-    uninsttest::KeyGuard guard(appName);
-    uninsttest::Register(appName);
+    std::string appName = wintest::UniqueName("Example");
+    wintest::KeyGuard guard(appName);
+    wintest::Register(appName);
     CUninstConfig c;
     Fill(c, appName, inst.log);
     ListDialog dialog;
@@ -121,14 +121,14 @@ TEST(RemoveInstallation, ExampleListsFilesInLogOrderAndLeavesOnlyUninst) {
     EXPECT_TRUE(FolderExists(inst.desk));  // was there before: not logged
     EXPECT_TRUE(FileExists(inst.app + "\\uninst.exe"));
     EXPECT_EQ(1, CountFiles(inst.app.c_str(), 1));
-    EXPECT_FALSE(uninsttest::Registered(appName));
+    EXPECT_FALSE(wintest::UninstallKeyExists(appName));
 }
 
 TEST(RemoveInstallation, UserFileInTheInstallFolderGivesOneAndKeepsIt) {
     ExampleInstall inst;
     Touch(inst.app + "\\notes.txt");
     CUninstConfig c;
-    Fill(c, uninsttest::UniqueName("UserFile"), inst.log);
+    Fill(c, wintest::UniqueName("UserFile"), inst.log);
     EXPECT_EQ(kRemovedFolderUsed, RemoveInstallation(c, nullptr, inst.app.c_str()));
     EXPECT_TRUE(FileExists(inst.app + "\\notes.txt"));
     EXPECT_TRUE(FileExists(inst.app + "\\uninst.exe"));
@@ -143,7 +143,7 @@ TEST(RemoveInstallation, TwiceLoggedAndReadOnlyFilesAreDeletedAndListedOnce) {
     Touch(b);
     ASSERT_TRUE(SetFileAttributesA(b.c_str(), FILE_ATTRIBUTE_READONLY));
     CUninstConfig c;
-    Fill(c, uninsttest::UniqueName("Twice"), {Entry(a, 0), Entry(b, 0), Entry(a, 0), Entry(dir / "gone.dat", 0)});
+    Fill(c, wintest::UniqueName("Twice"), {Entry(a, 0), Entry(b, 0), Entry(a, 0), Entry(dir / "gone.dat", 0)});
     ListDialog dialog;
     RemoveInstallation(c, dialog.window, dir.path().c_str());
     EXPECT_EQ(a + "\r\n" + b + "\r\n", dialog.List());
@@ -161,7 +161,7 @@ TEST(RemoveInstallation, FileInUseIsListedAndEveryFolderAboveItStays) {
     HANDLE open = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, open);
     CUninstConfig c;
-    Fill(c, uninsttest::UniqueName("InUse"), {Entry(app, 1), Entry(data, 1), Entry(held, 0)});
+    Fill(c, wintest::UniqueName("InUse"), {Entry(app, 1), Entry(data, 1), Entry(held, 0)});
     ListDialog dialog;
     int r = RemoveInstallation(c, dialog.window, app.c_str());
     CloseHandle(open);
@@ -177,7 +177,7 @@ TEST(RemoveInstallation, InstallFolderThatExistedBeforeIsNeverRemovedByTheRemova
     CreateDirectoryA(app.c_str(), nullptr);
     Touch(app + "\\demo.exe");
     CUninstConfig c;
-    Fill(c, uninsttest::UniqueName("Existed"), {Entry(app + "\\demo.exe", 0)});
+    Fill(c, wintest::UniqueName("Existed"), {Entry(app + "\\demo.exe", 0)});
     EXPECT_EQ(kRemovedFolderFree, RemoveInstallation(c, nullptr, app.c_str()));
     EXPECT_FALSE(FileExists(app + "\\demo.exe"));
     EXPECT_TRUE(FolderExists(app));
@@ -192,16 +192,16 @@ TEST(RemoveInstallation, NestedLoggedFoldersGoOuterFirstWithTheirEmptySubTrees) 
     CreateDirectoryA((a + "\\made by user").c_str(), nullptr);
     Touch(b + "\\deep.txt");
     CUninstConfig c;
-    Fill(c, uninsttest::UniqueName("Nested"), {Entry(app, 1), Entry(a, 1), Entry(b, 1), Entry(b + "\\deep.txt", 0)});
+    Fill(c, wintest::UniqueName("Nested"), {Entry(app, 1), Entry(a, 1), Entry(b, 1), Entry(b + "\\deep.txt", 0)});
     EXPECT_EQ(kRemovedFolderFree, RemoveInstallation(c, nullptr, app.c_str()));
     EXPECT_FALSE(FolderExists(app));
 }
 
 TEST(RemoveInstallation, WithoutLogNothingIsTouched) {
     ExampleInstall inst;
-    std::string appName = uninsttest::UniqueName("NoLog");
-    uninsttest::KeyGuard guard(appName);
-    uninsttest::Register(appName);
+    std::string appName = wintest::UniqueName("NoLog");
+    wintest::KeyGuard guard(appName);
+    wintest::Register(appName);
     CUninstConfig c;
     Fill(c, appName, inst.log);
     c.logMissing = 1;
@@ -210,20 +210,20 @@ TEST(RemoveInstallation, WithoutLogNothingIsTouched) {
     EXPECT_EQ("", dialog.List());
     EXPECT_TRUE(FileExists(inst.app + "\\demo.exe"));
     EXPECT_TRUE(FileExists(inst.group + "\\Demo.lnk"));
-    EXPECT_TRUE(uninsttest::Registered(appName));
+    EXPECT_TRUE(wintest::UninstallKeyExists(appName));
 }
 
 TEST(RemoveInstallation, EmptyLogDeletesOnlyTheRegistration) {
     ExampleInstall inst;
-    std::string appName = uninsttest::UniqueName("Empty");
-    uninsttest::KeyGuard guard(appName);
-    uninsttest::Register(appName);
+    std::string appName = wintest::UniqueName("Empty");
+    wintest::KeyGuard guard(appName);
+    wintest::Register(appName);
     CUninstConfig c;
     Fill(c, appName, {});
     EXPECT_EQ(kRemovedFolderUsed, RemoveInstallation(c, nullptr, inst.app.c_str()));
     EXPECT_TRUE(FileExists(inst.app + "\\demo.exe"));
     EXPECT_TRUE(FolderExists(inst.group));
-    EXPECT_FALSE(uninsttest::Registered(appName));
+    EXPECT_FALSE(wintest::UninstallKeyExists(appName));
 }
 
 // The dialog procedure runs the removal while it initialises and ends the
@@ -234,7 +234,7 @@ TEST(RemovalDialog, EndsWithTheRemovalResult) {
     std::string file = dir / "demo.exe";
     Touch(file);
     CUninstConfig c;
-    Fill(c, uninsttest::UniqueName("Dialog"), {Entry(file, 0)});
+    Fill(c, wintest::UniqueName("Dialog"), {Entry(file, 0)});
     // The test program's own folder holds many files: result 1.
     EXPECT_EQ(kRemovedFolderUsed, RunRemovalDialog(res.module, &c));
     EXPECT_FALSE(FileExists(file));
@@ -248,7 +248,7 @@ TEST(RemovalDialog, EndsWithTheRemovalResult) {
 TEST(RemovalDialog, MissingTemplateGivesMinusOneAndRemovesNothing) {
     ScratchDir dir("urem");
     std::string exe = dir / "uninst.exe";
-    uninsttest::MakeUninstaller(exe, nullptr);
+    wintest::MakeUninstaller(exe, nullptr);
     // A copy stripped of all its resources.
     HANDLE update = BeginUpdateResourceA(exe.c_str(), TRUE);
     ASSERT_TRUE(update != nullptr);
@@ -260,7 +260,7 @@ TEST(RemovalDialog, MissingTemplateGivesMinusOneAndRemovesNothing) {
     std::string file = dir / "demo.exe";
     Touch(file);
     CUninstConfig c;
-    Fill(c, uninsttest::UniqueName("NoDialog"), {Entry(file, 0)});
+    Fill(c, wintest::UniqueName("NoDialog"), {Entry(file, 0)});
     EXPECT_EQ(-1, RunRemovalDialog(module, &c));
     EXPECT_TRUE(FileExists(file));
     FreeLibrary(module);
@@ -311,15 +311,15 @@ TEST(CountFiles, CountsFilesNotFoldersWithAndWithoutRecursion) {
 }
 
 TEST(UnregisterUninstaller, DeletesOnlyItsOwnKey) {
-    std::string mine = uninsttest::UniqueName("Mine"), other = uninsttest::UniqueName("Other");
-    uninsttest::KeyGuard g1(mine), g2(other);
-    uninsttest::Register(mine);
-    uninsttest::Register(other);
+    std::string mine = wintest::UniqueName("Mine"), other = wintest::UniqueName("Other");
+    wintest::KeyGuard g1(mine), g2(other);
+    wintest::Register(mine);
+    wintest::Register(other);
     CUninstConfig c;
     strcpy(c.appName, mine.c_str());
     EXPECT_EQ(1, UnregisterUninstaller(c));
-    EXPECT_FALSE(uninsttest::Registered(mine));
-    EXPECT_TRUE(uninsttest::Registered(other));
+    EXPECT_FALSE(wintest::UninstallKeyExists(mine));
+    EXPECT_TRUE(wintest::UninstallKeyExists(other));
     EXPECT_EQ(1, UnregisterUninstaller(c));  // already gone: still 1
 
     char key[400];
@@ -332,16 +332,16 @@ TEST(UnregisterUninstaller, WorksInTheViewSetupWritesTo) {
     BOOL wow64 = FALSE;
     IsWow64Process(GetCurrentProcess(), &wow64);
     if (!wow64) GTEST_SKIP() << "one registry view only";
-    std::string name = uninsttest::UniqueName("View");
-    uninsttest::KeyGuard g32(name, KEY_WOW64_32KEY), g64(name, KEY_WOW64_64KEY);
-    uninsttest::Register(name);  // as setup does: default view
-    uninsttest::Register(name, KEY_WOW64_64KEY);
-    ASSERT_TRUE(uninsttest::Registered(name, KEY_WOW64_32KEY));
+    std::string name = wintest::UniqueName("View");
+    wintest::KeyGuard g32(name, KEY_WOW64_32KEY), g64(name, KEY_WOW64_64KEY);
+    wintest::Register(name);  // as setup does: default view
+    wintest::Register(name, KEY_WOW64_64KEY);
+    ASSERT_TRUE(wintest::UninstallKeyExists(name, KEY_WOW64_32KEY));
     CUninstConfig c;
     strcpy(c.appName, name.c_str());
     UnregisterUninstaller(c);
-    EXPECT_FALSE(uninsttest::Registered(name, KEY_WOW64_32KEY));
-    EXPECT_TRUE(uninsttest::Registered(name, KEY_WOW64_64KEY));
+    EXPECT_FALSE(wintest::UninstallKeyExists(name, KEY_WOW64_32KEY));
+    EXPECT_TRUE(wintest::UninstallKeyExists(name, KEY_WOW64_64KEY));
 }
 
 }  // namespace

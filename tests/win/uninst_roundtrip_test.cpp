@@ -8,14 +8,13 @@
 #include <map>
 #include <string>
 
-#include "install_support.h"
-#include "self_delete.h"
+#include "install_checks.h"
+#include "wizard_session.h"
 
 namespace {
 
-using namespace installtest;
-using testenv::FileExists;
-using testenv::FolderExists;
+using namespace testenv;
+using namespace wintest;
 
 typedef std::map<std::string, std::string> Snapshot;  // path -> what is there
 
@@ -133,12 +132,6 @@ std::string Differences(const Snapshot& before, const Snapshot& after) {
     return out;
 }
 
-std::string BatchPath() {
-    char path[MAX_PATH] = "";
-    SelfDeleteBatchPath(path);
-    return path;
-}
-
 // A folder at the top of drive C: (outside the temporary folder, which the
 // snapshot sees), gone again at the end whatever the outcome.
 struct TopFolder {
@@ -159,7 +152,7 @@ TEST(RoundTrip, InstallThenUninstallLeavesTheMachineAsItWas) {
     p.AddFile("carte.dat", "donnees\\cartes", "map bytes");
     DeleteFileA(BatchPath().c_str());
 
-    Installer run;
+    WizardSession run;
     Snapshot before = TakeSnapshot(run.dir.path(), app);
     run.InstallToEnd(p);
     run.Close();
@@ -171,17 +164,9 @@ TEST(RoundTrip, InstallThenUninstallLeavesTheMachineAsItWas) {
     ASSERT_TRUE(UninstallKeyExists(app));
 
     // The uninstaller, started as the shell would start it.
-    gui::Program remover;
-    ASSERT_TRUE(remover.Start(uninstaller));
-    std::string caption = "Désinstallation de " + app + " 2.5";
-    HWND question = remover.WaitMessageBox(caption);
-    ASSERT_TRUE(question != nullptr);
-    ASSERT_TRUE(gui::AnswerMessageBox(question, IDYES));
-    HWND done = remover.WaitMessageBox(caption);
-    ASSERT_TRUE(done != nullptr);
-    EXPECT_EQ(app + " 2.5 a été désinstallé avec succès de votre ordinateur.", gui::ReadMessageBox(done).text);
-    ASSERT_TRUE(gui::AnswerMessageBox(done, IDOK));
-    ASSERT_TRUE(remover.WaitExit());
+    std::vector<gui::MessageBoxInfo> shown;
+    ASSERT_NO_FATAL_FAILURE(RunUninstaller(uninstaller, "Désinstallation de " + app + " 2.5", &shown));
+    EXPECT_EQ(app + " 2.5 a été désinstallé avec succès de votre ordinateur.", shown[1].text);
 
     EXPECT_TRUE(gui::WaitFor([&] { return !FolderExists(installDir); }, 15000)) << "install folder stayed";
     EXPECT_TRUE(gui::WaitFor([&] { return !FileExists(BatchPath()); }, 15000)) << "batch stayed";

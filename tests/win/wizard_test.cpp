@@ -9,55 +9,24 @@
 #include "wizard_harness.h"
 #include "setup_ids.h"
 #include "test_env.h"
+#include "wizard_session.h"
 
 namespace {
 
 using testenv::ScratchDir;
 
-const char kQuitText[] =
-    "L'installation n'est pas terminée. Si vous abandonnez maintenant, le programme ne sera pas "
-    "installé.\nVoulez-vous vraiment quitter l'assistant d'installation ?\n";
+using wintest::kQuitText;
+using wintest::WizardSession;
 
 PackageContents Package(const char* name, const char* verName) {
-    PackageContents p;
-    strcpy(p.record.appName, name);
+    PackageContents p = wintest::QuietPackage(name);
     strcpy(p.record.appVerName, verName);
-    strcpy(p.record.folderToken, "C:\\ct_never_installed");
-    p.AddFile("demo.exe", "", "MZ");
     return p;
 }
 
-// A packaged setup.exe running under the driver, with its wizard dialog.
-struct RunningWizard {
-    ScratchDir dir{"wizard"};
-    gui::Program program;
-    HWND dialog = nullptr;
-
-    void Start(const PackageContents& contents, const std::string& caption) {
-        std::string exe = dir / "setup.exe";
-        testenv::MakePackage(exe, contents);
-        ASSERT_TRUE(program.Start(exe));
-        dialog = program.WaitWindow(caption);
-        ASSERT_TRUE(dialog != nullptr) << "no wizard titled " << caption;
-        ASSERT_TRUE(gui::WaitControl(dialog, IDC_PAGE) != nullptr);
-    }
-    HWND Page() const { return GetDlgItem(dialog, IDC_PAGE); }
-    // The title of the current page's header band ("" on the side-image pages).
-    std::string Title() const { return gui::Text(gui::FindControl(Page(), IDC_HEADER_TITLE)); }
-    // Presses a dialog button and waits until another page window is in place.
-    void Press(int id) {
-        HWND before = Page();
-        gui::Command(dialog, id);
-        gui::WaitFor([&] { HWND now = Page(); return now && now != before; }, 10000);
-        gui::Sync(dialog);
-    }
-    void Next() { Press(IDC_NEXT); }
-    void Back() { Press(IDC_BACK); }
-};
-
 TEST(Wizard, CaptionAndWelcomePage) {
-    RunningWizard w;
-    w.Start(Package("Démo", "Démo 2.0"), "Installation : Démo");
+    WizardSession w;
+    w.Start(Package("Démo", "Démo 2.0"));
     HWND page = w.Page();
     RECT client;
     GetClientRect(w.dialog, &client);
@@ -107,9 +76,9 @@ TEST(Wizard, CaptionAndWelcomePage) {
 TEST(Wizard, LongNamesAreCutInTheCaptionAndTexts) {
     std::string name(250, 'a');
     std::string verName(259, 'v');
-    RunningWizard w;
-    std::string caption = ("Installation : " + name).substr(0, 259);
-    w.Start(Package(name.c_str(), verName.c_str()), caption);
+    WizardSession w;
+    w.Start(Package(name.c_str(), verName.c_str()));  // waits for the caption as cut
+    EXPECT_EQ(("Installation : " + name).substr(0, 259), gui::Text(w.dialog));
     EXPECT_EQ(259u, gui::Text(w.dialog).size());
     std::vector<HWND> c = gui::Children(w.Page());
     ASSERT_EQ(5u, c.size());
@@ -118,8 +87,8 @@ TEST(Wizard, LongNamesAreCutInTheCaptionAndTexts) {
 }
 
 TEST(Wizard, NavigationShowsAndHidesBackAndRebuildsPages) {
-    RunningWizard w;
-    w.Start(Package("Demo", "Demo 1"), "Installation : Demo");
+    WizardSession w;
+    w.Start(Package("Demo", "Demo 1"));
     HWND back = GetDlgItem(w.dialog, IDC_BACK);
     HWND welcome = w.Page();
 
@@ -141,17 +110,13 @@ TEST(Wizard, NavigationShowsAndHidesBackAndRebuildsPages) {
 }
 
 // Walks forward from the welcome page up to the ready page, returning the titles.
-std::vector<std::string> PagesUpToReady(RunningWizard& w) {
+std::vector<std::string> PagesUpToReady(WizardSession& w) {
     std::vector<std::string> titles;
     for (int i = 0; i < 9; ++i) {
         std::string title = w.Title();
         titles.push_back(title);
         if (title == "Prêt à installer") break;
-        HWND accept = gui::FindControl(w.Page(), IDC_LICENSE_ACCEPT);
-        if (accept) {
-            gui::Click(accept);
-            gui::WaitFor([&] { return gui::Enabled(GetDlgItem(w.dialog, IDC_NEXT)); }, 3000);
-        }
+        w.AcceptLicence();
         w.Next();
     }
     return titles;
@@ -181,15 +146,15 @@ TEST(Wizard, PageSequenceFollowsTheFlags) {
         p.record.uninstallIconOffered = c.uninstall;
         p.record.offerMenuIcons = c.menus;
         p.record.noIcons = c.noIcons;
-        RunningWizard w;
-        w.Start(p, "Installation : Seq");
+        WizardSession w;
+        w.Start(p);
         EXPECT_EQ(c.titles, PagesUpToReady(w));
     }
 }
 
 TEST(Wizard, CancelAsksOnceAndNoKeepsThePage) {
-    RunningWizard w;
-    w.Start(Package("Demo", "Demo 1"), "Installation : Demo");
+    WizardSession w;
+    w.Start(Package("Demo", "Demo 1"));
     w.Next();
     HWND page = w.Page();
     using Trigger = void (*)(HWND);
@@ -215,8 +180,8 @@ TEST(Wizard, CancelAsksOnceAndNoKeepsThePage) {
 }
 
 TEST(Wizard, CancelYesEndsTheProgram) {
-    RunningWizard w;
-    w.Start(Package("Demo", "Demo 1"), "Installation : Demo");
+    WizardSession w;
+    w.Start(Package("Demo", "Demo 1"));
     gui::CloseBox(w.dialog);
     HWND box = w.program.WaitMessageBox("Installation : Demo", 5000);
     ASSERT_TRUE(box != nullptr);

@@ -7,11 +7,12 @@
 
 #include <gtest/gtest.h>
 
-#include "page_support.h"
+#include "page_checks.h"
+#include "wizard_session.h"
 
 namespace {
 
-using pagetest::RunningWizard;
+using wintest::WizardSession;
 
 const char kUninstallRoot[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
@@ -39,7 +40,7 @@ private:
     std::string app_, group_;
 };
 
-bool OnFinishPage(const RunningWizard& w) { return gui::Text(w.Button(IDC_NEXT)) == "Fermer"; }
+bool OnFinishPage(const WizardSession& w) { return gui::Text(w.Button(IDC_NEXT)) == "Fermer"; }
 
 TEST(WizardWalk, AllNinePagesToTheEnd) {
     const std::string app = "CtWalk" + std::to_string(GetCurrentProcessId());
@@ -48,7 +49,7 @@ TEST(WizardWalk, AllNinePagesToTheEnd) {
     testenv::ScratchDir target("walk");
     const std::string folder = target / "Installé ici";
 
-    PackageContents p = pagetest::Package(app.c_str(), (target / "preset").c_str());
+    PackageContents p = wintest::QuietPackage(app.c_str(), (target / "preset").c_str());
     strcpy(p.record.appVerName, (app + " 3.1").c_str());
     p.record.licenseFormat = 1;
     p.writeLicense = true;
@@ -64,51 +65,51 @@ TEST(WizardWalk, AllNinePagesToTheEnd) {
     // Enough data for the installing page to stay on screen a moment.
     for (int i = 0; i < 24; ++i) p.AddFile("data" + std::to_string(i) + ".bin", "data", std::string(512 * 1024, 'd'));
 
-    RunningWizard w;
+    WizardSession w;
     w.Start(p);
     HWND next = w.Button(IDC_NEXT);
 
     // 1 welcome
     EXPECT_EQ("", w.Title());
     EXPECT_FALSE(gui::Visible(w.Button(IDC_BACK)));
-    pagetest::SaveShot(w.dialog, "walk_1_welcome");
+    wintest::SaveShot(w.dialog, "walk_1_welcome");
     ASSERT_TRUE(w.Next());
 
     // 2 licence: Next only once accepted.
     ASSERT_EQ("Accord de licence", w.Title());
     EXPECT_FALSE(gui::Enabled(next));
     EXPECT_EQ("Contrat de licence de démonstration.\nArticle unique : tout est permis.",
-              pagetest::Lines(gui::Text(w.Control(IDC_TEXT_BOX))));
+              wintest::Lines(gui::Text(w.Control(IDC_TEXT_BOX))));
     ASSERT_TRUE(w.Toggle(IDC_LICENSE_ACCEPT));
     ASSERT_TRUE(gui::WaitFor([&] { return gui::Enabled(next); }, 3000));
-    pagetest::SaveShot(w.dialog, "walk_2_license");
+    wintest::SaveShot(w.dialog, "walk_2_license");
     ASSERT_TRUE(w.Next());
 
     // 3 information
     ASSERT_EQ("Informations", w.Title());
     EXPECT_TRUE(gui::Enabled(next));
     EXPECT_EQ("Important : lisez ceci avant de continuer.\nBonne installation.",
-              pagetest::Lines(gui::Text(w.Control(IDC_TEXT_BOX))));
-    pagetest::SaveShot(w.dialog, "walk_3_info");
+              wintest::Lines(gui::Text(w.Control(IDC_TEXT_BOX))));
+    wintest::SaveShot(w.dialog, "walk_3_info");
     ASSERT_TRUE(w.Next());
 
     // 4 install folder: another folder typed in.
     ASSERT_EQ("Dossier d'installation", w.Title());
     gui::SetText(w.Control(IDC_FOLDER_EDIT), folder);
-    pagetest::SaveShot(w.dialog, "walk_4_directory");
+    wintest::SaveShot(w.dialog, "walk_4_directory");
     ASSERT_TRUE(w.Next());
 
     // 5 start menu: another group, the start-menu shortcut added.
     ASSERT_EQ("Raccourcis du menu Démarrer", w.Title());
     gui::SetText(w.Control(IDC_GROUP_EDIT), group);
     ASSERT_TRUE(w.Toggle(IDC_START_MENU_ICON));
-    pagetest::SaveShot(w.dialog, "walk_5_start_menu");
+    wintest::SaveShot(w.dialog, "walk_5_start_menu");
     ASSERT_TRUE(w.Next());
 
     // 6 additional tasks: no desktop shortcut.
     ASSERT_EQ("Tâches supplémentaires", w.Title());
     ASSERT_TRUE(w.Toggle(IDC_DESKTOP_ICON));
-    pagetest::SaveShot(w.dialog, "walk_6_additional");
+    wintest::SaveShot(w.dialog, "walk_6_additional");
     ASSERT_TRUE(w.Next());
 
     // 7 ready: the summary lists the folder typed on page 4.
@@ -118,7 +119,7 @@ TEST(WizardWalk, AllNinePagesToTheEnd) {
         EXPECT_NE(std::string::npos, gui::Text(summary).find(folder)) << gui::Text(summary);
         EXPECT_EQ(std::string::npos, gui::Text(summary).find("Icône sur le bureau")) << gui::Text(summary);
     }
-    pagetest::SaveShot(w.dialog, "walk_7_ready");
+    wintest::SaveShot(w.dialog, "walk_7_ready");
 
     // 8 installing, which moves on to the finish page by itself; pages that do
     // not (yet) do so are left with Next.
@@ -130,7 +131,7 @@ TEST(WizardWalk, AllNinePagesToTheEnd) {
             HWND now = w.Page();
             if (!shotInstalling && now && now != ready && gui::Visible(now) &&
                 w.Title() == "Installation en cours") {
-                shotInstalling = pagetest::SaveShot(w.dialog, "walk_8_installing");
+                shotInstalling = wintest::SaveShot(w.dialog, "walk_8_installing");
             }
             return OnFinishPage(w);
         },
@@ -139,7 +140,7 @@ TEST(WizardWalk, AllNinePagesToTheEnd) {
     ASSERT_TRUE(OnFinishPage(w)) << "the finish page never came; on screen: " << w.Title();
 
     // 9 finish
-    pagetest::SaveShot(w.dialog, "walk_9_finish");
+    wintest::SaveShot(w.dialog, "walk_9_finish");
     EXPECT_TRUE(testenv::FileExists(folder + "\\data\\data0.bin"));
     EXPECT_FALSE(testenv::FolderExists(target / "preset"));
     EXPECT_TRUE(testenv::FolderExists(ShellFolder(CSIDL_PROGRAMS) + "\\" + group));

@@ -26,6 +26,12 @@ std::string BinDir() { return FromEnv("TEST_BIN_DIR"); }
 std::string Program(const std::string& name) { return BinDir() + "\\" + name; }
 std::string SourceDir() { return FromEnv("TEST_SOURCE_DIR"); }
 
+std::string ArtefactDir() {
+    std::string dir = BinDir() + "\\..\\artefacts";
+    CreateDirectoryA(dir.c_str(), nullptr);
+    return dir;
+}
+
 ScratchDir::ScratchDir(const std::string& tag) {
     char temp[MAX_PATH];
     GetTempPathA(sizeof(temp), temp);

@@ -14,6 +14,9 @@ std::string Program(const std::string& name);
 // Folder of the sources (TEST_SOURCE_DIR).
 std::string SourceDir();
 
+// Folder of the kept test artefacts (<build>/win/artefacts), made if missing.
+std::string ArtefactDir();
+
 // A fresh empty folder below the Windows temporary folder, removed with
 // everything in it when the object goes.
 class ScratchDir {

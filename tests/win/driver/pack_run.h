@@ -10,7 +10,7 @@
 
 #include "test_env.h"
 
-namespace packtest {
+namespace wintest {
 
 struct PackRun {
     DWORD exitCode = 0xFFFFFFFF;
@@ -62,22 +62,6 @@ inline PackRun RunPack(const std::string& folder, const std::string& args) {
     return run;
 }
 
-// A resource of a program file, read as data; *found tells whether it is there.
-inline std::string Resource(const std::string& exe, const char* type, const char* name, bool* found = nullptr) {
-    if (found) *found = false;
-    std::string bytes;
-    HMODULE module = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    if (!module) return bytes;
-    if (HRSRC resource = FindResourceA(module, name, type)) {
-        HGLOBAL loaded = LoadResource(module, resource);
-        const char* data = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
-        if (data) bytes.assign(data, SizeofResource(module, resource));
-        if (found) *found = data != nullptr;
-    }
-    FreeLibrary(module);
-    return bytes;
-}
-
 inline bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-}  // namespace packtest
+}  // namespace wintest

@@ -1,5 +1,5 @@
-// What the wizard page tests share: a packaged setup.exe running under the GUI
-// driver, navigation by header title, checks of a page's controls and screenshots.
+// Checks of a wizard page against a table of its controls (out of process
+// through the GUI driver, fonts in process), and pages made in this process.
 #pragma once
 
 #include <windows.h>
@@ -15,78 +15,8 @@
 #include "setup_config.h"
 #include "setup_globals.h"
 #include "setup_ids.h"
-#include "test_env.h"
 
-namespace pagetest {
-
-// A package whose pages all stay out of the way unless a test asks for them:
-// no licence, no information page, no start-menu or additional tasks page.
-inline PackageContents Package(const char* name, const char* folder = "C:\\ct_never_installed") {
-    PackageContents p;
-    strcpy(p.record.appName, name);
-    strcpy(p.record.appVerName, (std::string(name) + " 1.0").c_str());
-    strcpy(p.record.folderToken, folder);
-    strcpy(p.record.groupName, name);
-    p.record.allowGroupChange = 0;
-    p.record.offerMenuIcons = 0;
-    p.record.uninstallIconOffered = 0;
-    p.record.noIcons = 1;
-    p.AddFile("demo.exe", "", "MZ");
-    return p;
-}
-
-// A packaged setup.exe running under the driver, with its wizard dialog.
-struct RunningWizard {
-    testenv::ScratchDir dir{"pages"};
-    gui::Program program;
-    HWND dialog = nullptr;
-
-    void Start(const PackageContents& contents) {
-        std::string exe = dir / "setup.exe";
-        testenv::MakePackage(exe, contents);
-        ASSERT_TRUE(program.Start(exe));
-        std::string caption = std::string("Installation : ") + contents.record.appName;
-        dialog = program.WaitWindow(caption.substr(0, 259));
-        ASSERT_TRUE(dialog != nullptr) << "no wizard titled " << caption;
-        ASSERT_TRUE(gui::WaitFor([&] { return Page() && gui::Visible(Page()); }));
-    }
-    HWND Page() const { return GetDlgItem(dialog, IDC_PAGE); }
-    HWND Button(int id) const { return GetDlgItem(dialog, id); }
-    HWND Control(int id) const { return gui::FindControl(Page(), id); }
-    // The title of the current page's header band ("" on the side-image pages).
-    std::string Title() const { return gui::Text(Control(IDC_HEADER_TITLE)); }
-    // Presses a dialog button; true once another page window is in place and
-    // built. The new window is found among the dialog's children while its
-    // controls are still being made; it becomes visible only when that is done.
-    bool Press(int id) {
-        HWND before = Page();
-        gui::Command(dialog, id);
-        return gui::WaitFor([&] { HWND now = Page(); return now && now != before && gui::Visible(now); }, 10000);
-    }
-    bool Next() { return Press(IDC_NEXT); }
-    bool Back() { return Press(IDC_BACK); }
-    // Goes forward until the page with this header title is on screen, ticking
-    // the licence box on the way. False if it never comes.
-    bool NextUntil(const std::string& title) {
-        for (int i = 0; i < 9; ++i) {
-            if (Title() == title) return true;
-            HWND accept = Control(IDC_LICENSE_ACCEPT);
-            if (accept && gui::CheckState(accept) == BST_UNCHECKED) {
-                gui::Click(accept);
-                gui::WaitFor([&] { return gui::Enabled(Button(IDC_NEXT)); }, 3000);
-            }
-            if (!Next()) return false;
-        }
-        return Title() == title;
-    }
-    // Clicks a check box and waits for its new state.
-    bool Toggle(int id) {
-        HWND box = Control(id);
-        int before = gui::CheckState(box);
-        gui::Click(box);
-        return gui::WaitFor([&] { return gui::CheckState(box) != before; }, 3000);
-    }
-};
+namespace wintest {
 
 // The font a control is given: the stock GUI font, the configuration's bold
 // title font, none, or one the check does not look at (the rich text box).
@@ -104,9 +34,6 @@ struct ControlRow {
     bool visible;
     bool enabled;
 };
-
-// The earlier name of ControlRow, still used by some tests.
-using ControlSpec = ControlRow;
 
 // Compares one control with its table row. where names the row in failures.
 inline void ExpectControl(HWND control, const ControlRow& row, const std::string& where) {
@@ -246,20 +173,6 @@ inline int PageWidth(HWND page) {
     return client.right;
 }
 
-// Folder of the kept test artefacts: <build>/win/artefacts.
-inline std::string ArtefactDir() {
-    std::string dir = testenv::BinDir() + "\\..\\artefacts";
-    CreateDirectoryA(dir.c_str(), nullptr);
-    return dir;
-}
-
-// Saves what the window shows as <artefacts>/<name>.bmp once it has painted.
-inline bool SaveShot(HWND window, const std::string& name) {
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    Sleep(300);
-    return gui::Capture(window, ArtefactDir() + "\\" + name + ".bmp");
-}
-
 // A rich edit's text with its paragraph ends written as "\n" whatever the
 // control returns ("\r", "\r\n").
 inline std::string Lines(const std::string& text) {
@@ -275,4 +188,4 @@ inline std::string Lines(const std::string& text) {
     return out;
 }
 
-}  // namespace pagetest
+}  // namespace wintest

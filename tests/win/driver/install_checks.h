@@ -1,0 +1,114 @@
+// Readers for what an installation leaves behind and makers of what an
+// uninstaller finds: install logs (built with the shared encoder, or read back
+// from uninst.exe), program resources, shortcuts, the uninstall key, and the
+// cleanup of everything a test makes outside its scratch folders.
+#pragma once
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "gui_driver.h"
+#include "install_log.h"
+#include "records.h"
+#include "test_env.h"
+
+namespace wintest {
+
+extern const char kUninstallRoot[];
+
+// A name no other test run uses, for shortcuts and the uninstall key.
+std::string UniqueName(const std::string& tag);
+
+std::string ShellFolder(int csidl);
+std::string DesktopLink(const std::string& name);
+std::string ProgramsGroup(const std::string& group);
+std::string StartMenuGroup(const std::string& group);
+
+// Removes the shortcuts and the uninstall key of an application, now and when
+// the object goes, so that no test leaves anything outside its scratch folder.
+class SystemCleanup {
+public:
+    SystemCleanup(const std::string& appName, const std::string& group) : app_(appName), group_(group) { Clean(); }
+    ~SystemCleanup() { Clean(); }
+    void Clean() const;
+
+private:
+    std::string app_, group_;
+};
+
+// A resource of a program file, read as data ("" when absent; *found tells).
+std::string ProgramResource(const std::string& exe, const char* type, const char* name, bool* found = nullptr);
+
+// One log entry, as tests write and compare them.
+struct LogLine {
+    std::string path;
+    int kind;
+    bool operator==(const LogLine& o) const { return path == o.path && kind == o.kind; }
+};
+std::ostream& operator<<(std::ostream& out, const LogLine& line);
+
+LogEntry Entry(const std::string& path, int kind);
+// The bytes of an install log from the shared encoder; count overrides N when
+// given (the entries written stay the given ones).
+std::string LogBytes(const std::string& appName, const std::string& appVerName, const std::vector<LogEntry>& entries,
+                     const std::string& reserved = "", const int32_t* count = nullptr);
+std::string EncodeLog(const std::string& app, const std::string& verName, const std::vector<LogLine>& lines,
+                      const std::string& reserved = "");
+
+// The log an installation embedded into uninst.exe, entry by entry.
+struct EmbeddedLog {
+    std::string bytes;
+    InstallLogView view = {};
+    InstallLogStatus status = kLogUnreadable;
+    std::vector<LogLine> entries;
+    explicit EmbeddedLog(const std::string& uninstaller);
+};
+
+// Copies the built uninst.exe to path and, unless log is null, embeds the log
+// as RT_DATA "5000" the way setup does.
+void MakeUninstaller(const std::string& path, const std::string* log);
+// Writes a file; fails the test if it cannot.
+void Touch(const std::string& path, const std::string& bytes = "x");
+
+// What a shortcut file says, read back through the shell-link object.
+struct LinkInfo {
+    bool loaded = false;
+    std::string target, workDir, description;
+};
+LinkInfo ReadLink(const std::string& path);
+
+std::string UninstallKey(const std::string& appName);
+// A REG_SZ value of the uninstall key of appName ("" when absent; *found tells).
+std::string UninstallValue(const std::string& appName, const char* value, bool* found = nullptr);
+// Whether the uninstall key of appName is there (in this registry view).
+bool UninstallKeyExists(const std::string& appName, REGSAM view = 0);
+// Writes a registration as setup does (default view, KEY_WRITE).
+void Register(const std::string& appName, REGSAM view = 0);
+
+// Removes an uninstall key a test made, whatever the test's outcome.
+class KeyGuard {
+public:
+    explicit KeyGuard(const std::string& appName, REGSAM view = 0) : appName_(appName), view_(view) {}
+    ~KeyGuard();
+
+private:
+    std::string appName_;
+    REGSAM view_;
+};
+
+// Where uninst.exe writes the batch that deletes it, and how long the batch
+// may take to run after the program ends.
+std::string BatchPath();
+const int kBatchWaitMs = 15000;
+
+// Runs uninst.exe, answers Yes to its question and OK to the notice that
+// follows (boxes with this caption; any caption when empty), and waits for it
+// to end with exit code 0. What the two boxes showed goes to *shown.
+void RunUninstaller(const std::string& uninstaller, const std::string& caption,
+                    std::vector<gui::MessageBoxInfo>* shown);
+
+}  // namespace wintest
