@@ -1,98 +1,250 @@
-// Installation timing, run by tools/bench/install_bench.sh (not part of the
-// test suite: the test is disabled unless asked for). It packs the folder
-// BENCH_SOURCE into a setup program, then BENCH_RUNS times installs it into
-// BENCH_TARGET through the real wizard and prints the time from "Installer"
-// to the finish page as a line "BENCH <label> <milliseconds>".
+// Timings run by tools/bench/install_bench.sh (not part of the test suite: the
+// tests are disabled unless asked for). Each prints lines "BENCH <label> <value>"
+// that the script collects.
+//
+// InstallAndUninstall: BENCH_RUNS times, installs the package BENCH_SETUP (made
+// by pack) into BENCH_TARGET through the real wizard, timing "Installer" to the
+// finish page, reads the program's peak memory there, closes the wizard, then
+// starts the uninst.exe it wrote and times the confirmation's Yes to the
+// success box.
+//
+// Commands: BENCH_RUNS times, runs BENCH_COMMAND and then BENCH_COMMAND2 (if
+// given) to their end, timing each, then removes BENCH_CLEAN. Used for the peer
+// installer's silent install and uninstall, started the same way inside Wine.
 #include <windows.h>
+#include <psapi.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
-#include <vector>
 
 #include "install_support.h"
+#include "payload_extract.h"
+#include "setup_config.h"
 
 namespace {
 
 using namespace installtest;
 
-std::string Env(const char* name, const char* fallback = "") {
-    char value[MAX_PATH] = "";
+std::string Env(const char* name, const char* fallback = "", bool path = true) {
+    char value[4096] = "";
     DWORD n = GetEnvironmentVariableA(name, value, sizeof(value));
     std::string text = n > 0 && n < sizeof(value) ? value : fallback;
-    std::replace(text.begin(), text.end(), '/', '\\');
+    if (path) std::replace(text.begin(), text.end(), '/', '\\');
     return text;
 }
 
-// Every file below root, with its folder relative to root ("" at the top).
-void Collect(const std::string& root, const std::string& relative, std::vector<std::pair<std::string, std::string>>* out) {
-    std::string folder = relative.empty() ? root : root + "\\" + relative;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
-    std::vector<std::string> names, folders;
-    do {
-        std::string name = found.cFileName;
-        if (name == "." || name == "..") continue;
-        (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? folders : names).push_back(name);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    std::sort(names.begin(), names.end());
-    std::sort(folders.begin(), folders.end());
-    for (const std::string& name : names) out->push_back({relative, name});
-    for (const std::string& sub : folders) Collect(root, relative.empty() ? sub : relative + "\\" + sub, out);
+// Milliseconds on the performance counter.
+double Now() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-TEST(InstallBench, DISABLED_InstallerToFinishPage) {
-    std::string source = Env("BENCH_SOURCE");
-    std::string target = Env("BENCH_TARGET");
-    std::string label = Env("BENCH_LABEL", "install");
-    int runs = std::max(1, atoi(Env("BENCH_RUNS", "3").c_str()));
-    ASSERT_FALSE(source.empty());
-    ASSERT_FALSE(target.empty());
-
-    std::string app = UniqueName("Bench");
-    SystemCleanup cleanup(app, app);
-    PackageContents p = Package(app, target);
-    p.record.noIcons = 1;  // files, uninst.exe and the key only
-    p.record.uninstallIconOffered = 0;
-    p.record.allowGroupChange = 0;
-    p.record.offerMenuIcons = 0;
-    std::vector<std::pair<std::string, std::string>> files;
-    Collect(source, "", &files);
-    ASSERT_FALSE(files.empty());
-    for (const auto& file : files) {
-        std::string path = source + "\\" + (file.first.empty() ? "" : file.first + "\\") + file.second;
-        p.AddFile(file.second, file.first, testenv::ReadFileBytes(path));
+// WaitFor with a short poll, so that the end of a short run is seen within a
+// few milliseconds rather than the driver's 20.
+bool WaitClosely(const std::function<bool()>& cond, int timeoutMs) {
+    static int poll = std::max(1, atoi(Env("BENCH_POLL_MS", "2").c_str()));
+    double end = Now() + timeoutMs;
+    while (!cond()) {
+        if (Now() > end) return false;
+        Sleep(poll);
     }
-    testenv::ScratchDir dir("bench");
-    std::string exe = dir / "setup.exe";
-    testenv::MakePackage(exe, p);
-    p = PackageContents();  // the payload is in the program now
+    return true;
+}
 
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
+// The finish page is on screen: the Next button reads "Fermer" and the page has
+// no header. Read from the window manager's own copy of the caption, so that
+// the poll sends nothing to the wizard's thread and takes no time from it.
+bool FinishShown(const Installer& run) {
+    WCHAR text[32] = L"";
+    InternalGetWindowText(run.Button(IDC_NEXT), text, 32);
+    return lstrcmpW(text, L"Fermer") == 0 && !run.Control(IDC_HEADER_TITLE);
+}
+
+void Report(const std::string& label, double value) {
+    printf("BENCH %s %.0f\n", label.c_str(), value);
+    fflush(stdout);
+}
+
+// The process's peak working set and peak committed private memory, in KB.
+bool PeakMemory(DWORD pid, double* peakWorkingSet, double* peakPrivate) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    if (!process) return false;
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof(counters);
+    bool ok = GetProcessMemoryInfo(process, &counters, sizeof(counters)) != 0;
+    CloseHandle(process);
+    *peakWorkingSet = counters.PeakWorkingSetSize / 1024.0;
+    *peakPrivate = counters.PeakPagefileUsage / 1024.0;
+    return ok;
+}
+
+TEST(InstallBench, DISABLED_InstallAndUninstall) {
+    std::string exe = Env("BENCH_SETUP");
+    std::string target = Env("BENCH_TARGET");
+    std::string app = Env("BENCH_APP", "", false);
+    std::string label = Env("BENCH_LABEL", "run", false);
+    int runs = std::max(1, atoi(Env("BENCH_RUNS", "3").c_str()));
+    ASSERT_TRUE(testenv::FileExists(exe)) << exe;
+    ASSERT_FALSE(target.empty());
+    ASSERT_FALSE(app.empty());
+    SystemCleanup cleanup(app, app);
+    std::string caption = "Désinstallation de " + app + " 1.0";
+
     for (int i = 0; i < runs; ++i) {
         testenv::RemoveTree(target);
-        gui::Program program;
-        ASSERT_TRUE(program.Start(exe));
-        Installer run;
-        run.dialog = program.WaitWindow("Installation : " + app);
-        ASSERT_TRUE(run.dialog != nullptr);
-        ASSERT_TRUE(gui::WaitControl(run.dialog, IDC_PAGE) != nullptr);
-        run.Settle();
-        ASSERT_TRUE(run.ToReadyPage());
-        LARGE_INTEGER start, end;
-        QueryPerformanceCounter(&start);
-        run.Install();
-        ASSERT_TRUE(gui::WaitFor([&] { return run.OnFinishPage(); }, 600000));
-        QueryPerformanceCounter(&end);
-        double ms = 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart;
-        printf("BENCH %s %.0f\n", label.c_str(), ms);
-        fflush(stdout);
-        gui::Command(run.dialog, IDC_NEXT);
-        ASSERT_TRUE(program.WaitExit(30000));
+        {
+            Installer run;
+            ASSERT_TRUE(run.program.Start(exe));
+            run.dialog = run.program.WaitWindow("Installation : " + app, 30000);
+            ASSERT_TRUE(run.dialog != nullptr);
+            ASSERT_TRUE(gui::WaitControl(run.dialog, IDC_PAGE) != nullptr);
+            run.Settle();
+            ASSERT_TRUE(run.ToReadyPage());
+            double start = Now();
+            run.Install();
+            ASSERT_TRUE(WaitClosely([&] { return FinishShown(run); }, 600000));
+            Report(label + "_install", Now() - start);
+            double peakWorkingSet = 0, peakPrivate = 0;
+            if (PeakMemory(run.program.pid(), &peakWorkingSet, &peakPrivate)) {
+                Report(label + "_peak_ws_kb", peakWorkingSet);
+                Report(label + "_peak_private_kb", peakPrivate);
+            }
+            gui::Command(run.dialog, IDC_NEXT);
+            ASSERT_TRUE(run.program.WaitExit(30000));
+        }
+
+        std::string uninstaller = target + "\\uninst.exe";
+        ASSERT_TRUE(testenv::FileExists(uninstaller));
+        gui::Program remover;
+        ASSERT_TRUE(remover.Start(uninstaller));
+        HWND question = remover.WaitMessageBox(caption, 30000);
+        ASSERT_TRUE(question != nullptr);
+        double start = Now();
+        ASSERT_TRUE(gui::AnswerMessageBox(question, IDYES));
+        HWND done = nullptr;
+        ASSERT_TRUE(WaitClosely([&] { return (done = remover.FindMessageBox(caption)) != nullptr; }, 600000));
+        Report(label + "_uninstall", Now() - start);
+        ASSERT_TRUE(gui::AnswerMessageBox(done, IDOK));
+        ASSERT_TRUE(remover.WaitExit(30000));
+        // The batch deletes uninst.exe a moment after the program ends.
+        gui::WaitFor([&] { return !testenv::FileExists(uninstaller); }, 10000);
+        testenv::RemoveTree(target);
+    }
+}
+
+// Runs a command line to its end; the milliseconds it took, or -1.
+double TimeCommand(const std::string& commandLine) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    std::string line = commandLine;
+    double start = Now();
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+        return -1;
+    }
+    DWORD waited = WaitForSingleObject(info.hProcess, 600000);
+    double end = Now();
+    if (waited != WAIT_OBJECT_0) TerminateProcess(info.hProcess, 1);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    return waited == WAIT_OBJECT_0 ? end - start : -1;
+}
+
+TEST(InstallBench, DISABLED_Commands) {
+    std::string first = Env("BENCH_COMMAND", "", false);
+    std::string second = Env("BENCH_COMMAND2", "", false);
+    std::string clean = Env("BENCH_CLEAN");
+    std::string label = Env("BENCH_LABEL", "command", false);
+    int runs = std::max(1, atoi(Env("BENCH_RUNS", "3").c_str()));
+    ASSERT_FALSE(first.empty());
+    for (int i = 0; i < runs; ++i) {
+        if (!clean.empty()) testenv::RemoveTree(clean);
+        double ms = TimeCommand(first);
+        ASSERT_GE(ms, 0) << first;
+        Report(label + "_1", ms);
+        if (!second.empty()) {
+            ms = TimeCommand(second);
+            ASSERT_GE(ms, 0) << second;
+            Report(label + "_2", ms);
+        }
+    }
+    if (!clean.empty()) testenv::RemoveTree(clean);
+}
+
+// What the extraction loop costs without the wizard around it: BENCH_FOLDERS
+// sub-folders of BENCH_FILES files of BENCH_BYTES bytes, each file created,
+// written in one call and closed from one buffer in memory, as the worker
+// does, then deleted one by one with their folders; then as many Sleep(1)
+// calls as there are files; then the engine's extraction loop itself.
+TEST(InstallBench, DISABLED_Floor) {
+    std::string target = Env("BENCH_TARGET");
+    std::string label = Env("BENCH_LABEL", "floor", false);
+    int folders = atoi(Env("BENCH_FOLDERS", "1").c_str());
+    int files = atoi(Env("BENCH_FILES", "1").c_str());
+    int bytes = atoi(Env("BENCH_BYTES", "1").c_str());
+    int runs = std::max(1, atoi(Env("BENCH_RUNS", "3").c_str()));
+    ASSERT_FALSE(target.empty());
+    std::string data(static_cast<size_t>(bytes), '\x5a');
+    for (int run = 0; run < runs; ++run) {
+        testenv::RemoveTree(target);
+        double start = Now();
+        CreateDirectoryA(target.c_str(), nullptr);
+        for (int d = 0; d < folders; ++d) {
+            std::string folder = target + "\\dir" + std::to_string(d);
+            CreateDirectoryA(folder.c_str(), nullptr);
+            for (int f = 0; f < files; ++f) {
+                std::string path = folder + "\\file" + std::to_string(f);
+                HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr);
+                ASSERT_NE(INVALID_HANDLE_VALUE, file) << path;
+                DWORD written = 0;
+                WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
+                CloseHandle(file);
+            }
+        }
+        Report(label + "_writes", Now() - start);
+        start = Now();
+        for (int d = 0; d < folders; ++d) {
+            std::string folder = target + "\\dir" + std::to_string(d);
+            for (int f = 0; f < files; ++f) DeleteFileA((folder + "\\file" + std::to_string(f)).c_str());
+            RemoveDirectoryA(folder.c_str());
+        }
+        RemoveDirectoryA(target.c_str());
+        Report(label + "_deletes", Now() - start);
+        start = Now();
+        for (int i = 0; i < folders * files; ++i) Sleep(1);
+        Report(label + "_sleeps", Now() - start);
+
+        // The engine's own loop on the same files, without a page to show them:
+        // the writes, the pauses, the folder checks and the log.
+        testenv::RemoveTree(target);
+        CSetupConfig config;
+        strcpy(config.installDir, target.c_str());
+        std::string payload;
+        for (int d = 0; d < folders; ++d) {
+            for (int f = 0; f < files; ++f) {
+                FileEntry entry = {};
+                strcpy(entry.name, ("file" + std::to_string(f)).c_str());
+                strcpy(entry.subFolder, ("dir" + std::to_string(d)).c_str());
+                entry.size = bytes;
+                config.files.Append(&entry);
+                payload += data;
+            }
+        }
+        std::atomic<int> running(0);
+        start = Now();
+        ExtractResult result = ExtractPayload(&config, reinterpret_cast<const uint8_t*>(payload.data()),
+                                              static_cast<DWORD>(payload.size()), &running, nullptr);
+        Report(label + "_engine", Now() - start);
+        ASSERT_EQ(kExtractDone, result);
     }
     testenv::RemoveTree(target);
 }

@@ -1,108 +1,155 @@
 #!/usr/bin/env bash
-# Installation benchmark: the time from "Installer" to the finish page of the
-# real setup.exe under Wine, beside `cp -r` of the same files on the same disk.
-# Two packages: 1,000 files / 100 MB in 20 sub-folders, and one file of 200 MB.
-# Each figure is the median of RUNS runs. Writes docs/benchmarks.md.
+# Benchmarks of setup.exe, uninst.exe and pack beside a peer installer built
+# with makensis (Debian's nsis package, compression off) and beside cp -r /
+# rm -r of the same files on the same disk:
+#   sizes of the bare and one-file installers,
+#   install and uninstall time of three packages: (a) 1,000 files / 100 MB in
+#   20 sub-folders, (b) one file of 200 MB, (c) 5,000 files of 1 KB in 20 sub-folders,
+#   packaging time for (a) and (b), peak memory of setup.exe during (b).
+# Every figure is the median of RUNS runs (default 3); every ratio compares
+# figures of the same run of this script. Prints the table and writes
+# docs/benchmarks.md.
 # Usage: tools/bench/install_bench.sh BUILD_DIR
 set -euo pipefail
 build=$(realpath -m "${1:-build}")
-runs=${RUNS:-3}
 root=$(cd "$(dirname "$0")/../.." && pwd)
+export BENCH_BUILD=$build BENCH_ROOT=$root
+export RUNS=${RUNS:-3}
 work="$build/bench"
-bench_exe="$build/win/bin/install_bench_test.exe"
-[ -f "$bench_exe" ] || { echo "missing $bench_exe: build first" >&2; exit 1; }
+bin="$build/win/bin"
+for f in install_bench_test.exe setup.exe pack.exe uninst.exe; do
+  [ -f "$bin/$f" ] || { echo "missing $bin/$f: build first" >&2; exit 1; }
+done
+
+# The peer installer's compiler is needed only here, not by the tests.
+if ! command -v makensis >/dev/null; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends nsis >/dev/null ||
+    { $sudo apt-get update -q >/dev/null && DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends nsis >/dev/null; }
+fi
 
 rm -rf "$work"
 mkdir -p "$work"
+results="$work/results.txt"
+: > "$results"
 
-# The two source trees, random bytes so that nothing compresses or dedups.
-many="$work/src_many"
-mkdir -p "$many"
-for d in $(seq -w 1 20); do
-  mkdir -p "$many/dir$d"
-  for f in $(seq -w 1 50); do
-    head -c 104858 /dev/urandom > "$many/dir$d/file$f.bin"
+# Z: path of a Linux path, as Wine sees it.
+winpath() { local p=${1//\//\\}; echo "Z:$p"; }
+
+# ---------------------------------------------------------------- the files
+# Random bytes, so that nothing compresses or dedups.
+make_tree() {  # folder, number of sub-folders, files per sub-folder, bytes per file
+  local dir=$1 folders=$2 files=$3 bytes=$4 d f
+  mkdir -p "$dir"
+  for d in $(seq -w 1 "$folders"); do
+    mkdir -p "$dir/dir$d"
+    head -c $((files * bytes)) /dev/urandom | split -a 4 -d -b "$bytes" - "$dir/dir$d/file"
+  done
+}
+make_tree "$work/src_a" 20 50 104858
+mkdir -p "$work/src_b" && head -c 209715200 /dev/urandom > "$work/src_b/big.bin"
+make_tree "$work/src_c" 20 250 1024
+mkdir -p "$work/src_one" && head -c 10240 /dev/urandom > "$work/src_one/one.bin"
+# A licence text for the size comparison (both installers show a licence page).
+for _ in $(seq 40); do echo "Licence d'utilisation : ce logiciel est fourni tel quel, sans garantie."; done > "$work/licence.txt"
+
+# ---------------------------------------------------------------- pack descriptions
+describe() {  # name, source folder, with licence (0/1)
+  local name=$1 src=$2 licence=$3 ini="$work/$1.ini"
+  {
+    echo "[Setup]"
+    echo "AppName = Bench$name"
+    echo "AppVerName = Bench$name 1.0"
+    echo "Folder = $(winpath "$work/inst_$name")"
+    echo "SubFolder ="
+    echo "NoIcons = yes"
+    echo "AllowGroupChange = no"
+    echo "OfferMenuIcons = no"
+    echo "UninstallIcon = no"
+    [ "$licence" = 1 ] && echo "License = licence.txt"
+    echo "[Files]"
+    (cd "$work" && find "$(basename "$src")" -type f | sort) | while read -r f; do
+      sub=$(dirname "${f#*/}")
+      if [ "$sub" = . ]; then echo "$f"; else echo "$f = $sub"; fi
+    done
+  } > "$ini"
+}
+describe a "$work/src_a" 0
+describe b "$work/src_b" 0
+describe c "$work/src_c" 0
+describe one "$work/src_one" 1
+
+# ---------------------------------------------------------------- peer scripts
+peer_script() {  # name, source folder or "" for no file
+  local name=$1 src=$2 nsi="$work/peer_$1.nsi"
+  {
+    echo "Name \"Peer$name\""
+    echo "OutFile \"$work/peer_$name.exe\""
+    echo "InstallDir \"C:\\Peer$name\""
+    echo "SetCompress off"
+    echo "LicenseData \"$work/licence.txt\""
+    echo "Page license"
+    echo "Page directory"
+    echo "Page instfiles"
+    echo "UninstPage uninstConfirm"
+    echo "UninstPage instfiles"
+    echo "Section"
+    echo "  SetOutPath \"\$INSTDIR\""
+    [ -n "$src" ] && echo "  File /r \"$src/*\""
+    echo "  WriteUninstaller \"\$INSTDIR\\uninstall.exe\""
+    echo "  WriteRegStr HKLM \"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Peer$name\" \"UninstallString\" \"\$INSTDIR\\uninstall.exe\""
+    echo "SectionEnd"
+    echo "Section \"Uninstall\""
+    if [ -n "$src" ]; then
+      (cd "$src" && find . -type f | sort) | while read -r f; do
+        f=${f#./}; echo "  Delete \"\$INSTDIR\\${f//\//\\}\""
+      done
+      (cd "$src" && find . -mindepth 1 -type d | sort -r) | while read -r d; do
+        d=${d#./}; echo "  RMDir \"\$INSTDIR\\${d//\//\\}\""
+      done
+    fi
+    echo "  Delete \"\$INSTDIR\\uninstall.exe\""
+    echo "  RMDir \"\$INSTDIR\""
+    echo "  DeleteRegKey HKLM \"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Peer$name\""
+    echo "SectionEnd"
+  } > "$nsi"
+}
+peer_script bare ""
+peer_script one "$work/src_one"
+peer_script a "$work/src_a"
+peer_script b "$work/src_b"
+peer_script c "$work/src_c"
+
+ms_since() { echo $(( ($(date +%s%N) - $1) / 1000000 )); }
+
+# ---------------------------------------------------------------- native figures
+# makensis for every package (the timed ones RUNS times), cp -r and rm -r.
+for name in bare one c; do makensis -V1 "$work/peer_$name.nsi" >/dev/null; done
+for name in a b; do
+  for _ in $(seq "$RUNS"); do
+    t0=$(date +%s%N); makensis -V1 "$work/peer_$name.nsi" >/dev/null; echo "makensis_$name $(ms_since "$t0")" >> "$results"
   done
 done
-one="$work/src_one"
-mkdir -p "$one"
-head -c 209715200 /dev/urandom > "$one/big.bin"
-
-median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
-
-# cp -r of a tree on the same disk, in milliseconds (median of the runs).
-time_cp() {
-  local src=$1 label=$2
-  for _ in $(seq "$runs"); do
-    rm -rf "$work/cp_dst"
+for name in a b c; do
+  for _ in $(seq "$RUNS"); do
+    rm -rf "$work/cp_dst"; sync
+    t0=$(date +%s%N); cp -r "$work/src_$name" "$work/cp_dst"; echo "cp_$name $(ms_since "$t0")" >> "$results"
     sync
-    local t0 t1
-    t0=$(date +%s%N)
-    cp -r "$src" "$work/cp_dst"
-    t1=$(date +%s%N)
-    echo $(( (t1 - t0) / 1000000 ))
-  done | median
-  rm -rf "$work/cp_dst"
-}
+    t0=$(date +%s%N); rm -r "$work/cp_dst"; echo "rm_$name $(ms_since "$t0")" >> "$results"
+  done
+done
 
-# The wizard's installation of a tree, in milliseconds (median of the runs).
-time_setup() {
-  local src=$1 label=$2
-  sync
-  BENCH_SOURCE="Z:$src" BENCH_TARGET="Z:$work/installed" BENCH_LABEL="$label" BENCH_RUNS="$runs" \
-    TEST_BIN_DIR="Z:$build/win/bin" TEST_SOURCE_DIR="Z:$root" \
-    wine "$bench_exe" --gtest_also_run_disabled_tests --gtest_filter='InstallBench.*' \
-    > "$work/$label.log" 2>&1 || { cat "$work/$label.log" >&2; exit 1; }
-  grep '^BENCH ' "$work/$label.log" | awk '{print $3}' | median
-}
+# ---------------------------------------------------------------- under Wine
+export BENCH_WORK=$work BENCH_BIN=$bin BENCH_RESULTS=$results
+"$root/tools/with_wine.sh" "$build" bash "$root/tools/bench/wine_runs.sh"
 
-export -f median
-run_all() {
-  local setup_many setup_one cp_many cp_one
-  setup_many=$(time_setup "$many" many)
-  cp_many=$(time_cp "$many" many)
-  setup_one=$(time_setup "$one" one)
-  cp_one=$(time_cp "$one" one)
-  printf '%s %s %s %s\n' "$setup_many" "$cp_many" "$setup_one" "$cp_one"
-}
-export -f run_all time_setup time_cp
-export work runs build root bench_exe many one
-
-read -r setup_many cp_many setup_one cp_one < <("$root/tools/with_wine.sh" "$build" bash -c run_all)
-rm -rf "$many" "$one" "$work/installed"
-
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.1f", a / b; else print "n/a" }'; }
-table=$(cat <<TABLE
-| Package | setup.exe, "Installer" to finish page (ms) | \`cp -r\` (ms) | ratio |
-|---|---|---|---|
-| 1,000 files / 100 MB in 20 sub-folders | $setup_many | $cp_many | $(ratio "$setup_many" "$cp_many") |
-| 1 file / 200 MB | $setup_one | $cp_one | $(ratio "$setup_one" "$cp_one") |
-TABLE
-)
-echo "$table"
-
-cpus=$(nproc)
-cat > "$root/docs/benchmarks.md" <<DOC
-# Benchmarks
-
-## Installation speed
-
-Time from pressing "Installer" on the ready page to the finish page of the real
-\`setup.exe\` (running under Wine with a private Xvfb), beside \`cp -r\` of the same
-files to the same disk. Median of $runs runs each. Files are random bytes. The
-installation writes every file straight from the program's payload resource in
-one write, logs it, updates the progress bar and sleeps 1 ms after each file;
-then it writes \`uninst.exe\` with the install log embedded and the uninstall key.
-Neither side waits for the data to reach the disk (no sync after the copy).
-
-Measured $(date -u +%Y-%m-%d) on $cpus cores shared with other work; run again with
-\`make bench BUILD=<build folder>\`.
-
-$table
-
-With many small files the per-file work dominates: each file is one create,
-one write and one close through Wine, a sent message for the file name and one
-for the progress bar, a log entry, and the 1 ms pause; one large file costs
-little more than the copy of its bytes.
-DOC
-echo "written: docs/benchmarks.md"
+# ---------------------------------------------------------------- the table
+export BENCH_SIZE_SETUP=$(stat -c %s "$bin/setup.exe")
+export BENCH_SIZE_UNINST=$(stat -c %s "$bin/uninst.exe")
+export BENCH_SIZE_ONE=$(stat -c %s "$work/one.exe")
+export BENCH_SIZE_PEER_BARE=$(stat -c %s "$work/peer_bare.exe")
+export BENCH_SIZE_PEER_ONE=$(stat -c %s "$work/peer_one.exe")
+export BENCH_PAYLOAD_ONE=$(stat -c %s "$work/src_one/one.bin")
+python3 "$root/tools/bench/report.py" "$results" "$root/docs/benchmarks.md"
+rm -rf "$work"/src_* "$work"/inst_* "$work"/peer_[abc] "$work"/*.exe

@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# The figures taken under Wine, run by install_bench.sh inside tools/with_wine.sh:
+# pack, the peer installer and uninstaller, and the wizard and uninst.exe, all
+# started from the same driving program inside the same Wine, one after the other.
+# Appends "label value" lines to $BENCH_RESULTS.
+set -euo pipefail
+work=$BENCH_WORK bin=$BENCH_BIN results=$BENCH_RESULTS
+driver="$bin/install_bench_test.exe"
+winpath() { local p=${1//\//\\}; echo "Z:$p"; }
+export TEST_BIN_DIR=$(winpath "$bin") TEST_SOURCE_DIR=$(winpath "$BENCH_ROOT")
+
+# Runs one of the driver's timings; its BENCH lines go to the results.
+drive() {  # test name, log name, then VAR=value settings
+  local test=$1 log="$work/$2.log"; shift 2
+  if ! env "$@" BENCH_RUNS="${RUNS_OVERRIDE:-$RUNS}" wine "$driver" --gtest_also_run_disabled_tests \
+      --gtest_filter="InstallBench.DISABLED_$test" > "$log" 2>&1; then
+    cat "$log" >&2
+    exit 1
+  fi
+  grep -a '^BENCH ' "$log" | awk '{print $2, $3}' >> "$results"
+}
+commands() {  # label, clean folder, command [, second command]
+  drive Commands "cmd_$1" BENCH_LABEL="$1" BENCH_CLEAN="${2:+$(winpath "$2")}" BENCH_COMMAND="$3" BENCH_COMMAND2="${4:-}"
+}
+
+pack=$(winpath "$bin/pack.exe")
+# Starting a console program under Wine, doing nothing: the fixed cost in
+# every pack and peer figure below.
+commands wine_start "" "$pack --help"
+for name in a b; do
+  commands "pack_$name" "" "$pack build $(winpath "$work/$name.ini") -o $(winpath "$work/$name.exe")"
+done
+RUNS_OVERRIDE=1 commands pack_c "" "$pack build $(winpath "$work/c.ini") -o $(winpath "$work/c.exe")"
+RUNS_OVERRIDE=1 commands pack_one "" "$pack build $(winpath "$work/one.ini") -o $(winpath "$work/one.exe")"
+
+# The peer: silent install, then its uninstaller run in place (_?= makes it
+# run from the install folder and wait, instead of copying itself away).
+for name in one a b c; do
+  dir="$work/peer_$name"
+  commands "peer_$name" "$dir" "$(winpath "$work/peer_$name.exe") /S /D=$(winpath "$dir")" \
+    "$(winpath "$dir/uninstall.exe") /S _?=$(winpath "$dir")"
+done
+
+# Ours, through the wizard and uninst.exe; during (b) the memory of setup.exe
+# is also sampled from Linux.
+for name in one a b c; do
+  sampler=""
+  if [ "$name" = b ]; then
+    python3 "$BENCH_ROOT/tools/bench/mem_sample.py" "bench\\b.exe" "$work/sampling" "$work/mem_b.txt" &
+    sampler=$!
+    touch "$work/sampling"
+  fi
+  drive InstallAndUninstall "ours_$name" BENCH_LABEL="ours_$name" BENCH_SETUP="$(winpath "$work/$name.exe")" \
+    BENCH_TARGET="$(winpath "$work/inst_$name")" BENCH_APP="Bench$name"
+  if [ -n "$sampler" ]; then
+    rm -f "$work/sampling"
+    wait "$sampler"
+    cat "$work/mem_b.txt" >> "$results"
+  fi
+done
+
+# The floor of the extraction loop inside the same Wine: bare create, write
+# and close of the same number and size of files from memory, their deletion,
+# the 1 ms pauses alone, and the engine's loop without a wizard page.
+floor="$(winpath "$work/floor")"
+drive Floor floor_a BENCH_LABEL=floor_a BENCH_TARGET="$floor" BENCH_FOLDERS=20 BENCH_FILES=50 BENCH_BYTES=104858
+drive Floor floor_c BENCH_LABEL=floor_c BENCH_TARGET="$floor" BENCH_FOLDERS=20 BENCH_FILES=250 BENCH_BYTES=1024
