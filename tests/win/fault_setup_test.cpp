@@ -18,14 +18,6 @@ namespace {
 using namespace testenv;
 using namespace wintest;
 
-// A package without shortcuts: nothing outside the scratch folders but the key.
-PackageContents PlainPackage(const std::string& app, const std::string& folder) {
-    PackageContents p = Package(app, folder);
-    p.record.noIcons = 1;
-    p.record.uninstallIconOffered = 0;
-    return p;
-}
-
 // Waits for the quit question that follows a failed extraction and checks it.
 HWND WaitQuitQuestion(WizardSession& run, const std::string& app) {
     HWND box = run.program.WaitMessageBox(Caption(app), 30000);

@@ -26,9 +26,7 @@ struct Installed {
     std::string caption = "Désinstallation de " + app + " 2.5";
 
     Installed() {
-        PackageContents p = Package(app, dir);
-        p.record.noIcons = 1;
-        p.record.uninstallIconOffered = 0;
+        PackageContents p = PlainPackage(app, dir);
         p.AddFile("demo.exe", "", "MZ-program");
         p.AddFile("data.bin", "", "data");
         p.AddFile("guide.txt", "docs\\guide", "guide");

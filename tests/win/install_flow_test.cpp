@@ -126,9 +126,7 @@ TEST(InstallFlow, ShortPayloadIsAFailedInstallation) {
     std::string app = UniqueName("Short");
     SystemCleanup cleanup(app, app);
     ScratchDir target("target");
-    PackageContents p = Package(app, target / "app");
-    p.record.noIcons = 1;
-    p.record.uninstallIconOffered = 0;
+    PackageContents p = PlainPackage(app, target / "app");
     p.AddFile("first.exe", "", "0123456789");
     p.AddFile("second.dat", "", "abcdefghij");
     p.payload.resize(15);  // the second entry runs past the end
@@ -156,9 +154,7 @@ TEST(InstallFlow, NothingToExtractWithBothAnswers) {
         std::string app = UniqueName(noFiles ? "NoFiles" : "NoPayload");
         SystemCleanup cleanup(app, app);
         ScratchDir target("target");
-        PackageContents p = Package(app, target / "app");
-        p.record.noIcons = 1;
-        p.record.uninstallIconOffered = 0;
+        PackageContents p = PlainPackage(app, target / "app");
         if (noFiles) {
             p.payload = "stray bytes";
         } else {
@@ -202,9 +198,7 @@ TEST(InstallFlow, CancelDuringExtractionThenInstallAgain) {
     std::string app = UniqueName("Cancel");
     SystemCleanup cleanup(app, app);
     ScratchDir target("target");
-    PackageContents p = Package(app, target / "app");
-    p.record.noIcons = 1;
-    p.record.uninstallIconOffered = 0;
+    PackageContents p = PlainPackage(app, target / "app");
     const int kFiles = 1500;
     for (int i = 0; i < kFiles; ++i) p.AddFile("f" + std::to_string(i) + ".txt", "", std::to_string(i));
     std::string caption = "Installation : " + app;

@@ -139,9 +139,7 @@ TEST(LimitsNames, PathsOfExactly259Characters) {
     std::string dir = FolderOfLength(target.path(), kLongest - strlen("\\uninst.exe"));
     std::string longest = std::string(kLongest - dir.size() - 1, 'f');
     ASSERT_EQ(kLongest, (dir + "\\" + longest).size());
-    PackageContents p = Package(app, dir);
-    p.record.noIcons = 1;
-    p.record.uninstallIconOffered = 0;
+    PackageContents p = PlainPackage(app, dir);
     p.AddFile("a.exe", "", "MZ");
     p.AddFile(longest, "", "longest");
 
@@ -173,9 +171,7 @@ TEST(LimitsNames, PathOneCharacterTooLongFailsTheExtraction) {
     ScratchDir target("target");
     std::string dir = FolderOfLength(target.path(), 200);
     std::string tooLong = std::string(kLongest + 1 - dir.size() - 1, 'g');
-    PackageContents p = Package(app, dir);
-    p.record.noIcons = 1;
-    p.record.uninstallIconOffered = 0;
+    PackageContents p = PlainPackage(app, dir);
     p.AddFile("a.exe", "", "MZ");
     p.AddFile(tooLong, "", "too long");
     p.AddFile("after.txt", "", "after");

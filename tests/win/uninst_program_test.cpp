@@ -103,13 +103,8 @@ TEST(UninstProgram, ConfirmedRemovalDeletesEverythingThenItselfAndItsFolder) {
 TEST(UninstProgram, UserFileKeepsTheFolderButNotTheProgram) {
     Installed inst;
     Touch(inst.app + "\\notes.txt");
-    gui::Program p;
-    ASSERT_TRUE(p.Start(inst.uninst));
-    Confirm(p, "Désinstallation de Demo 2.1", IDYES);
-    HWND done = p.WaitMessageBox("Désinstallation de Demo 2.1");
-    ASSERT_TRUE(done != nullptr);
-    ASSERT_TRUE(gui::AnswerMessageBox(done, IDOK));
-    ASSERT_TRUE(p.WaitExit());
+    std::vector<gui::MessageBoxInfo> shown;
+    ASSERT_NO_FATAL_FAILURE(wintest::RunUninstaller(inst.uninst, "Désinstallation de Demo 2.1", &shown));
 
     EXPECT_TRUE(gui::WaitFor([&] { return !FileExists(inst.uninst); }, kBatchWaitMs)) << "uninst.exe stayed";
     EXPECT_TRUE(gui::WaitFor([&] { return !FileExists(BatchPath()); }, kBatchWaitMs)) << "batch stayed";
@@ -161,13 +156,8 @@ TEST(UninstProgram, DamagedLogIsReportedAndRemovesNothing) {
 TEST(UninstProgram, EmptyLogDeletesTheRegistrationAndReportsSuccess) {
     Installed inst(false);
     inst.Embed(wintest::LogBytes(inst.appName, "Demo 2.1", {}));
-    gui::Program p;
-    ASSERT_TRUE(p.Start(inst.uninst));
-    Confirm(p, "Désinstallation de Demo 2.1", IDYES);
-    HWND done = p.WaitMessageBox("Désinstallation de Demo 2.1");
-    ASSERT_TRUE(done != nullptr);
-    ASSERT_TRUE(gui::AnswerMessageBox(done, IDOK));
-    ASSERT_TRUE(p.WaitExit());
+    std::vector<gui::MessageBoxInfo> shown;
+    ASSERT_NO_FATAL_FAILURE(wintest::RunUninstaller(inst.uninst, "Désinstallation de Demo 2.1", &shown));
     EXPECT_FALSE(wintest::UninstallKeyExists(inst.appName));
     EXPECT_TRUE(FileExists(inst.app + "\\demo.exe"));
     EXPECT_TRUE(FileExists(inst.group + "\\Demo.lnk"));

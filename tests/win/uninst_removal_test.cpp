@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
+#include <memory>
+
 #include "folder_tree.h"
 #include "removal.h"
 #include "removal_dialog.h"
@@ -66,15 +68,23 @@ void Fill(CUninstConfig& c, const std::string& appName, const std::vector<LogEnt
 
 // The example installation: install folder created, two files, a desktop
 // shortcut in a folder that was there, a group folder with two shortcuts, and
-// uninst.exe beside the files (never logged).
+// uninst.exe beside the files (never logged). Given a tag, it is registered
+// under a name of its own (appName), removed at the end.
 struct ExampleInstall {
     ScratchDir dir{"urem"};
     std::string app = dir / "Demo";
     std::string desk = dir / "Desktop";
     std::string group = dir / "Group";
     std::vector<LogEntry> log;
+    std::string appName;
+    std::unique_ptr<wintest::KeyGuard> guard;
 
-    ExampleInstall() {
+    explicit ExampleInstall(const std::string& registeredTag = "") {
+        if (!registeredTag.empty()) {
+            appName = wintest::UniqueName(registeredTag);
+            guard.reset(new wintest::KeyGuard(appName));
+            wintest::Register(appName);
+        }
         CreateDirectoryA(app.c_str(), nullptr);
         CreateDirectoryA(desk.c_str(), nullptr);
         CreateDirectoryA(group.c_str(), nullptr);
@@ -93,10 +103,8 @@ struct ExampleInstall {
 };
 
 TEST(RemoveInstallation, ExampleListsFilesInLogOrderAndLeavesOnlyUninst) {
-    ExampleInstall inst;
-    std::string appName = wintest::UniqueName("Example");
-    wintest::KeyGuard guard(appName);
-    wintest::Register(appName);
+    ExampleInstall inst("Example");
+    const std::string& appName = inst.appName;
     CUninstConfig c;
     Fill(c, appName, inst.log);
     ListDialog dialog;
@@ -198,10 +206,8 @@ TEST(RemoveInstallation, NestedLoggedFoldersGoOuterFirstWithTheirEmptySubTrees) 
 }
 
 TEST(RemoveInstallation, WithoutLogNothingIsTouched) {
-    ExampleInstall inst;
-    std::string appName = wintest::UniqueName("NoLog");
-    wintest::KeyGuard guard(appName);
-    wintest::Register(appName);
+    ExampleInstall inst("NoLog");
+    const std::string& appName = inst.appName;
     CUninstConfig c;
     Fill(c, appName, inst.log);
     c.logMissing = 1;
@@ -214,10 +220,8 @@ TEST(RemoveInstallation, WithoutLogNothingIsTouched) {
 }
 
 TEST(RemoveInstallation, EmptyLogDeletesOnlyTheRegistration) {
-    ExampleInstall inst;
-    std::string appName = wintest::UniqueName("Empty");
-    wintest::KeyGuard guard(appName);
-    wintest::Register(appName);
+    ExampleInstall inst("Empty");
+    const std::string& appName = inst.appName;
     CUninstConfig c;
     Fill(c, appName, {});
     EXPECT_EQ(kRemovedFolderUsed, RemoveInstallation(c, nullptr, inst.app.c_str()));

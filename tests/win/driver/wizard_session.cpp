@@ -41,6 +41,13 @@ PackageContents Package(const std::string& appName, const std::string& folder) {
     return p;
 }
 
+PackageContents PlainPackage(const std::string& appName, const std::string& folder) {
+    PackageContents p = Package(appName, folder);
+    p.record.noIcons = 1;
+    p.record.uninstallIconOffered = 0;
+    return p;
+}
+
 WizardSession::~WizardSession() {
     if (program.Running()) program.Kill();
     program.WaitExit(10000);

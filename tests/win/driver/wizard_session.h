@@ -24,6 +24,8 @@ std::string Caption(const std::string& appName);
 PackageContents QuietPackage(const std::string& name, const std::string& folder = "C:\\ct_never_installed");
 // A package with shortcuts allowed, installing into folder.
 PackageContents Package(const std::string& appName, const std::string& folder);
+// The same without shortcuts: nothing outside the scratch folders but the key.
+PackageContents PlainPackage(const std::string& appName, const std::string& folder);
 
 // A packaged setup.exe under the driver, with its wizard dialog. The program
 // is ended, if still running, before its scratch folder is removed.
