@@ -15,7 +15,6 @@ namespace {
 using wintest::WizardSession;
 using wintest::SystemCleanup;
 using wintest::UniqueName;
-// The row type of the shared page tables, whatever its name there.
 using wintest::ControlRow;
 
 std::vector<ControlRow> FinishTable(int width, int height, const std::string& verName, bool withCheck) {
@@ -140,11 +139,16 @@ struct RunPackage {
     }
 };
 
+// Installs the package to the finish page; its run check button, or null.
+HWND OnFinishPage(WizardSession& run, const RunPackage& r) {
+    run.InstallToEnd(r.p);
+    return run.Control(IDC_RUN_CHECK);
+}
+
 TEST(FinishPage, ProgramRunsAfterFermerWhenLeftChecked) {
     RunPackage r;
     WizardSession run;
-    run.InstallToEnd(r.p);
-    HWND check = run.Control(IDC_RUN_CHECK);
+    HWND check = OnFinishPage(run, r);
     ASSERT_TRUE(check != nullptr);
     EXPECT_EQ("Fermer", gui::Text(run.Button(IDC_NEXT)));
     EXPECT_FALSE(gui::Visible(run.Button(IDC_BACK)));
@@ -159,8 +163,7 @@ TEST(FinishPage, ProgramRunsAfterFermerWhenLeftChecked) {
 TEST(FinishPage, ToggledOffShowsAtOnceAndNothingRuns) {
     RunPackage r;
     WizardSession run;
-    run.InstallToEnd(r.p);
-    HWND check = run.Control(IDC_RUN_CHECK);
+    HWND check = OnFinishPage(run, r);
     ASSERT_TRUE(check != nullptr);
     for (bool mark : {false, true}) {
         gui::Click(check);

@@ -157,8 +157,15 @@ HWND FolderTree(HWND browser) {
     return nullptr;
 }
 
-// Opens the browser from the page; fails the test when it does not come.
-HWND OpenBrowser(WizardSession& w) {
+// Starts a wizard whose folder field holds folder, goes to this page and opens
+// the browser from it; fails the test (null) when one of them does not come.
+HWND OpenBrowser(WizardSession& w, const char* folder) {
+    w.Start(wintest::QuietPackage("Demo", folder));
+    if (::testing::Test::HasFatalFailure()) return nullptr;
+    if (!w.NextUntil(kTitle)) {
+        ADD_FAILURE() << "the folder page never came";
+        return nullptr;
+    }
     gui::Click(w.Control(IDC_FOLDER_BROWSE));
     HWND browser = WaitFolderBrowser(w);
     EXPECT_TRUE(browser != nullptr) << "no folder browser with the title text";
@@ -167,9 +174,7 @@ HWND OpenBrowser(WizardSession& w) {
 
 TEST(DirectoryPage, BrowseCancelKeepsTheField) {
     WizardSession w;
-    w.Start(wintest::QuietPackage("Demo", "C:\\ct_keep"));
-    ASSERT_TRUE(w.NextUntil(kTitle));
-    HWND browser = OpenBrowser(w);
+    HWND browser = OpenBrowser(w, "C:\\ct_keep");
     ASSERT_TRUE(browser != nullptr);
     EXPECT_EQ(w.dialog, GetWindow(browser, GW_OWNER));
     EXPECT_FALSE(gui::Enabled(w.dialog));  // modal to the wizard
@@ -182,9 +187,7 @@ TEST(DirectoryPage, BrowseCancelKeepsTheField) {
 
 TEST(DirectoryPage, BrowseChoiceReplacesTheWholeField) {
     WizardSession w;
-    w.Start(wintest::QuietPackage("Demo", "C:\\ct_replace\\Demo"));
-    ASSERT_TRUE(w.NextUntil(kTitle));
-    HWND browser = OpenBrowser(w);
+    HWND browser = OpenBrowser(w, "C:\\ct_replace\\Demo");
     ASSERT_TRUE(browser != nullptr);
     HWND tree = FolderTree(browser);
     ASSERT_TRUE(tree != nullptr);

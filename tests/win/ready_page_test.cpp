@@ -14,7 +14,6 @@ namespace {
 using wintest::WizardSession;
 using wintest::SystemCleanup;
 using wintest::UniqueName;
-// The row type of the shared page tables, whatever its name there.
 using wintest::ControlRow;
 
 const char kFolder[] = "C:\\Program Files\\Démo";
