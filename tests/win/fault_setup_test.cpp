@@ -109,7 +109,9 @@ TEST(FaultSetup, ReadOnlyTargetFileStopsTheInstallation) {
     WizardSession run;
     HWND box = InstallUntilQuitQuestion(run, p, app);
     ASSERT_TRUE(box != nullptr);
-    if (attributeHolds) EXPECT_EQ("MZ-program", ReadFileBytes(folder + "\\demo.exe"));
+    if (attributeHolds) {
+        EXPECT_EQ("MZ-program", ReadFileBytes(folder + "\\demo.exe"));
+    }
     EXPECT_EQ("the user's own bytes", ReadFileBytes(kept));
     EXPECT_FALSE(FileExists(folder + "\\last.txt"));
     ExpectNothingRegistered(run, app, folder);

@@ -59,7 +59,9 @@ TEST(Wizard, CaptionAndWelcomePage) {
         EXPECT_EQ(expected[i].rect.top, r.top) << i;
         EXPECT_EQ(expected[i].rect.right, r.right) << i;
         // A bitmap static takes the size of its 144 x 324 image.
-        if (i != 1) EXPECT_EQ(expected[i].rect.bottom, r.bottom) << i;
+        if (i != 1) {
+            EXPECT_EQ(expected[i].rect.bottom, r.bottom) << i;
+        }
         EXPECT_EQ(0, GetDlgCtrlID(c[i])) << i;
         EXPECT_EQ(0, gui::ExStyle(c[i]) & ~WS_EX_NOPARENTNOTIFY) << i;
         EXPECT_EQ(0, gui::Style(c[i]) & (WS_TABSTOP | WS_GROUP)) << i;
