@@ -19,13 +19,14 @@
 #include <algorithm>
 #include <string>
 
-#include "install_support.h"
+#include "install_checks.h"
+#include "wizard_session.h"
 #include "payload_extract.h"
 #include "setup_config.h"
 
 namespace {
 
-using namespace installtest;
+using namespace wintest;
 
 std::string Env(const char* name, const char* fallback = "", bool path = true) {
     char value[4096] = "";
@@ -62,7 +63,7 @@ bool WaitClosely(const std::function<bool()>& cond, int timeoutMs) {
 // The finish page is on screen: the Next button reads "Fermer" and the page has
 // no header. Read from the window manager's own copy of the caption, so that
 // the poll sends nothing to the wizard's thread and takes no time from it.
-bool FinishShown(const Installer& run) {
+bool FinishShown(const WizardSession& run) {
     WCHAR text[32] = L"";
     InternalGetWindowText(run.Button(IDC_NEXT), text, 32);
     return lstrcmpW(text, L"Fermer") == 0 && !run.Control(IDC_HEADER_TITLE);
@@ -101,7 +102,7 @@ TEST(InstallBench, DISABLED_InstallAndUninstall) {
     for (int i = 0; i < runs; ++i) {
         testenv::RemoveTree(target);
         {
-            Installer run;
+            WizardSession run;
             ASSERT_TRUE(run.program.Start(exe));
             run.dialog = run.program.WaitWindow("Installation : " + app, 30000);
             ASSERT_TRUE(run.dialog != nullptr);
