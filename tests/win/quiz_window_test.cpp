@@ -290,7 +290,10 @@ TEST_F(ProgramResources, VersionAndManifest) {
     EXPECT_LT(value - key, 40u);
 
     std::string manifest = Bytes(MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
-    EXPECT_NE(std::string::npos, manifest.find("version=\"1.0.0.0\" processorArchitecture=\"X86\"")) << manifest;
+    // The manifest names the processor of the build it is in.
+    std::string identity = std::string("version=\"1.0.0.0\" processorArchitecture=\"") +
+                           (sizeof(void*) == 8 ? "amd64" : "X86") + "\"";
+    EXPECT_NE(std::string::npos, manifest.find(identity)) << manifest;
     EXPECT_NE(std::string::npos,
               manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"")) << manifest;
 }
