@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "dll_search.h"
 #include "log_loader.h"
 #include "removal.h"
 #include "removal_dialog.h"
@@ -12,6 +13,9 @@
 #include "uninst_messages.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    // uninst.exe lies in the install folder, where anything may have been put
+    // since: libraries the system loads by name come from the system folder.
+    RestrictDllSearchToSystemFolder();
     uninstInstance = instance;
     InitCommonControls();
     LogLoadResult loaded = LoadInstallLog(theUninstConfig);

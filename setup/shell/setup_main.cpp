@@ -7,6 +7,7 @@
 
 #include <new>
 
+#include "dll_search.h"
 #include "path_rules.h"
 #include "setup_config.h"
 #include "setup_globals.h"
@@ -38,6 +39,10 @@ void RunInstalledProgram(const CSetupConfig& config) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    // Before anything loads a library by name: the system libraries load
+    // helpers (text shaping, drawing, themes) by name, which would otherwise be
+    // looked for beside the installer first.
+    RestrictDllSearchToSystemFolder();
     HMODULE richEdit = LoadRichEditLibrary();
     appInstance = instance;
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS};
