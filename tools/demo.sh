@@ -8,7 +8,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
-bin=$build/win/bin
+# The build that this machine's Wine runs: 32-bit where it can, else 64-bit.
+arch=$(tools/wine/wine_arch.sh "$build" "make demo")
+tree=win
+[ "$arch" = x86_64 ] && tree=win64
+bin=$build/$tree/bin
 demo=$build/demo
 package=$demo/package
 
@@ -26,16 +30,17 @@ rm -rf "$package"
 mkdir -p "$package"
 cp tools/demo/cartopia.ini tools/demo/licence.rtf tools/demo/lisez-moi.txt "$package/"
 cp "$game" "$package/Cartopia.exe"
-BUILD=$build tools/pack.sh build "$package/cartopia.ini" -o "$build/CartopiaSetup.exe"
-BUILD=$build tools/pack.sh inspect "$build/CartopiaSetup.exe"
+BUILD=$build WINARCH=$arch tools/pack.sh build "$package/cartopia.ini" -o "$build/CartopiaSetup.exe"
+BUILD=$build WINARCH=$arch tools/pack.sh inspect "$build/CartopiaSetup.exe"
 
 winpath() { local p; p=$(realpath -m "$1"); echo "Z:${p//\//\\}"; }
 # The demo installs into a Wine prefix of its own, so that the test prefix stays clean.
 wine_build=$build/demo-wine
+[ "$arch" = x86_64 ] && wine_build=$build/demo-wine64
 
 if [ -n "${DISPLAY:-}" ] && [ "${DEMO_HEADLESS:-0}" != 1 ]; then
   echo "demo: starting the installer on $DISPLAY"
-  USE_DISPLAY=1 tools/with_wine.sh "$wine_build" wine "$(winpath "$build/CartopiaSetup.exe")"
+  USE_DISPLAY=1 tools/wine/with_wine.sh "$arch" "$wine_build" wine "$(winpath "$build/CartopiaSetup.exe")"
   exit 0
 fi
 
@@ -50,7 +55,7 @@ if [ -d "$drive_c/users" ]; then
   find "$drive_c/users" -type d -path '*Start Menu*' -name Cartopia -prune -exec rm -rf {} + 2>/dev/null || true
 fi
 status=0
-tools/with_wine.sh "$wine_build" timeout -k 5 240 \
+tools/wine/with_wine.sh "$arch" "$wine_build" timeout -k 5 240 \
   wine "$(winpath "$bin/demo_driver.exe")" "$(winpath "$build/CartopiaSetup.exe")" "$(winpath "$shots")" Urbiquiz \
   || status=$?
 for bmp in "$shots"/*.bmp; do

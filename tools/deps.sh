@@ -1,21 +1,34 @@
 #!/usr/bin/env bash
 # Installs what the project needs on a fresh Debian machine. Quick when all is present.
+# 32-bit Wine is wanted but not required: where the i386 packages cannot be
+# installed (or the kernel cannot start them) the 64-bit build runs under wine64.
 set -euo pipefail
 packages=(
   cmake make g++ clang libclang-rt-14-dev googletest
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
-  wine wine32:i386 wine64 xvfb xauth
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
+  wine wine64 fonts-wine xvfb xauth
   liblnk-utils python3-pefile python3-pil python3-numpy icoutils imagemagick
 )
-missing=()
+optional=(wine32:i386)
+missing=() missing_optional=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+for p in "${optional[@]}"; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing_optional+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && [ ${#missing_optional[@]} -eq 0 ] && exit 0
+[ ${#missing[@]} -eq 0 ] && [ -f /var/lib/apt/.project-no-i386 ] && exit 0
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  $sudo dpkg --add-architecture i386
+install() { DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "$@"; }
+if [ ${#missing_optional[@]} -gt 0 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $sudo dpkg --add-architecture i386 || true
 fi
 $sudo apt-get update -q
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+[ ${#missing[@]} -eq 0 ] || install "${missing[@]}"
+if [ ${#missing_optional[@]} -gt 0 ] && ! install "${missing_optional[@]}"; then
+  echo "deps: 32-bit Wine is not available here; the 64-bit build will run under wine64" >&2
+  $sudo touch /var/lib/apt/.project-no-i386 || true
+fi

@@ -3,19 +3,22 @@
 # own and a wineserver that does not hold the caller's output open.
 # Usage: tools/pack.sh build DESCRIPTION -o OUT.exe | tools/pack.sh inspect FILE.exe
 # BUILD (default: build) selects the build folder; PACK_EXE overrides the program.
+# The pack.exe of the build this machine's Wine runs is used (WINARCH forces one).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD:-build}
 case "$build" in /*) ;; *) build="$here/$build" ;; esac
-exe=${PACK_EXE:-$build/win/bin/pack.exe}
+arch=$("$here/tools/wine/wine_arch.sh" "$build" pack)
+tree=win
+[ "$arch" = x86_64 ] && tree=win64
+exe=${PACK_EXE:-$build/$tree/bin/pack.exe}
 if [ ! -f "$exe" ]; then
   echo "pack: $exe is not built yet (run: make build BUILD=${BUILD:-build})" >&2
   exit 2
 fi
 
-export WINEPREFIX=${PACK_WINEPREFIX:-$build/pack-wineprefix}
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+source "$here/tools/wine/wine_env.sh"
+wine_use "$arch" "$build/pack-wine-$arch"
 unset DISPLAY  # a console tool: no window, no display needed
 
 # Absolute Linux paths become Z: paths (Wine maps Z: to /); relative paths are
@@ -32,11 +35,5 @@ done
 # start quickly. It and Wine's helper services are started with their output
 # going nowhere, so that they never hold the caller's output open.
 (wineserver -p30 >/dev/null 2>&1 </dev/null &)
-if [ ! -f "$WINEPREFIX/.pack-ready" ]; then
-  mkdir -p "$WINEPREFIX"
-  wine wineboot -i >/dev/null 2>&1 </dev/null || true
-  touch "$WINEPREFIX/.pack-ready"
-else
-  wine wineboot >/dev/null 2>&1 </dev/null || true
-fi
+wine_prefix_ready
 exec wine "$exe" "${args[@]}"

@@ -3,7 +3,7 @@
 // For each case: the message the user sees, and what is on disk afterwards.
 //
 // The drives J: (a 2 MB disk), K: (read-only) and L: (K: writable) are made by
-// tools/fault_drives.sh, which tools/with_wine.sh runs; without them the cases
+// tools/wine/fault_drives.sh, which tools/wine/with_wine.sh runs; without them the cases
 // that need them skip.
 #include <windows.h>
 #include <stdio.h>
@@ -217,7 +217,7 @@ TEST(FaultSetup, InstallFolderThatCannotBeCreated) {
         ExpectNothingRegistered(run, app, folder);
         QuitWizard(run, box);
     }
-    if (!DriveThere("K:\\")) printf("no read-only drive K: (tools/fault_drives.sh): that case was not run\n");
+    if (!DriveThere("K:\\")) printf("no read-only drive K: (tools/wine/fault_drives.sh): that case was not run\n");
 }
 
 // The disk fills up in the middle of a file: the short write is a failure, not
@@ -225,7 +225,7 @@ TEST(FaultSetup, InstallFolderThatCannotBeCreated) {
 // is made for a cut installation.
 TEST(FaultSetup, DiskFullDuringExtraction) {
     ULONGLONG freeBytes = 0;
-    if (!SmallDisk(&freeBytes)) GTEST_SKIP() << "no small disk J: (tools/fault_drives.sh needs root)";
+    if (!SmallDisk(&freeBytes)) GTEST_SKIP() << "no small disk J: (tools/wine/fault_drives.sh needs root)";
     std::string app = UniqueName("DiskFull");
     SystemCleanup cleanup(app, app);
     std::string folder = "J:\\DiskFull";
@@ -253,7 +253,7 @@ TEST(FaultSetup, DiskFullDuringExtraction) {
 // points at a missing uninstaller.
 TEST(FaultSetup, DiskFullWritingTheUninstaller) {
     ULONGLONG freeBytes = 0;
-    if (!SmallDisk(&freeBytes)) GTEST_SKIP() << "no small disk J: (tools/fault_drives.sh needs root)";
+    if (!SmallDisk(&freeBytes)) GTEST_SKIP() << "no small disk J: (tools/wine/fault_drives.sh needs root)";
     std::string app = UniqueName("UninstFull");
     SystemCleanup cleanup(app, app);
     std::string folder = "J:\\UninstFull";
@@ -278,7 +278,7 @@ TEST(FaultSetup, DiskFullWritingTheUninstaller) {
 // it. The user is told twice ("Erreur"), the installation itself completes and
 // is registered, but its uninst.exe carries no log.
 TEST(FaultSetup, SetupStartedFromReadOnlyFolder) {
-    if (!DriveThere("K:\\") || !DriveThere("L:\\")) GTEST_SKIP() << "no read-only drive K: (tools/fault_drives.sh)";
+    if (!DriveThere("K:\\") || !DriveThere("L:\\")) GTEST_SKIP() << "no read-only drive K: (tools/wine/fault_drives.sh)";
     std::string app = UniqueName("RoSource");
     SystemCleanup cleanup(app, app);
     ScratchDir target("target");

@@ -81,7 +81,9 @@ TEST(PackInstall, PackedPackageInstallsAndUninstalls) {
     EXPECT_EQ("carte du nord", testenv::ReadFileBytes(installDir + "\\donnees\\cartes\\nord.dat"));
     std::string uninstaller = installDir + "\\uninst.exe";
     ASSERT_TRUE(FileExists(uninstaller));
-    EXPECT_TRUE(wintest::UninstallKeyExists(app));
+    // Registered in the view of setup's own build, and only there.
+    EXPECT_TRUE(wintest::UninstallKeyExists(app, wintest::BuildView()));
+    EXPECT_FALSE(wintest::UninstallKeyExists(app, wintest::OtherView()));
     EXPECT_TRUE(FileExists(wintest::ProgramsGroup(app) + "\\Désinstallation.lnk"));
 
     // pack inspect reads the log setup embedded into the uninstaller.
@@ -94,7 +96,7 @@ TEST(PackInstall, PackedPackageInstallsAndUninstalls) {
     std::vector<gui::MessageBoxInfo> shown;
     ASSERT_NO_FATAL_FAILURE(wintest::RunUninstaller(uninstaller, "Désinstallation de " + app + " 2.5", &shown));
     EXPECT_TRUE(gui::WaitFor([&] { return !FolderExists(installDir); }, 15000)) << "install folder stayed";
-    EXPECT_FALSE(wintest::UninstallKeyExists(app));
+    EXPECT_FALSE(wintest::UninstallKeyExists(app, wintest::BuildView()));
     EXPECT_FALSE(FolderExists(wintest::ProgramsGroup(app)));
     EXPECT_FALSE(FileExists(wintest::DesktopLink(app)));
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "folder_ops.h"
+#include "install_checks.h"
 #include "setup_config.h"
 #include "test_env.h"
 
@@ -58,6 +59,10 @@ TEST(LoadConfig, TwoFilesWithProgramFilesTokenAndSubFolder) {
     char pf[MAX_PATH];
     ASSERT_EQ(S_OK, SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, pf));
     EXPECT_EQ(std::string(pf) + "\\Demo Sub", c.installDir);
+    // A 32-bit setup on 64-bit Windows installs with the other 32-bit programs.
+    const char* expected =
+        wintest::RunsOn64BitWindowsAs32Bit() ? ":\\Program Files (x86)\\Demo Sub" : ":\\Program Files\\Demo Sub";
+    EXPECT_STREQ(expected, c.installDir + 1);
     EXPECT_EQ(dir.path(), c.sourceDir);
     EXPECT_STREQ("Demo", c.appName);
     EXPECT_STREQ("Demo 3.0", c.appVerName);

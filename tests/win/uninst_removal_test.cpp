@@ -330,22 +330,21 @@ TEST(UnregisterUninstaller, DeletesOnlyItsOwnKey) {
     EXPECT_EQ(0, UninstallKeyName("", key, sizeof(key)));
 }
 
-// setup, a 32-bit program, writes the key in the 32-bit view on 64-bit
-// Windows; the uninstaller must delete it there and nowhere else.
+// setup writes the key in its own build's view (the 32-bit view for a 32-bit
+// build on 64-bit Windows, the 64-bit view for a 64-bit build); the uninstaller
+// of the same build must delete it there and nowhere else.
 TEST(UnregisterUninstaller, WorksInTheViewSetupWritesTo) {
-    BOOL wow64 = FALSE;
-    IsWow64Process(GetCurrentProcess(), &wow64);
-    if (!wow64) GTEST_SKIP() << "one registry view only";
+    if (sizeof(void*) == 4 && !wintest::RunsOn64BitWindowsAs32Bit()) GTEST_SKIP() << "one registry view only";
     std::string name = wintest::UniqueName("View");
-    wintest::KeyGuard g32(name, KEY_WOW64_32KEY), g64(name, KEY_WOW64_64KEY);
+    wintest::KeyGuard mine(name, wintest::BuildView()), other(name, wintest::OtherView());
     wintest::Register(name);  // as setup does: default view
-    wintest::Register(name, KEY_WOW64_64KEY);
-    ASSERT_TRUE(wintest::UninstallKeyExists(name, KEY_WOW64_32KEY));
+    wintest::Register(name, wintest::OtherView());
+    ASSERT_TRUE(wintest::UninstallKeyExists(name, wintest::BuildView()));
     CUninstConfig c;
     strcpy(c.appName, name.c_str());
     UnregisterUninstaller(c);
-    EXPECT_FALSE(wintest::UninstallKeyExists(name, KEY_WOW64_32KEY));
-    EXPECT_TRUE(wintest::UninstallKeyExists(name, KEY_WOW64_64KEY));
+    EXPECT_FALSE(wintest::UninstallKeyExists(name, wintest::BuildView()));
+    EXPECT_TRUE(wintest::UninstallKeyExists(name, wintest::OtherView()));
 }
 
 }  // namespace

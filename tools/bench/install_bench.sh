@@ -16,13 +16,19 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 export BENCH_BUILD=$build BENCH_ROOT=$root
 export RUNS=${RUNS:-3}
 work="$build/bench"
+# Times come from the build that this machine's Wine runs; sizes are always
+# those of the shipped 32-bit programs. The peer's installers are 32-bit only:
+# its figures are taken only where Wine starts 32-bit programs.
+export BENCH_ARCH=$("$root/tools/wine/wine_arch.sh" "$build" "make bench")
 bin="$build/win/bin"
+[ "$BENCH_ARCH" = x86_64 ] && bin="$build/win64/bin"
+sizes="$build/win/bin"
 for f in install_bench_test.exe setup.exe pack.exe uninst.exe; do
   [ -f "$bin/$f" ] || { echo "missing $bin/$f: build first" >&2; exit 1; }
 done
 
 # The peer installer's compiler is needed only here, not by the tests.
-if ! command -v makensis >/dev/null; then
+if [ "$BENCH_ARCH" = i686 ] && ! command -v makensis >/dev/null; then
   sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends nsis >/dev/null ||
@@ -125,9 +131,11 @@ ms_since() { echo $(( ($(date +%s%N) - $1) / 1000000 )); }
 
 # ---------------------------------------------------------------- native figures
 # makensis for every package (the timed ones RUNS times), cp -r and rm -r.
-for name in bare one c; do makensis -V1 "$work/peer_$name.nsi" >/dev/null; done
+peer_runs=$RUNS
+[ "$BENCH_ARCH" = i686 ] || peer_runs=0
+for name in bare one c; do [ "$peer_runs" = 0 ] || makensis -V1 "$work/peer_$name.nsi" >/dev/null; done
 for name in a b; do
-  for _ in $(seq "$RUNS"); do
+  for _ in $(seq "$peer_runs"); do
     t0=$(date +%s%N); makensis -V1 "$work/peer_$name.nsi" >/dev/null; echo "makensis_$name $(ms_since "$t0")" >> "$results"
   done
 done
@@ -142,14 +150,14 @@ done
 
 # ---------------------------------------------------------------- under Wine
 export BENCH_WORK=$work BENCH_BIN=$bin BENCH_RESULTS=$results
-"$root/tools/with_wine.sh" "$build" bash "$root/tools/bench/wine_runs.sh"
+"$root/tools/wine/with_wine.sh" "$BENCH_ARCH" "$build/bench-wine-$BENCH_ARCH" bash "$root/tools/bench/wine_runs.sh"
 
 # ---------------------------------------------------------------- the table
-export BENCH_SIZE_SETUP=$(stat -c %s "$bin/setup.exe")
-export BENCH_SIZE_UNINST=$(stat -c %s "$bin/uninst.exe")
+export BENCH_SIZE_SETUP=$(stat -c %s "$sizes/setup.exe")
+export BENCH_SIZE_UNINST=$(stat -c %s "$sizes/uninst.exe")
 export BENCH_SIZE_ONE=$(stat -c %s "$work/one.exe")
-export BENCH_SIZE_PEER_BARE=$(stat -c %s "$work/peer_bare.exe")
-export BENCH_SIZE_PEER_ONE=$(stat -c %s "$work/peer_one.exe")
+export BENCH_SIZE_PEER_BARE=$(stat -c %s "$work/peer_bare.exe" 2>/dev/null || echo 0)
+export BENCH_SIZE_PEER_ONE=$(stat -c %s "$work/peer_one.exe" 2>/dev/null || echo 0)
 export BENCH_PAYLOAD_ONE=$(stat -c %s "$work/src_one/one.bin")
 python3 "$root/tools/bench/report.py" "$results" "$root/docs/benchmarks.md"
 rm -rf "$work"/src_* "$work"/inst_* "$work"/peer_[abc] "$work"/*.exe

@@ -152,6 +152,11 @@ out.append(f"| per file: page updates (wizard less engine) | {diff_per_file('our
 table = "\n".join(out)
 print(table)
 
+arch = os.environ.get("BENCH_ARCH", "i686")
+build = ("the 32-bit build (i686), on a machine whose Wine starts 32-bit programs" if arch == "i686" else
+         "the 64-bit build (x86_64) under wine64; the peer's installers are 32-bit only, so its figures are n/a"
+         " (sizes are those of the 32-bit programs)")
+print(f"Timed: {build}.")
 machine = (f"{cpu_model()}, {os.cpu_count()} cores, {memory_gib()}; {command('uname', '-sr')}; "
            f"{command('sh', '-c', '. /etc/os-release && echo $PRETTY_NAME')}; {command('wine', '--version')}; "
            f"makensis {command('makensis', '-VERSION')}; {command('i686-w64-mingw32-g++-posix', '--version')}; "
@@ -166,6 +171,7 @@ of the same files on the same disk. Each figure is the median of {runs} runs; ea
 compares figures of the same run of the script.
 
 Measured {time.strftime('%Y-%m-%d', time.gmtime())} on: {machine}.
+Timed: {build}.
 
 How it is measured:
 - Files are random bytes. Nothing waits for the data to reach the disk (no sync inside

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The figures taken under Wine, run by install_bench.sh inside tools/with_wine.sh:
+# The figures taken under Wine, run by install_bench.sh inside tools/wine/with_wine.sh:
 # pack, the peer installer and uninstaller, and the wizard and uninst.exe, all
 # started from the same driving program inside the same Wine, one after the other.
 # Appends "label value" lines to $BENCH_RESULTS.
@@ -36,6 +36,7 @@ RUNS_OVERRIDE=1 commands pack_one "" "$pack build $(winpath "$work/one.ini") -o 
 # The peer: silent install, then its uninstaller run in place (_?= makes it
 # run from the install folder and wait, instead of copying itself away).
 for name in one a b c; do
+  [ "$BENCH_ARCH" = i686 ] || break
   dir="$work/peer_$name"
   commands "peer_$name" "$dir" "$(winpath "$work/peer_$name.exe") /S /D=$(winpath "$dir")" \
     "$(winpath "$dir/uninstall.exe") /S _?=$(winpath "$dir")"

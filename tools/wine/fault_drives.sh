@@ -5,7 +5,7 @@
 #       test can put a setup program on L: and start it from K:.
 # Needs root (mount); without it the drives are missing and the tests that
 # need them say so and skip.
-# Usage: tools/fault_drives.sh BUILD up|down
+# Usage: tools/wine/fault_drives.sh ROOT up|down   (ROOT holds the Wine prefix)
 set -uo pipefail
 build=$(realpath -m "$1")
 action=${2:-up}

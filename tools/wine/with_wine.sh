@@ -1,19 +1,19 @@
 #!/usr/bin/env bash
-# Runs a command with a Wine prefix of the build folder, a running wineserver
-# and a display: the caller's $DISPLAY if USE_DISPLAY=1, else a private Xvfb.
-# Usage: tools/with_wine.sh BUILD_DIR command...
+# Runs a command with a Wine prefix in ROOT for programs of ARCH (i686 or
+# x86_64), a running wineserver and a display: the caller's $DISPLAY if
+# USE_DISPLAY=1, else a private Xvfb.
+# Usage: tools/wine/with_wine.sh ARCH ROOT command...
 set -euo pipefail
-build=$(realpath -m "$1"); shift
-export WINEPREFIX="$build/wineprefix"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-mkdir -p "$build"
-drives="$(dirname "$0")/fault_drives.sh"
+here=$(cd "$(dirname "$0")" && pwd)
+arch=$1 root=$(realpath -m "$2"); shift 2
+source "$here/wine_env.sh"
+wine_use "$arch" "$root"
+drives="$here/fault_drives.sh"
 
 xvfb_pid=""
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
-  "$drives" "$build" down >/dev/null 2>&1 || true
+  "$drives" "$root" down >/dev/null 2>&1 || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" >/dev/null 2>&1 || true
 }
 trap cleanup EXIT
@@ -30,20 +30,7 @@ fi
 
 # A persistent wineserver whose helpers do not hold the caller's output open.
 wineserver -p >/dev/null 2>&1 </dev/null &
-if [ ! -f "$WINEPREFIX/.initialised" ]; then
-  wine wineboot -i >/dev/null 2>&1 </dev/null || true
-  touch "$WINEPREFIX/.initialised"
-else
-  wine wineboot >/dev/null 2>&1 </dev/null || true
-fi
-# There is no window manager on the display: Wine manages its windows itself,
-# instead of waiting for a manager's answers each time a window is shown or hidden.
-if [ ! -f "$WINEPREFIX/.unmanaged" ]; then
-  for value in Managed UseTakeFocus; do
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v $value /d N /f >/dev/null 2>&1 </dev/null || true
-  done
-  touch "$WINEPREFIX/.unmanaged"
-fi
+wine_prefix_ready
 # Drives that really fail (a full disk, a read-only folder) for the fault tests.
-"$drives" "$build" up
+"$drives" "$root" up
 "$@"

@@ -169,6 +169,15 @@ void Register(const std::string& appName, REGSAM view) {
     RegCloseKey(key);
 }
 
+REGSAM BuildView() { return sizeof(void*) == 8 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY; }
+
+REGSAM OtherView() { return sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY; }
+
+bool RunsOn64BitWindowsAs32Bit() {
+    BOOL wow64 = FALSE;
+    return sizeof(void*) == 4 && IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
 KeyGuard::~KeyGuard() { RegDeleteKeyExA(HKEY_LOCAL_MACHINE, UninstallKey(appName_).c_str(), view_, 0); }
 
 std::string BatchPath() {

@@ -89,6 +89,15 @@ bool UninstallKeyExists(const std::string& appName, REGSAM view = 0);
 // Writes a registration as setup does (default view, KEY_WRITE).
 void Register(const std::string& appName, REGSAM view = 0);
 
+// The registry view that a program of this build writes HKLM\Software keys to
+// on 64-bit Windows (a 32-bit program's keys are redirected to the 32-bit view),
+// and the other view.
+REGSAM BuildView();
+REGSAM OtherView();
+// Whether this is a 32-bit program on 64-bit Windows, and so sees the folders
+// and the registry of 32-bit programs.
+bool RunsOn64BitWindowsAs32Bit();
+
 // Removes an uninstall key a test made, whatever the test's outcome.
 class KeyGuard {
 public:
