@@ -84,3 +84,54 @@ write("pack_description_fuzz", "long_names",
        % ("A" * 259, "B" * 300, "C" * 250, "d" * 259, "e" * 10, "f\\" * 140)).encode("ascii"))
 write("pack_description_fuzz", "quotes", b"[Setup]\nAppName = \"  Demo = x  \"\nAppVerName = \"unclosed\n[Files]\n\"\"\n")
 write("pack_description_fuzz", "bad_utf8", b"\xef\xbb\xbf[Setup]\nAppName = \xc3\x28\xe2\x82\n[Files]\na\xff.exe\n")
+
+
+# Program files with resources: a minimal PE32 and PE32+, one .rsrc section,
+# file alignment 0x200, and damaged variants (a loop in the tree, cut short).
+def pe_file(bits, loop=False):
+    def name(text):
+        units = text.encode("utf-16-le")
+        return struct.pack("<H", len(text)) + units
+
+    def directory(named, ids):
+        return struct.pack("<IIHHHH", 0, 0, 0, 0, named, ids)
+
+    # Tree: root -> "RT_DATA" -> "5001" -> language 0, and root -> 16 -> 1 -> 0x40C.
+    root, t1, t2, n1, n2 = 0, 32, 56, 80, 104
+    entries = 128
+    names = entries + 32
+    data_at = names + 32
+    tree = directory(1, 1) + struct.pack("<II", 0x80000000 | names, 0x80000000 | t1)
+    tree += struct.pack("<II", 16, 0x80000000 | t2)
+    tree += directory(1, 0) + struct.pack("<II", 0x80000000 | (names + 16), 0x80000000 | n1)
+    tree += directory(0, 1) + struct.pack("<II", 1, 0x80000000 | (root if loop else n2))
+    tree += directory(0, 1) + struct.pack("<II", 0, entries)
+    tree += directory(0, 1) + struct.pack("<II", 0x40C, entries + 16)
+    tree += struct.pack("<IIII", 0x1000 + data_at, 6, 0, 0) + struct.pack("<IIII", 0x1000 + data_at + 8, 4, 0, 0)
+    tree = tree.ljust(names, b"\0") + name("RT_DATA").ljust(16, b"\0") + name("5001").ljust(16, b"\0")
+    tree = tree.ljust(data_at, b"\0") + b"record\0\0VERS"
+    section = tree.ljust(0x200, b"\0")
+    opt_size = 224 if bits == 32 else 240
+    dos = b"MZ".ljust(0x3C, b"\0") + struct.pack("<I", 0x40)
+    head = b"PE\0\0" + struct.pack("<HHIIIHH", 0x14C if bits == 32 else 0x8664, 1, 0, 0, 0, opt_size, 0x102)
+    if bits == 32:
+        opt = struct.pack("<HBBIIIIIIII", 0x10B, 2, 30, 0x200, 0x200, 0, 0x1000, 0x1000, 0x1000, 0x400000, 0x1000)
+    else:
+        opt = struct.pack("<HBBIIIIIQ", 0x20B, 2, 30, 0x200, 0x200, 0, 0x1000, 0x1000, 0x140000000)
+        opt += struct.pack("<I", 0x1000)
+    opt += struct.pack("<IHHHHHHIIIIHH", 0x200, 4, 0, 0, 0, 4, 0, 0, 0x2000, 0x200, 0, 2, 0)
+    opt += struct.pack("<IIII" if bits == 32 else "<QQQQ", 0x100000, 0x1000, 0x100000, 0x1000)
+    opt += struct.pack("<II", 0, 16)
+    dirs = [b"\0" * 8] * 16
+    dirs[2] = struct.pack("<II", 0x1000, data_at + 12)
+    opt += b"".join(dirs)
+    sect = b".rsrc\0\0\0" + struct.pack("<IIIIIIHHI", 0x200, 0x1000, 0x200, 0x200, 0, 0, 0, 0, 0x40000040)
+    headers = (dos + head + opt + sect).ljust(0x200, b"\0")
+    return headers + section
+
+
+write("pe_resources_fuzz", "pe32", pe_file(32))
+write("pe_resources_fuzz", "pe64", pe_file(64))
+write("pe_resources_fuzz", "loop", pe_file(32, loop=True))
+write("pe_resources_fuzz", "cut_short", pe_file(64)[:0x300])
+write("pe_resources_fuzz", "not_pe", b"MZ" + b"\0" * 100)

@@ -1,11 +1,17 @@
 // Writing code page 1252 text to the standard handles.
 #include "console.h"
 
+#ifdef _WIN32
 #include <windows.h>
+#endif
+
+#include <stdio.h>
 
 #include "cp1252.h"
 
 namespace {
+
+#ifdef _WIN32
 
 void Write(DWORD which, const std::string& text) {
     HANDLE handle = GetStdHandle(which);
@@ -33,7 +39,22 @@ void Write(DWORD which, const std::string& text) {
     }
 }
 
+#endif
+
 }  // namespace
 
+#ifdef _WIN32
 void PrintOut(const std::string& text) { Write(STD_OUTPUT_HANDLE, text); }
 void PrintErr(const std::string& text) { Write(STD_ERROR_HANDLE, text); }
+#else
+// Elsewhere the terminal and pipes take UTF-8.
+void PrintOut(const std::string& text) {
+    std::string utf8 = Cp1252ToUtf8(text);
+    fwrite(utf8.data(), 1, utf8.size(), stdout);
+    fflush(stdout);
+}
+void PrintErr(const std::string& text) {
+    std::string utf8 = Cp1252ToUtf8(text);
+    fwrite(utf8.data(), 1, utf8.size(), stderr);
+}
+#endif

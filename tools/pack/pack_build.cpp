@@ -1,12 +1,14 @@
 // `pack build`: reads the files a description names and writes the package.
 #include "pack_build.h"
 
-#include <windows.h>
+#include <stdio.h>
 
 #include <algorithm>
 #include <vector>
 
+#include "bitmap_file.h"
 #include "console.h"
+#include "host_files.h"
 #include "pack_description.h"
 #include "package_writer.h"
 
@@ -15,47 +17,6 @@ namespace {
 // Largest payload accepted: sizes are stored as signed 32-bit numbers, and a
 // program file that large would not load anyway.
 const unsigned long long kMaxPayload = 0x7FFFFFFF;
-
-std::string SystemMessage(DWORD code) {
-    char text[512] = "";
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
-                             sizeof(text), nullptr);
-    std::string message = n ? std::string(text, n) : "error " + std::to_string(code);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == '.' ||
-                                message.back() == ' ')) {
-        message.pop_back();
-    }
-    return message;
-}
-
-bool IsAbsolute(const std::string& path) {
-    return (path.size() >= 2 && path[1] == ':') || (!path.empty() && (path[0] == '\\' || path[0] == '/'));
-}
-
-std::string FolderOfPath(const std::string& path) {
-    size_t slash = path.find_last_of("/\\");
-    if (slash == std::string::npos) return "";
-    return path.substr(0, slash);
-}
-
-std::string Resolve(const std::string& folder, const std::string& source) {
-    std::string path = IsAbsolute(source) || folder.empty() ? source : folder + "\\" + source;
-    for (char& c : path) {
-        if (c == '/') c = '\\';
-    }
-    return path;
-}
-
-bool IsFolder(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::string FullPath(const std::string& path) {
-    char full[MAX_PATH];
-    DWORD n = GetFullPathNameA(path.c_str(), sizeof(full), full, nullptr);
-    return n > 0 && n < sizeof(full) ? std::string(full) : path;
-}
 
 class Builder {
 public:
@@ -80,7 +41,7 @@ public:
 
     // Reads a file the description names on line; false after reporting.
     bool ReadSource(int line, const std::string& what, const std::string& source, std::string* bytes) {
-        std::string path = Resolve(FolderOfPath(description_), source);
+        std::string path = HostPath(FolderOfPath(description_), source);
         std::string why;
         if (!ReadWholeFile(path, bytes, &why)) {
             Error(line, what + " '" + source + "' " + why + " (" + FullPath(path) + ")");
@@ -118,7 +79,49 @@ public:
         return true;
     }
 
+    // Reads and checks the branding files, and sets the version information;
+    // errors are reported on the line of their key.
+    void ReadBranding(const PackDescription& description, const std::string& outExe, PackageContents* contents) {
+        const PackBranding& branding = description.branding;
+        std::string bytes;
+        std::string why;
+        if (!branding.icon.path.empty() && ReadSource(branding.icon.line, "SetupIcon file", branding.icon.path, &bytes) &&
+            !ParseIconFile(bytes, &contents->icon, &why)) {
+            Error(branding.icon.line, "SetupIcon file '" + branding.icon.path + "': " + why);
+        }
+        ReadPicture("SidePicture", branding.sidePicture, kSideBitmap, 144, 324, &contents->sideBitmap);
+        ReadPicture("HeaderPicture", branding.headerPicture, kHeaderBitmap, 64, 64, &contents->headerBitmap);
+
+        VersionInfo& version = contents->version;
+        contents->writeVersion = true;
+        for (int i = 0; i < 4; ++i) version.numbers[i] = branding.versionNumbers[i];
+        std::string numbers;
+        for (int i = 0; i < 4; ++i) numbers += (i ? "." : "") + std::to_string(version.numbers[i]);
+        size_t slash = outExe.find_last_of("/\\");
+        version.strings = {
+            {"CompanyName", branding.publisher},
+            {"FileDescription", branding.description},
+            {"FileVersion", branding.version.empty() ? "" : numbers},
+            {"InternalName", "setup"},
+            {"LegalCopyright", branding.copyright},
+            {"OriginalFilename", slash == std::string::npos ? outExe : outExe.substr(slash + 1)},
+            {"ProductName", description.record.appName},
+            {"ProductVersion", branding.version},
+        };
+    }
+
 private:
+    void ReadPicture(const char* key, const PackSource& source, int id, int width, int height, std::string* out) {
+        if (source.path.empty()) return;
+        std::string bytes;
+        std::string why;
+        if (!ReadSource(source.line, std::string(key) + " file", source.path, &bytes)) return;
+        if (!PrepareBitmap(bytes, width, height, out, &why)) {
+            Error(source.line, std::string(key) + " file '" + source.path + "' (bitmap " + std::to_string(id) +
+                                   "): " + why);
+        }
+    }
+
     std::string description_;
     std::vector<PackError> lineErrors_;
     std::vector<std::string> otherErrors_;
@@ -128,39 +131,38 @@ private:
 
 bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* why) {
     bytes->clear();
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        DWORD code = GetLastError();
-        *why = code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ? "not found" : "cannot be read: " + SystemMessage(code);
+    std::string reason;
+    switch (KindOfPath(path, &reason)) {
+    case kPathMissing:
+        *why = "not found";
         return false;
-    }
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    case kPathUnreadable:
+        *why = "cannot be read: " + reason;
+        return false;
+    case kPathFolder:
         *why = "is a folder, not a file";
         return false;
+    case kPathFile:
+        break;
     }
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        *why = "cannot be opened: " + SystemMessage(GetLastError());
+    FILE* file = fopen(path.c_str(), "rb");
+    if (!file) {
+        *why = "cannot be opened: " + LastSystemError();
         return false;
     }
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(file, &size) || static_cast<unsigned long long>(size.QuadPart) > kMaxPayload) {
-        CloseHandle(file);
+    // A size ftell cannot give (past 2 GB where long has 32 bits) is too large too.
+    long size = fseek(file, 0, SEEK_END) == 0 ? ftell(file) : -1;
+    if (size < 0 || static_cast<unsigned long long>(size) > kMaxPayload) {
+        fclose(file);
         *why = "is too large for a package (at most 2 GB)";
         return false;
     }
-    bytes->resize(static_cast<size_t>(size.QuadPart));
-    size_t done = 0;
-    while (done < bytes->size()) {
-        DWORD got = 0;
-        if (!ReadFile(file, &(*bytes)[done], static_cast<DWORD>(bytes->size() - done), &got, nullptr) || got == 0) {
-            break;
-        }
-        done += got;
-    }
-    CloseHandle(file);
-    if (done != bytes->size()) {
+    bytes->resize(static_cast<size_t>(size));
+    bool read = fseek(file, 0, SEEK_SET) == 0 &&
+                (bytes->empty() || fread(&(*bytes)[0], 1, bytes->size(), file) == bytes->size());
+    fclose(file);
+    if (!read) {
+        bytes->clear();
         *why = "could not be read to its end";
         return false;
     }
@@ -212,20 +214,21 @@ int BuildPackage(const std::string& descriptionPath, const std::string& outExe, 
         contents.record.infoFormat = static_cast<int16_t>(format);
     }
 
+    builder.ReadBranding(description, outExe, &contents);
+
     // The setup program and the output: checked last, so that a description
     // with errors is reported whole even when these are wrong too.
-    if (GetFileAttributesA(setupExe.c_str()) == INVALID_FILE_ATTRIBUTES || IsFolder(setupExe)) {
+    if (KindOfPath(setupExe, nullptr) != kPathFile) {
         builder.Fail("setup program '" + setupExe + "' not found (give it with --setup)");
     }
     std::string outFolder = FolderOfPath(outExe);
     if (outExe.empty() || outExe.back() == '\\' || outExe.back() == '/') {
         builder.Fail("output '" + outExe + "' is not a file name");
-    } else if (!outFolder.empty() && outFolder.back() != ':' &&
-               !IsFolder(outFolder)) {
+    } else if (!outFolder.empty() && outFolder.back() != ':' && KindOfPath(outFolder, nullptr) != kPathFolder) {
         builder.Fail("the folder of the output '" + outExe + "' does not exist");
-    } else if (IsFolder(outExe)) {
+    } else if (KindOfPath(outExe, nullptr) == kPathFolder) {
         builder.Fail("output '" + outExe + "' is a folder");
-    } else if (lstrcmpiA(FullPath(outExe).c_str(), FullPath(setupExe).c_str()) == 0) {
+    } else if (SamePath(outExe, setupExe)) {
         builder.Fail("output '" + outExe + "' would replace the setup program itself");
     }
     if (builder.errors() > 0) {
@@ -242,6 +245,8 @@ int BuildPackage(const std::string& descriptionPath, const std::string& outExe, 
                           std::to_string(contents.payload.size()) + " bytes of payload";
     if (contents.writeLicense) summary += contents.record.licenseFormat == 2 ? ", RTF licence" : ", text licence";
     if (contents.writeInfo) summary += contents.record.infoFormat == 2 ? ", RTF information" : ", text information";
+    if (!contents.icon.empty()) summary += ", icon";
+    if (!contents.sideBitmap.empty() || !contents.headerBitmap.empty()) summary += ", pictures";
     PrintOut(summary + "\n");
     return 0;
 }

@@ -1,47 +1,36 @@
 // `pack inspect`: reads the package resources of a program file as data.
 #include "pack_inspect.h"
 
-#include <windows.h>
-
 #include <stdio.h>
 
+#include "bitmap_file.h"
 #include "console.h"
+#include "host_files.h"
+#include "icon_file.h"
 #include "install_log.h"
 #include "pack_description.h"
+#include "pe_resources.h"
 #include "setup_record.h"
+#include "version_resource.h"
 
 namespace {
 
-// A program file loaded as data only: nothing of it runs.
+// A program file read as data through the portable resource reader: nothing
+// of it runs, and a damaged file gives a reason instead of a crash.
 class DataModule {
 public:
-    // The path is made full first: a bare name would be looked for along the
-    // program search path, beginning with pack's own folder.
-    explicit DataModule(const std::string& path) : module_(nullptr) {
-        char full[MAX_PATH];
-        DWORD n = GetFullPathNameA(path.c_str(), sizeof(full), full, nullptr);
-        if (n > 0 && n < sizeof(full)) module_ = LoadLibraryExA(full, nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    }
-    ~DataModule() {
-        if (module_) FreeLibrary(module_);
-    }
-    DataModule(const DataModule&) = delete;
-    DataModule& operator=(const DataModule&) = delete;
-
-    bool loaded() const { return module_ != nullptr; }
-    // The bytes of a resource; false when it is missing.
-    bool Resource(const char* type, const char* name, std::string* bytes) const {
-        HRSRC found = FindResourceA(module_, name, type);
+    bool Load(const std::string& path, std::string* error) { return file_.LoadFile(path, error); }
+    const pe::ResourceFile& file() const { return file_; }
+    // The bytes of a resource in the first language found; false when it is missing.
+    bool Resource(const pe::ResourceKey& type, const pe::ResourceKey& name, std::string* bytes) const {
+        const pe::Resource* found = file_.Find(type, name);
         if (!found) return false;
-        HGLOBAL data = LoadResource(module_, found);
-        const char* at = data ? static_cast<const char*>(LockResource(data)) : nullptr;
-        if (!at) return false;
-        bytes->assign(at, SizeofResource(module_, found));
+        bytes->assign(reinterpret_cast<const char*>(found->data), found->size);
         return true;
     }
 
 private:
-    HMODULE module_;
+    pe::ResourceFile file_;
 };
 
 const char* YesNo(int32_t flag) { return flag ? "yes" : "no"; }
@@ -74,6 +63,47 @@ std::string TextLine(const DataModule& module, const char* name, int16_t format,
         line += ", not RTF: shown as an empty or garbled page  <- problem";
     }
     return line;
+}
+
+// The icon, pictures and version information the package shows.
+std::string BrandingLines(const DataModule& module, int* problems) {
+    std::string out = "Branding:\n";
+    std::string icon = DescribeIconGroup(module.file(), 110);
+    if (icon.compare(0, 8, "damaged:") == 0) ++*problems, icon += "  <- problem";
+    out += Field("Icon", icon.empty() ? "none" : icon);
+    const uint16_t kBitmap = 2;
+    const struct {
+        const char* name;
+        uint16_t id;
+        const char* size;
+    } pictures[] = {{"Side picture", 200, "144 x 324"}, {"Header picture", 201, "64 x 64"}};
+    for (const auto& picture : pictures) {
+        std::string bytes;
+        if (!module.Resource(kBitmap, picture.id, &bytes)) {
+            out += Field(picture.name, "none");
+            continue;
+        }
+        std::string text = DescribeBitmap(bytes);
+        if (text.compare(0, std::string(picture.size).size() + 1, std::string(picture.size) + ",") != 0) {
+            ++*problems;
+            text += std::string(" (the wizard needs ") + picture.size + ")  <- problem";
+        }
+        out += Field(picture.name, text);
+    }
+    std::string bytes;
+    if (!module.Resource(uint16_t{16}, uint16_t{1}, &bytes)) return out + Field("Version", "none");
+    VersionInfo version;
+    std::string table;
+    std::string why;
+    if (!ReadVersionResource(bytes, &version, &table, &why)) {
+        ++*problems;
+        return out + Field("Version", why + "  <- problem");
+    }
+    std::string numbers;
+    for (int i = 0; i < 4; ++i) numbers += (i ? "." : "") + std::to_string(version.numbers[i]);
+    out += Field("Version", numbers + ", strings " + (table.empty() ? "none" : table));
+    for (const auto& entry : version.strings) out += Field(("  " + entry.first).c_str(), entry.second);
+    return out;
 }
 
 int InspectSetup(const std::string& path, const DataModule& module, const std::string& recordBytes) {
@@ -132,6 +162,7 @@ int InspectSetup(const std::string& path, const DataModule& module, const std::s
                std::to_string(sum) + "  <- problem\n";
         ++problems;
     }
+    out += BrandingLines(module, &problems);
     if (record.fileCount == 0) {
         out += "No files: setup will have nothing to install  <- problem\n";
         ++problems;
@@ -172,19 +203,32 @@ int InspectUninstaller(const std::string& path, const std::string& logBytes) {
 }  // namespace
 
 int InspectProgram(const std::string& path) {
-    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    PathKind kind = KindOfPath(path, nullptr);
+    if (kind == kPathMissing) {
         PrintErr("pack: '" + path + "' not found\n");
         return 1;
     }
-    DataModule module(path);
-    if (!module.loaded()) {
-        PrintErr("pack: '" + path + "' is not a Windows program file\n");
+    if (kind == kPathFolder) {
+        PrintErr("pack: '" + path + "' is a folder, not a program file\n");
+        return 1;
+    }
+    DataModule module;
+    std::string why;
+    if (!module.Load(path, &why)) {
+        // The reader's reason starts with the path; say it once.
+        if (why.compare(0, path.size() + 2, path + ": ") == 0) why = why.substr(path.size() + 2);
+        const std::string notProgram = "not a Windows program file";
+        if (why.compare(0, notProgram.size(), notProgram) == 0) {
+            PrintErr("pack: '" + path + "' is " + why + "\n");
+        } else {
+            PrintErr("pack: '" + path + "' is not a Windows program file: " + why + "\n");
+        }
         return 1;
     }
     std::string bytes;
     if (module.Resource("RT_DATA", "5001", &bytes)) return InspectSetup(path, module, bytes);
     if (module.Resource("RT_DATA", "5000", &bytes)) return InspectUninstaller(path, bytes);
-    if (module.Resource("RT_EXECUTABLE", MAKEINTRESOURCEA(210), &bytes)) {
+    if (module.Resource("RT_EXECUTABLE", uint16_t{210}, &bytes)) {
         PrintErr("pack: '" + path + "' is the setup program without a package (no RT_DATA 5001)\n");
         return 1;
     }

@@ -1,10 +1,9 @@
 // pack: builds setup packages from a description and inspects them.
-#include <windows.h>
-
 #include <string>
 #include <vector>
 
 #include "console.h"
+#include "host_files.h"
 #include "pack_build.h"
 #include "pack_inspect.h"
 
@@ -14,7 +13,7 @@ const char kUsage[] =
     "usage:\n"
     "  pack build DESCRIPTION -o OUTPUT.exe [--setup SETUP.exe]\n"
     "      packages the files a description lists into a copy of setup.exe\n"
-    "      (by default the setup.exe beside pack.exe)\n"
+    "      (by default the setup.exe beside pack)\n"
     "  pack inspect FILE.exe\n"
     "      shows what a setup package, or an installed uninst.exe, holds\n";
 
@@ -25,11 +24,8 @@ int Usage(const std::string& problem) {
 }
 
 std::string DefaultSetup() {
-    char self[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, self, sizeof(self));
-    std::string path = n > 0 && n < sizeof(self) ? std::string(self, n) : "";
-    size_t slash = path.find_last_of("\\/");
-    return (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + "setup.exe";
+    std::string folder = FolderOfPath(OwnProgramPath());
+    return folder.empty() ? std::string("setup.exe") : HostPath(folder, "setup.exe");
 }
 
 int Build(const std::vector<std::string>& args) {

@@ -1,21 +1,78 @@
-// Writing package resources into a copy of setup.exe with the resource-update functions.
+// Writing package resources into a copy of setup.exe through the portable
+// resource writer, on Windows and on Linux alike.
 #include "package_writer.h"
 
-#include <windows.h>
+#include <stdio.h>
 
+#include "host_files.h"
+#include "pe_resources.h"
 #include "text.h"
 
 namespace {
 
-const WORD kNeutral = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
+const char kDataType[] = "RT_DATA";
+const uint16_t kTypeBitmap = 2;
+const uint16_t kTypeVersion = 16;
 
-std::string LastErrorText(const char* what, const std::string& path) {
-    return std::string(what) + " " + path + " (error " + std::to_string(GetLastError()) + ")";
+// Replaces a bitmap of setup, keeping the language of the one it replaces.
+void PutBitmap(pe::ResourceFile* file, uint16_t id, const std::string& bytes) {
+    const pe::Resource* old = file->Find(kTypeBitmap, id);
+    uint16_t language = old ? old->language : pe::kLanguageNeutral;
+    while ((old = file->Find(kTypeBitmap, id)) != nullptr) file->Remove(kTypeBitmap, id, old->language);
+    file->SetCopy(kTypeBitmap, id, language, bytes);
 }
 
-bool Put(HANDLE update, const char* name, const std::string& bytes) {
-    return UpdateResourceA(update, "RT_DATA", name, kNeutral, const_cast<char*>(bytes.data()),
-                           static_cast<DWORD>(bytes.size())) != 0;
+// Writes the branding a package gives into the copy of setup.
+void PutBranding(pe::ResourceFile* file, const PackageContents& contents) {
+    if (!contents.icon.empty()) ReplaceIconGroup(file, kSetupIconGroup, contents.icon);
+    if (!contents.sideBitmap.empty()) PutBitmap(file, kSideBitmap, contents.sideBitmap);
+    if (!contents.headerBitmap.empty()) PutBitmap(file, kHeaderBitmap, contents.headerBitmap);
+    if (contents.writeVersion) {
+        // Every language of the old one goes, so that the system shows this one.
+        const pe::Resource* old;
+        while ((old = file->Find(kTypeVersion, kVersionResourceId)) != nullptr) {
+            file->Remove(kTypeVersion, kVersionResourceId, old->language);
+        }
+        file->SetCopy(kTypeVersion, kVersionResourceId, kVersionLanguage, BuildVersionResource(contents.version));
+    }
+}
+
+void Put(pe::ResourceFile* file, const char* name, const std::string& bytes) {
+    file->Set(kDataType, name, pe::kLanguageNeutral, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+}
+
+// Writes the program file under a temporary name beside target, then renames
+// it into place: target is never half-written. False with a reason otherwise.
+bool WriteThenRename(const pe::ResourceFile& file, const std::string& target, std::string* error) {
+    std::string temporary = target + ".partial";
+    FILE* out = fopen(temporary.c_str(), "wb");
+    if (!out) {
+        *error = "cannot create " + temporary + " (" + LastSystemError() + ")";
+        return false;
+    }
+    std::string why;
+    bool written = file.Write([out](const uint8_t* bytes, size_t size) { return fwrite(bytes, 1, size, out) == size; },
+                              &why);
+    if (!written && why.empty()) why = "write failed";
+    if (written && fflush(out) != 0) {
+        written = false;
+        why = LastSystemError();
+    }
+    if (fclose(out) != 0 && written) {
+        written = false;
+        why = LastSystemError();
+    }
+    if (!written) {
+        *error = "cannot write " + temporary + " (" + why + ")";
+        remove(temporary.c_str());
+        return false;
+    }
+    if (!RenameReplacing(temporary, target, &why)) {
+        *error = "cannot rename the finished file to " + target + " (" + why + ")";
+        remove(temporary.c_str());
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -42,62 +99,26 @@ std::string PackageContents::EncodedRecord() const {
 
 bool UpdateProgramResource(const std::string& exe, const char* type, const char* name, const std::string& bytes,
                            std::string* error) {
-    HANDLE update = BeginUpdateResourceA(exe.c_str(), FALSE);
-    if (!update) {
-        *error = LastErrorText("cannot open for resource update:", exe);
-        return false;
-    }
-    if (!UpdateResourceA(update, type, name, kNeutral, const_cast<char*>(bytes.data()),
-                         static_cast<DWORD>(bytes.size()))) {
-        *error = LastErrorText("cannot update a resource of", exe);
-        EndUpdateResourceA(update, TRUE);
-        return false;
-    }
-    if (!EndUpdateResourceA(update, FALSE)) {
-        *error = LastErrorText("cannot write the resources of", exe);
-        return false;
-    }
-    return true;
+    pe::ResourceFile file;
+    if (!file.LoadFile(exe, error)) return false;
+    file.Set(type, name, pe::kLanguageNeutral, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    return WriteThenRename(file, exe, error);
 }
 
 bool WritePackage(const std::string& setupExe, const std::string& outExe, const PackageContents& contents,
                   std::string* error) {
-    std::string temporary = outExe + ".partial";
-    if (!CopyFileA(setupExe.c_str(), temporary.c_str(), FALSE)) {
-        *error = LastErrorText("cannot copy", setupExe);
-        return false;
-    }
-    SetFileAttributesA(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
-    HANDLE update = BeginUpdateResourceA(temporary.c_str(), FALSE);
-    if (!update) {
-        *error = LastErrorText("cannot open for resource update:", temporary);
-        DeleteFileA(temporary.c_str());
-        return false;
-    }
-    bool ok = true;
-    // The resource-update functions cannot store an empty resource (size 0 means
-    // "delete"), so an empty payload is simply not written.
-    if (contents.writePayload && !contents.payload.empty()) ok = ok && Put(update, "5000", contents.payload);
+    pe::ResourceFile file;
+    if (!file.LoadFile(setupExe, error)) return false;
+    // The payload is written straight from contents, not copied. An empty one
+    // is not written, as the system's resource-update functions never could.
+    if (contents.writePayload && !contents.payload.empty()) Put(&file, "5000", contents.payload);
+    std::string record;
     if (contents.writeRecord) {
-        ok = ok && Put(update, "5001", contents.rawRecord.empty() ? contents.EncodedRecord() : contents.rawRecord);
+        record = contents.rawRecord.empty() ? contents.EncodedRecord() : contents.rawRecord;
+        Put(&file, "5001", record);
     }
-    if (contents.writeLicense) ok = ok && Put(update, "5010", contents.license);
-    if (contents.writeInfo) ok = ok && Put(update, "5011", contents.info);
-    if (!ok) {
-        *error = LastErrorText("cannot add the package resources to", temporary);
-        EndUpdateResourceA(update, TRUE);
-        DeleteFileA(temporary.c_str());
-        return false;
-    }
-    if (!EndUpdateResourceA(update, FALSE)) {
-        *error = LastErrorText("cannot write the package resources into", temporary);
-        DeleteFileA(temporary.c_str());
-        return false;
-    }
-    if (!MoveFileExA(temporary.c_str(), outExe.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        *error = LastErrorText("cannot rename the finished package to", outExe);
-        DeleteFileA(temporary.c_str());
-        return false;
-    }
-    return true;
+    if (contents.writeLicense) Put(&file, "5010", contents.license);
+    if (contents.writeInfo) Put(&file, "5011", contents.info);
+    PutBranding(&file, contents);
+    return WriteThenRename(file, outExe, error);
 }

@@ -1,0 +1,35 @@
+// What pack asks of the file system, on Windows and on Linux alike: the kind
+// of a path, full paths, the system's reason for a failure, pack's own path.
+#pragma once
+
+#include <string>
+
+enum PathKind { kPathMissing, kPathFile, kPathFolder, kPathUnreadable };
+
+// What is at path; for kPathUnreadable, *why says what the system answered.
+PathKind KindOfPath(const std::string& path, std::string* why);
+
+// The full form of a path (made absolute); the path itself when that fails.
+std::string FullPath(const std::string& path);
+
+// True when two paths name the same file (letter case ignored on Windows).
+bool SamePath(const std::string& a, const std::string& b);
+
+// A path that may be written with '/' or '\', relative to folder unless
+// absolute, in the form of this system.
+std::string HostPath(const std::string& folder, const std::string& source);
+
+// True for C:..., \..., /... (and, on Linux, only /...).
+bool IsAbsolutePath(const std::string& path);
+
+// The folder part of a path ("" when it has none).
+std::string FolderOfPath(const std::string& path);
+
+// The full path of the running program, "" when unknown.
+std::string OwnProgramPath();
+
+// The system's text for the last failed file operation.
+std::string LastSystemError();
+
+// Renames from to to, replacing to; false with the system's reason in *why.
+bool RenameReplacing(const std::string& from, const std::string& to, std::string* why);
