@@ -27,10 +27,16 @@ $(BUILD)/win64/CMakeCache.txt:
 $(BUILD)/native/CMakeCache.txt:
 	cmake -S . -B $(BUILD)/native -DCMAKE_BUILD_TYPE=Debug
 
-configure: $(BUILD)/win/CMakeCache.txt $(BUILD)/win64/CMakeCache.txt $(BUILD)/native/CMakeCache.txt
+# The Linux tools themselves (pack), optimised and without sanitizers.
+$(BUILD)/host/CMakeCache.txt:
+	cmake -S . -B $(BUILD)/host -DCMAKE_BUILD_TYPE=Release -DWITH_SANITIZERS=OFF
 
-# The native tools, the 32-bit programs, and the 64-bit build where it is the one that runs.
+configure: $(BUILD)/win/CMakeCache.txt $(BUILD)/win64/CMakeCache.txt $(BUILD)/native/CMakeCache.txt $(BUILD)/host/CMakeCache.txt
+
+# pack for Linux, the native suite, the 32-bit programs, and the 64-bit build
+# where it is the one that runs under Wine.
 build: deps configure
+	cmake --build $(BUILD)/host -j $(JOBS) --target pack
 	cmake --build $(BUILD)/native -j $(JOBS)
 	cmake --build $(BUILD)/win -j $(JOBS)
 	@if [ "$$(tools/wine/wine_arch.sh $(BUILD))" = x86_64 ]; then cmake --build $(BUILD)/win64 -j $(JOBS); fi

@@ -16,7 +16,7 @@ bin=$build/$tree/bin
 demo=$build/demo
 package=$demo/package
 
-for program in setup.exe pack.exe demo_driver.exe; do
+for program in setup.exe demo_driver.exe; do
   [ -f "$bin/$program" ] || { echo "demo: $bin/$program is missing; run make build BUILD=$build" >&2; exit 1; }
 done
 game=$bin/Cartopia.exe
@@ -30,8 +30,9 @@ rm -rf "$package"
 mkdir -p "$package"
 cp tools/demo/cartopia.ini tools/demo/licence.rtf tools/demo/lisez-moi.txt "$package/"
 cp "$game" "$package/Cartopia.exe"
-BUILD=$build WINARCH=$arch tools/pack.sh build "$package/cartopia.ini" -o "$build/CartopiaSetup.exe"
-BUILD=$build WINARCH=$arch tools/pack.sh inspect "$build/CartopiaSetup.exe"
+# pack runs natively; the package carries the setup.exe of the build that runs here.
+BUILD=$build tools/pack.sh build "$package/cartopia.ini" -o "$build/CartopiaSetup.exe" --setup "$bin/setup.exe"
+BUILD=$build tools/pack.sh inspect "$build/CartopiaSetup.exe"
 
 winpath() { local p; p=$(realpath -m "$1"); echo "Z:${p//\//\\}"; }
 # The demo installs into a Wine prefix of its own, so that the test prefix stays clean.
