@@ -274,3 +274,95 @@ TEST(Cp1252, ConvertsBothWays) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PackDescription, BrandingKeysAndTheirDefaults) {
+    Parsed parsed = Parse(
+        "[Setup]\n"
+        "AppName = Cartopia\n"
+        "AppVerName = Cartopia 1.2 b\xC3\xAAta\n"
+        "SetupIcon = art/cartopia.ico\n"
+        "SidePicture = art\\side.bmp\n"
+        "HeaderPicture = header.bmp\n"
+        "Publisher = \xC3\x89" "ditions du Globe\n"
+        "Copyright = \xC2\xA9 2024 \xC3\x89" "ditions du Globe\n"
+        "[Files]\n"
+        "Cartopia.exe\n");
+    ASSERT_TRUE(parsed.ok) << Errors(parsed);
+    const PackBranding& b = parsed.description.branding;
+    EXPECT_EQ("art/cartopia.ico", b.icon.path);
+    EXPECT_EQ(4, b.icon.line);
+    EXPECT_EQ("art\\side.bmp", b.sidePicture.path);
+    EXPECT_EQ(6, b.headerPicture.line);
+    EXPECT_EQ("\xC9" "ditions du Globe", b.publisher);
+    EXPECT_EQ("\xA9 2024 \xC9" "ditions du Globe", b.copyright);
+    // Without AppVersion and Description: the version part of AppVerName, a French description.
+    EXPECT_EQ("1.2 b\xEAta", b.version);
+    EXPECT_EQ(1, b.versionNumbers[0]);
+    EXPECT_EQ(2, b.versionNumbers[1]);
+    EXPECT_EQ(0, b.versionNumbers[2]);
+    EXPECT_EQ("Installation de Cartopia", b.description);
+
+    parsed = Parse("[Setup]\nAppName = Atlas 3\nAppVersion = 10.20.30.40\nDescription = Atlas, setup\n[Files]\na.exe\n");
+    ASSERT_TRUE(parsed.ok) << Errors(parsed);
+    EXPECT_EQ("10.20.30.40", parsed.description.branding.version);
+    EXPECT_EQ(40, parsed.description.branding.versionNumbers[3]);
+    EXPECT_EQ("Atlas, setup", parsed.description.branding.description);
+    EXPECT_EQ("", parsed.description.branding.icon.path);
+    // A digit inside a word of AppVerName is not a version; no version at all is fine.
+    parsed = Parse("[Setup]\nAppName = Atlas\nAppVerName = Atlas3D\n[Files]\na.exe\n");
+    ASSERT_TRUE(parsed.ok) << Errors(parsed);
+    EXPECT_EQ("", parsed.description.branding.version);
+}
+
+TEST(PackDescription, BrandingErrorsNameTheirLine) {
+    Parsed parsed = Parse(
+        "[Setup]\n"
+        "AppName = Atlas\n"
+        "SetupIcon =\n"
+        "SidePicture = \"\"\n"
+        "AppVersion = version 2\n"
+        "Copyright = " + std::string(300, 'c') + "\n"
+        "HeaderPictur = h.bmp\n"
+        "[Files]\n"
+        "a.exe\n");
+    EXPECT_FALSE(parsed.ok);
+    EXPECT_EQ("3: SetupIcon needs the file of the installer's icon (.ico)\n"
+              "4: SidePicture needs the file of the side picture (.bmp, 144 x 324)\n"
+              "5: AppVersion 'version 2' does not start with a version number such as 1.2 or 1.2.3.4\n"
+              "6: Copyright is 300 characters long (at most 259)\n"
+              "7: unknown key 'HeaderPictur' in [Setup] (did you mean HeaderPicture?)\n",
+              Errors(parsed));
+    parsed = Parse("[Setup]\nAppName = A\nAppVersion = 1.65536\n[Files]\na.exe\n");
+    EXPECT_EQ("3: AppVersion '1.65536' has a part above 65535, the largest a version number can hold\n", Errors(parsed));
+}
+
+TEST(PackDescription, VersionNumbersReadFromTheStartOfAText) {
+    struct Case {
+        const char* text;
+        bool ok;
+        uint16_t numbers[4];
+    } cases[] = {
+        {"1.2", true, {1, 2, 0, 0}},
+        {"  3.4.5.6", true, {3, 4, 5, 6}},
+        {"2.0 b\xEAta", true, {2, 0, 0, 0}},
+        {"1.2.3.4.5", true, {1, 2, 3, 4}},
+        {"7.", true, {7, 0, 0, 0}},
+        {"1..2", true, {1, 0, 0, 0}},
+        {"65535.0", true, {65535, 0, 0, 0}},
+        {"65536", false, {0, 0, 0, 0}},
+        {"99999999999999999999", false, {0, 0, 0, 0}},
+        {"v1.2", false, {0, 0, 0, 0}},
+        {"", false, {0, 0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        uint16_t numbers[4] = {9, 9, 9, 9};
+        std::string error;
+        EXPECT_EQ(c.ok, ParseVersionNumbers(c.text, numbers, &error)) << c.text;
+        if (!c.ok) continue;
+        for (int i = 0; i < 4; ++i) EXPECT_EQ(c.numbers[i], numbers[i]) << c.text << " part " << i;
+    }
+}
+
+}  // namespace

@@ -119,3 +119,15 @@ std::string Cp1252ToUtf8(const std::string& text) {
     }
     return out;
 }
+
+std::u16string Cp1252ToUtf16(const std::string& text) {
+    std::u16string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        char16_t unit = byte;
+        if (byte >= 0x80 && byte < 0xA0) unit = kHighControls[byte - 0x80] ? kHighControls[byte - 0x80] : 0xFFFD;
+        out.push_back(unit);
+    }
+    return out;
+}

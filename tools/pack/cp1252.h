@@ -24,3 +24,6 @@ std::string Utf8ToCp1252(const std::string& utf8, int* badLine, uint32_t* badCod
 
 // Converts code page 1252 text to UTF-8 (the five unassigned bytes become U+FFFD).
 std::string Cp1252ToUtf8(const std::string& text);
+
+// Converts code page 1252 text to UTF-16 (the five unassigned bytes become U+FFFD).
+std::u16string Cp1252ToUtf16(const std::string& text);

@@ -27,6 +27,13 @@ enum KeyId {
     kLicenseFormat,
     kInfo,
     kInfoFormat,
+    kSetupIcon,
+    kSidePicture,
+    kHeaderPicture,
+    kAppVersion,
+    kPublisher,
+    kCopyright,
+    kDescription,
     kKeyCount
 };
 
@@ -34,6 +41,8 @@ const char* const kKeyNames[kKeyCount] = {
     "AppName",        "AppVerName", "Folder",        "SubFolder",  "Group",
     "AllowDirChange", "NoIcons",    "AllowGroupChange", "OfferMenuIcons", "RunOffered",
     "UninstallIcon",  "License",    "LicenseFormat", "Info",       "InfoFormat",
+    "SetupIcon",      "SidePicture", "HeaderPicture", "AppVersion", "Publisher",
+    "Copyright",      "Description",
 };
 
 // Where setup usually resolves each token, to estimate the length of install paths.
@@ -152,6 +161,9 @@ private:
     bool Unquote(int line, const std::string& raw, std::string* value);
     void CheckSetup();
     void CheckText(int fileKey, int formatKey, const char* what, PackText* text);
+    void CheckBranding();
+    void BrandingFile(int key, const char* what, PackSource* source);
+    std::string BrandingText(int key, const std::string& fallback);
     int Flag(int key, int fallback);
     bool StoreName(int key, char* field, const std::string& value);
     void CheckFiles();
@@ -416,6 +428,60 @@ void Parser::CheckSetup() {
     CheckText(kInfo, kInfoFormat, "information", &out_->info);
     record.licenseFormat = static_cast<int16_t>(out_->license.format == kTextRtf ? 2 : out_->license.format ? 1 : 0);
     record.infoFormat = static_cast<int16_t>(out_->info.format == kTextRtf ? 2 : out_->info.format ? 1 : 0);
+    CheckBranding();
+}
+
+void Parser::BrandingFile(int key, const char* what, PackSource* source) {
+    const Value& value = values_[key];
+    if (value.line == 0) return;
+    if (value.text.empty()) {
+        Error(value.line, std::string(kKeyNames[key]) + " needs the file of the " + what);
+        return;
+    }
+    source->path = value.text;
+    source->line = value.line;
+}
+
+std::string Parser::BrandingText(int key, const std::string& fallback) {
+    const Value& value = values_[key];
+    if (value.line == 0) return fallback;
+    if (value.text.size() > kMaxPathLength) {
+        Error(value.line, std::string(kKeyNames[key]) + " is " + std::to_string(value.text.size()) +
+                              " characters long (at most 259)");
+        return fallback;
+    }
+    return value.text;
+}
+
+void Parser::CheckBranding() {
+    PackBranding& branding = out_->branding;
+    BrandingFile(kSetupIcon, "installer's icon (.ico)", &branding.icon);
+    BrandingFile(kSidePicture, "side picture (.bmp, 144 x 324)", &branding.sidePicture);
+    BrandingFile(kHeaderPicture, "header picture (.bmp, 64 x 64)", &branding.headerPicture);
+    branding.publisher = BrandingText(kPublisher, "");
+    branding.copyright = BrandingText(kCopyright, "");
+    const std::string name = values_[kAppName].text;
+    branding.description = BrandingText(kDescription, name.empty() ? "" : "Installation de " + name);
+
+    const Value& version = values_[kAppVersion];
+    std::string why;
+    if (version.line != 0) {
+        branding.version = BrandingText(kAppVersion, "");
+        if (!ParseVersionNumbers(branding.version, branding.versionNumbers, &why)) {
+            Error(version.line, "AppVersion " + Quoted(version.text) + " " + why);
+        }
+        return;
+    }
+    // Without AppVersion, the version is the part of AppVerName from its first
+    // word that starts with a digit ("Cartopia 1.2 bêta" gives "1.2 bêta").
+    const std::string verName = out_->record.appVerName;
+    for (size_t at = 0; at < verName.size(); ++at) {
+        if ((at == 0 || verName[at - 1] == ' ') && verName[at] >= '0' && verName[at] <= '9' &&
+            ParseVersionNumbers(verName.substr(at), branding.versionNumbers, &why)) {
+            branding.version = verName.substr(at);
+            return;
+        }
+    }
 }
 
 void Parser::CheckFiles() {
@@ -551,6 +617,32 @@ bool PreparePlainText(const std::string& bytes, std::string* out, int* badLine) 
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out->push_back('\r');
         out->push_back(text[i]);
+    }
+    return true;
+}
+
+bool ParseVersionNumbers(const std::string& text, uint16_t numbers[4], std::string* error) {
+    for (int i = 0; i < 4; ++i) numbers[i] = 0;
+    size_t at = text.find_first_not_of(" \t");
+    if (at == std::string::npos || text[at] < '0' || text[at] > '9') {
+        *error = "does not start with a version number such as 1.2 or 1.2.3.4";
+        return false;
+    }
+    for (int part = 0; part < 4; ++part) {
+        uint32_t value = 0;
+        size_t digits = 0;
+        while (at < text.size() && text[at] >= '0' && text[at] <= '9') {
+            value = value * 10 + static_cast<uint32_t>(text[at++] - '0');
+            if (value > 65535) {
+                *error = "has a part above 65535, the largest a version number can hold";
+                return false;
+            }
+            ++digits;
+        }
+        if (digits == 0) break;
+        numbers[part] = static_cast<uint16_t>(value);
+        if (at + 1 >= text.size() || text[at] != '.' || text[at + 1] < '0' || text[at + 1] > '9') break;
+        ++at;
     }
     return true;
 }

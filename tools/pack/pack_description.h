@@ -7,6 +7,8 @@
 //   AppName = Cartopia
 //   Folder = {pf}
 //   License = licence.rtf
+//   SetupIcon = cartopia.ico
+//   AppVersion = 1.2
 //   [Files]
 //   Cartopia.exe
 //   docs/Lisez-moi.txt = Documentation
@@ -47,11 +49,30 @@ struct PackFile {
     bool valid = true;      // false when its line had an error
 };
 
+// A file of the branding: the installer's icon or a picture of the wizard.
+struct PackSource {
+    std::string path;  // as written, relative to the description's folder; "" when not given
+    int line = 0;
+};
+
+// What the package shows of itself: icon, pictures, version information.
+struct PackBranding {
+    PackSource icon;           // SetupIcon: an .ico file
+    PackSource sidePicture;    // SidePicture: a BMP, 144 x 324
+    PackSource headerPicture;  // HeaderPicture: a BMP, 64 x 64
+    std::string version;       // AppVersion, or the version part of AppVerName ("" when none)
+    uint16_t versionNumbers[4] = {0, 0, 0, 0};
+    std::string publisher;     // Publisher ("" when not given)
+    std::string copyright;     // Copyright ("" when not given)
+    std::string description;   // Description, by default "Installation de <AppName>"
+};
+
 struct PackDescription {
     SetupRecord record;  // names, folder token and flags; file entries are in files
     std::vector<PackFile> files;
     PackText license;
     PackText info;
+    PackBranding branding;
 };
 
 struct PackError {
@@ -63,6 +84,11 @@ struct PackError {
 // error; otherwise every error found goes to *errors, in line order, and *out
 // holds what could be read (files with an error are marked not valid).
 bool ParsePackDescription(const char* data, size_t size, PackDescription* out, std::vector<PackError>* errors);
+
+// Reads "1.2", "2.0.1 bêta", "3.4.5.6" into numbers (missing parts 0). False
+// with a reason ("does not start with ...") when the text does not start with
+// a number or a part is above 65535.
+bool ParseVersionNumbers(const std::string& text, uint16_t numbers[4], std::string* error);
 
 // True when bytes start with the RTF signature "{\rtf".
 bool LooksLikeRtf(const std::string& bytes);

@@ -1,13 +1,24 @@
 // Writes a setup package: a copy of setup.exe carrying the package resources
 // RT_DATA "5000" (payload), "5001" (setup record), "5010" (licence) and "5011"
-// (information), language neutral.
+// (information), language neutral, and the package's branding when given:
+// the icon group 110, the bitmaps 200 and 201, the version information.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "icon_file.h"
 #include "records.h"
 #include "setup_record.h"
+#include "version_resource.h"
+
+// Resource ids of setup that a package may replace.
+enum {
+    kSetupIconGroup = 110,   // the program file's and the wizard's icon
+    kSideBitmap = 200,       // welcome and finish pages, 144 x 324
+    kHeaderBitmap = 201,     // header of the inner pages, 64 x 64
+    kVersionResourceId = 1,  // RT_VERSION
+};
 
 struct PackageContents {
     SetupRecord record;             // names, folder token, flags (fileData is ignored)
@@ -20,6 +31,11 @@ struct PackageContents {
     std::string license;
     bool writeInfo = false;
     std::string info;
+    std::vector<IconImage> icon;    // when not empty, replaces the icon group 110
+    std::string sideBitmap;         // when not empty, RT_BITMAP 200 (see PrepareBitmap)
+    std::string headerBitmap;       // when not empty, RT_BITMAP 201
+    bool writeVersion = false;      // true: every RT_VERSION 1 is replaced by version
+    VersionInfo version;
 
     PackageContents();
     // Appends a file entry and its bytes to the payload.

@@ -1,0 +1,589 @@
+// The branding of a package: icon files, the wizard's pictures and the version
+// information, checked on good and bad inputs and read back by independent
+// readers (pefile, PIL, wrestool) from packages written on Linux.
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "bitmap_file.h"
+#include "icon_file.h"
+#include "package_writer.h"
+#include "pe_resources.h"
+#include "version_resource.h"
+
+namespace {
+
+std::string SourceDir() {
+    std::string script = PE_CHECK_SCRIPT;
+    return script.substr(0, script.size() - std::string("/tests/native/pe_resources_check.py").size());
+}
+
+bool ReadFile(const std::string& path, std::string* bytes) {
+    FILE* f = fopen(path.c_str(), "rb");
+    if (!f) return false;
+    bytes->clear();
+    char buffer[65536];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof(buffer), f)) > 0) bytes->append(buffer, n);
+    fclose(f);
+    return true;
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    FILE* f = fopen(path.c_str(), "wb");
+    ASSERT_TRUE(f);
+    fwrite(bytes.data(), 1, bytes.size(), f);
+    fclose(f);
+}
+
+std::string RunCommand(const std::string& command) {
+    std::string out;
+    FILE* pipe = popen(("(" + command + ") 2>&1").c_str(), "r");
+    if (!pipe) return "<cannot run>";
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof(buffer), pipe)) > 0) out.append(buffer, n);
+    pclose(pipe);
+    return out;
+}
+
+void Le(std::string* out, uint32_t value, int size) {
+    for (int i = 0; i < size; ++i) out->push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+void SetLe(std::string* out, size_t at, uint32_t value, int size) {
+    for (int i = 0; i < size; ++i) (*out)[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+// ---- icon files -------------------------------------------------------------
+
+// A bitmap icon image: 40-byte header (height doubled), palette, colour and mask rows.
+std::string BitmapIconImage(int size, int bits, uint8_t shade) {
+    std::string image;
+    Le(&image, 40, 4);
+    Le(&image, static_cast<uint32_t>(size), 4);
+    Le(&image, static_cast<uint32_t>(size * 2), 4);
+    Le(&image, 1, 2);
+    Le(&image, static_cast<uint32_t>(bits), 2);
+    image.append(24, '\0');
+    if (bits <= 8) image.append((1u << bits) * 4, static_cast<char>(shade));
+    size_t colourStride = (static_cast<size_t>(size) * bits + 31) / 32 * 4;
+    size_t maskStride = (static_cast<size_t>(size) + 31) / 32 * 4;
+    image.append(colourStride * size, static_cast<char>(shade));
+    image.append(maskStride * size, '\0');
+    return image;
+}
+
+// The start of a PNG file: signature and IHDR chunk (enough for the checks).
+std::string PngIconImage(uint32_t width, uint32_t height) {
+    std::string image("\x89PNG\r\n\x1A\n", 8);
+    image += std::string("\0\0\0\x0DIHDR", 8);
+    for (uint32_t v : {width, height}) {
+        for (int i = 3; i >= 0; --i) image.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+    }
+    image += std::string("\x08\x06\0\0\0", 5) + "crc." + "IEND";
+    return image;
+}
+
+struct TestImage {
+    int width;
+    int bits;
+    std::string bytes;
+};
+
+std::string IconFile(const std::vector<TestImage>& images) {
+    std::string file;
+    Le(&file, 0, 2);
+    Le(&file, 1, 2);
+    Le(&file, static_cast<uint32_t>(images.size()), 2);
+    uint32_t offset = static_cast<uint32_t>(6 + 16 * images.size());
+    for (const TestImage& image : images) {
+        file.push_back(static_cast<char>(image.width == 256 ? 0 : image.width));
+        file.push_back(static_cast<char>(image.width == 256 ? 0 : image.width));
+        file.push_back(static_cast<char>(image.bits == 4 ? 16 : 0));
+        file.push_back(0);
+        Le(&file, 1, 2);
+        Le(&file, static_cast<uint32_t>(image.bits), 2);
+        Le(&file, static_cast<uint32_t>(image.bytes.size()), 4);
+        Le(&file, offset, 4);
+        offset += static_cast<uint32_t>(image.bytes.size());
+    }
+    for (const TestImage& image : images) file += image.bytes;
+    return file;
+}
+
+std::vector<TestImage> ThreeImages() {
+    return {{16, 4, BitmapIconImage(16, 4, 0x11)},
+            {32, 8, BitmapIconImage(32, 8, 0x22)},
+            {256, 32, PngIconImage(256, 256)}};
+}
+
+TEST(IconFile, GoodFilesGiveEveryImageWithItsSizeAndDepth) {
+    std::vector<TestImage> made = ThreeImages();
+    std::vector<IconImage> images;
+    std::string error;
+    ASSERT_TRUE(ParseIconFile(IconFile(made), &images, &error)) << error;
+    ASSERT_EQ(3u, images.size());
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(made[i].width, images[i].width);
+        EXPECT_EQ(made[i].width, images[i].height);
+        EXPECT_EQ(made[i].bits, images[i].bitCount);
+        EXPECT_EQ(made[i].bytes, images[i].bytes);
+    }
+    EXPECT_FALSE(images[0].png);
+    EXPECT_TRUE(images[2].png);
+    EXPECT_EQ(16, images[0].colorCount);
+
+    // setup's own icon, made by another tool.
+    std::string own;
+    ASSERT_TRUE(ReadFile(SourceDir() + "/setup/res/setup.ico", &own));
+    ASSERT_TRUE(ParseIconFile(own, &images, &error)) << error;
+    ASSERT_EQ(3u, images.size());
+    EXPECT_EQ(48, images[0].width);
+    EXPECT_EQ(8, images[0].bitCount);
+}
+
+TEST(IconFile, DamagedOrForeignFilesAreRefusedWithAReason) {
+    const std::string good = IconFile(ThreeImages());
+    const size_t firstEntry = 6;
+    const size_t secondImage = 6 + 3 * 16 + ThreeImages()[0].bytes.size();
+    struct Case {
+        const char* what;
+        std::string bytes;
+        const char* reason;
+    };
+    std::vector<Case> cases;
+    cases.push_back({"empty", "", "icon header"});
+    cases.push_back({"a BMP", "BM\x36\0\0\0\0\0\0\0", "icon header"});
+    std::string cursor = good;
+    SetLe(&cursor, 2, 2, 2);
+    cases.push_back({"a cursor", cursor, "cursor"});
+    std::string none = good.substr(0, 6);
+    SetLe(&none, 4, 0, 2);
+    cases.push_back({"no image", none, "no image"});
+    cases.push_back({"entries cut", good.substr(0, 30), "too short for their entries"});
+    std::string past = good;
+    SetLe(&past, firstEntry + 8, 0x7FFFFFFF, 4);
+    cases.push_back({"size past the end", past, "outside the file"});
+    std::string wrapped = good;
+    SetLe(&wrapped, firstEntry + 12, 0xFFFFFFF0, 4);
+    cases.push_back({"offset that wraps", wrapped, "outside the file"});
+    std::string inside = good;
+    SetLe(&inside, firstEntry + 12, 2, 4);
+    cases.push_back({"image inside the directory", inside, "outside the file"});
+    cases.push_back({"cut short", good.substr(0, good.size() - 1), "outside the file"});
+    std::string wrongSize = good;
+    wrongSize[firstEntry + 16] = 33;  // second entry says 33 wide, its bitmap is 32
+    cases.push_back({"entry and bitmap disagree", wrongSize, "its entry says 33x32"});
+    std::string pngSize = good;
+    pngSize[firstEntry + 32] = 48;
+    pngSize[firstEntry + 33] = 48;
+    cases.push_back({"entry and PNG disagree", pngSize, "PNG image is 256x256"});
+    std::string compressed = good;
+    SetLe(&compressed, secondImage + 16, 1, 4);
+    cases.push_back({"compressed bitmap", compressed, "compressed"});
+    std::string oddBits = good;
+    SetLe(&oddBits, secondImage + 14, 7, 2);
+    cases.push_back({"7 bits per pixel", oddBits, "7 bits per pixel"});
+    std::string bigPalette = good;
+    SetLe(&bigPalette, secondImage + 32, 257, 4);
+    cases.push_back({"palette too large", bigPalette, "palette"});
+    std::string shortRows = IconFile({{32, 8, BitmapIconImage(32, 8, 1).substr(0, 40 + 1024 + 100)}});
+    cases.push_back({"rows missing", shortRows, "needs"});
+    std::string text = "0000000000 this is text, not an icon";
+    cases.push_back({"text", text, "icon header"});
+
+    for (const Case& c : cases) {
+        std::vector<IconImage> images;
+        std::string error;
+        EXPECT_FALSE(ParseIconFile(c.bytes, &images, &error)) << c.what;
+        EXPECT_NE(std::string::npos, error.find("not an icon file")) << c.what << ": " << error;
+        EXPECT_NE(std::string::npos, error.find(c.reason)) << c.what << ": " << error;
+    }
+}
+
+// ---- the wizard's pictures --------------------------------------------------
+
+// The colour of pixel (x, y), y counted from the top, as (b, g, r).
+uint8_t Channel(int x, int y, int c) { return static_cast<uint8_t>(x * 7 + y * 3 + c * 50); }
+
+// A BMP file of the given depth; rows run bottom-up unless topDown.
+std::string MakeBmp(int width, int height, int bits, bool topDown = false, uint32_t headerSize = 40,
+                    uint32_t compression = 0) {
+    size_t stride = (static_cast<size_t>(width) * bits + 31) / 32 * 4;
+    uint32_t colours = bits <= 8 ? (1u << bits) : 0;
+    bool masks = compression == 3 && headerSize == 40;
+    uint32_t offset = 14 + headerSize + (masks ? 12 : 0) + colours * 4;
+    std::string file = "BM";
+    Le(&file, static_cast<uint32_t>(offset + stride * height), 4);
+    Le(&file, 0, 4);
+    Le(&file, offset, 4);
+    std::string header;
+    Le(&header, headerSize, 4);
+    Le(&header, static_cast<uint32_t>(width), 4);
+    Le(&header, static_cast<uint32_t>(topDown ? -height : height), 4);
+    Le(&header, 1, 2);
+    Le(&header, static_cast<uint32_t>(bits), 2);
+    Le(&header, compression, 4);
+    Le(&header, static_cast<uint32_t>(stride * height), 4);
+    header.append(16, '\0');
+    if (compression == 3) {
+        Le(&header, 0xFF0000, 4);
+        Le(&header, 0xFF00, 4);
+        Le(&header, 0xFF, 4);
+    }
+    header.resize(headerSize + (masks ? 12 : 0), '\0');
+    file += header;
+    for (uint32_t i = 0; i < colours; ++i) Le(&file, (i << 16) | ((255 - i) << 8) | (i / 2), 4);
+    for (int row = 0; row < height; ++row) {
+        int y = topDown ? row : height - 1 - row;
+        std::string line(stride, '\0');
+        for (int x = 0; x < width; ++x) {
+            if (bits == 8) line[x] = static_cast<char>(Channel(x, y, 0));
+            if (bits >= 24) {
+                for (int c = 0; c < 3; ++c) line[x * (bits / 8) + c] = static_cast<char>(Channel(x, y, c));
+                if (bits == 32) line[x * 4 + 3] = static_cast<char>(0x80);
+            }
+        }
+        file += line;
+    }
+    return file;
+}
+
+TEST(Picture, AcceptedFormatsBecomeAPlainBottomUpBitmap) {
+    std::string resource;
+    std::string error;
+    // setup's own pictures pass unchanged: the file minus its 14-byte header.
+    for (const auto& own : {std::make_pair("side.bmp", 144), std::make_pair("header.bmp", 64)}) {
+        std::string file;
+        ASSERT_TRUE(ReadFile(SourceDir() + "/setup/res/" + own.first, &file));
+        int height = own.second == 144 ? 324 : 64;
+        ASSERT_TRUE(PrepareBitmap(file, own.second, height, &resource, &error)) << own.first << ": " << error;
+        EXPECT_EQ(file.substr(14, 40 + 1024), resource.substr(0, 40 + 1024)) << own.first;
+        EXPECT_EQ(file.size() - 14, resource.size()) << own.first;
+    }
+    // 24-bit and 8-bit bottom-up: kept as they are.
+    std::string plain = MakeBmp(64, 64, 24);
+    ASSERT_TRUE(PrepareBitmap(plain, 64, 64, &resource, &error)) << error;
+    EXPECT_TRUE(plain.substr(14) == resource);
+    std::string paletted = MakeBmp(144, 324, 8);
+    ASSERT_TRUE(PrepareBitmap(paletted, 144, 324, &resource, &error)) << error;
+    EXPECT_TRUE(paletted.substr(14) == resource);
+    EXPECT_EQ("144 x 324, 8-bit", DescribeBitmap(resource));
+
+    // Converted: top-down rows, 32-bit pixels (plain or with masks), long headers.
+    // Each must give exactly the plain 24-bit bottom-up bitmap of the same picture.
+    const std::string expected = plain.substr(14);
+    struct Variant {
+        const char* what;
+        std::string file;
+    } variants[] = {
+        {"top-down 24-bit", MakeBmp(64, 64, 24, true)},
+        {"32-bit", MakeBmp(64, 64, 32)},
+        {"top-down 32-bit", MakeBmp(64, 64, 32, true)},
+        {"32-bit with masks", MakeBmp(64, 64, 32, false, 40, 3)},
+        {"124-byte header", MakeBmp(64, 64, 24, false, 124)},
+        {"108-byte header, masks, top-down", MakeBmp(64, 64, 32, true, 108, 3)},
+    };
+    for (const Variant& v : variants) {
+        ASSERT_TRUE(PrepareBitmap(v.file, 64, 64, &resource, &error)) << v.what << ": " << error;
+        EXPECT_TRUE(expected == resource) << v.what;
+        EXPECT_EQ("64 x 64, 24-bit", DescribeBitmap(resource)) << v.what;
+    }
+    // A top-down 8-bit picture: palette kept, rows flipped.
+    ASSERT_TRUE(PrepareBitmap(MakeBmp(144, 324, 8, true), 144, 324, &resource, &error)) << error;
+    EXPECT_TRUE(paletted.substr(14) == resource);
+}
+
+TEST(Picture, WrongSizesAndFormatsTheWizardCannotDrawAreRefused) {
+    struct Case {
+        const char* what;
+        std::string file;
+        const char* reason;
+    };
+    std::string rle = MakeBmp(64, 64, 8, false, 40, 1);
+    std::string wrongMasks = MakeBmp(64, 64, 32, false, 40, 3);
+    SetLe(&wrongMasks, 14 + 40, 0xFF, 4);
+    std::string os2 = MakeBmp(64, 64, 24);
+    SetLe(&os2, 14, 12, 4);
+    std::string planes = MakeBmp(64, 64, 24);
+    SetLe(&planes, 14 + 12, 2, 2);
+    std::string palette = MakeBmp(64, 64, 8);
+    SetLe(&palette, 14 + 32, 300, 4);
+    std::string offset = MakeBmp(64, 64, 8);
+    SetLe(&offset, 10, 20, 4);
+    std::string far = MakeBmp(64, 64, 24);
+    SetLe(&far, 10, 0xFFFFFF00u, 4);
+    std::vector<Case> cases = {
+        {"too wide", MakeBmp(65, 64, 24), "65 x 64 pixels; the wizard needs exactly 64 x 64"},
+        {"side size for the header", MakeBmp(144, 324, 24), "needs exactly 64 x 64"},
+        {"16-bit", MakeBmp(64, 64, 16), "16-bit"},
+        {"RLE", rle, "compressed"},
+        {"odd masks", wrongMasks, "masks"},
+        {"OS/2 header", os2, "OS/2"},
+        {"two planes", planes, "planes"},
+        {"palette too large", palette, "palette"},
+        {"pixels inside the header", offset, "inside its header"},
+        {"pixels far away", far, "cut short"},
+        {"cut short", MakeBmp(64, 64, 24).substr(0, 5000), "cut short"},
+        {"header cut", MakeBmp(64, 64, 24).substr(0, 30), "cut short inside its header"},
+        {"not a BMP", "GIF89a........................................................", "not a BMP"},
+        {"empty", "", "not a BMP"},
+    };
+    for (const Case& c : cases) {
+        std::string resource;
+        std::string error;
+        EXPECT_FALSE(PrepareBitmap(c.file, 64, 64, &resource, &error)) << c.what;
+        EXPECT_NE(std::string::npos, error.find(c.reason)) << c.what << ": " << error;
+    }
+}
+
+// ---- the version information -------------------------------------------------
+
+TEST(VersionResource, ReadsBackWhatWasWrittenOnFourByteBoundaries) {
+    VersionInfo info;
+    info.numbers[0] = 3;
+    info.numbers[1] = 14;
+    info.numbers[2] = 65535;
+    info.numbers[3] = 1;
+    info.strings = {{"ProductName", "Cartopia"}, {"CompanyName", ""}, {"LegalCopyright", "\xA9 \xC9" "ditions"},
+                    {"FileDescription", "Installation de Cartopia"}};
+    std::string bytes = BuildVersionResource(info);
+    EXPECT_EQ(0u, bytes.size() % 4);
+    EXPECT_EQ(bytes.size(), static_cast<size_t>(static_cast<uint8_t>(bytes[0]) | static_cast<uint8_t>(bytes[1]) << 8));
+    VersionInfo back;
+    std::string table;
+    std::string error;
+    ASSERT_TRUE(ReadVersionResource(bytes, &back, &table, &error)) << error;
+    EXPECT_EQ("040C04E4", table);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(info.numbers[i], back.numbers[i]);
+    // The empty text is left out; the others keep their order and code page 1252 letters.
+    ASSERT_EQ(3u, back.strings.size());
+    EXPECT_EQ("ProductName", back.strings[0].first);
+    EXPECT_EQ("\xA9 \xC9" "ditions", back.strings[1].second);
+    EXPECT_EQ("Installation de Cartopia", back.strings[2].second);
+
+    // Every cut of the bytes is read without a fault; the whole file is the only complete one.
+    for (size_t size = 0; size < bytes.size(); ++size) {
+        ReadVersionResource(bytes.substr(0, size), &back, &table, &error);
+    }
+    std::string damaged = bytes;
+    damaged[0] = static_cast<char>(0xFF);
+    damaged[1] = static_cast<char>(0xFF);
+    EXPECT_FALSE(ReadVersionResource(damaged, &back, &table, &error));
+}
+
+// ---- whole packages, read back by independent readers -------------------------
+
+class BrandedPackage : public testing::Test {
+protected:
+    void SetUp() override {
+        setup_ = std::string(PE_FIXTURE_DIR) + "/fixture32.exe";
+        struct stat info;
+        if (stat(setup_.c_str(), &info) != 0) GTEST_SKIP() << "no " << setup_;
+        dir_ = testing::TempDir();
+    }
+    std::string setup_;
+    std::string dir_;
+};
+
+// A stand-in for setup.exe with an icon group 110 (images 1 and 2, US English)
+// and a group 111 that shares image 2 and has image 3.
+std::string SetupWithIcons(const std::string& fixture, const std::string& path) {
+    pe::ResourceFile file;
+    std::string error;
+    if (!file.LoadFile(fixture, &error)) return error;
+    std::string group110;
+    std::string group111;
+    for (std::string* group : {&group110, &group111}) {
+        Le(group, 0, 2);
+        Le(group, 1, 2);
+        Le(group, 2, 2);
+    }
+    auto entry = [](std::string* group, int size, uint16_t id) {
+        group->push_back(static_cast<char>(size));
+        group->push_back(static_cast<char>(size));
+        group->append(2, '\0');
+        Le(group, 1, 2);
+        Le(group, 8, 2);
+        Le(group, static_cast<uint32_t>(BitmapIconImage(size, 8, 0).size()), 4);
+        Le(group, id, 2);
+    };
+    entry(&group110, 16, 1);
+    entry(&group110, 32, 2);
+    entry(&group111, 32, 2);
+    entry(&group111, 48, 3);
+    file.SetCopy(3, 1, 1033, BitmapIconImage(16, 8, 1));
+    file.SetCopy(3, 2, 1033, BitmapIconImage(32, 8, 2));
+    file.SetCopy(3, 3, 1033, BitmapIconImage(48, 8, 3));
+    file.SetCopy(14, 110, 1033, group110);
+    file.SetCopy(14, 111, 1033, group111);
+    std::vector<uint8_t> bytes;
+    if (!file.WriteToBytes(&bytes, &error)) return error;
+    WriteFile(path, std::string(bytes.begin(), bytes.end()));
+    return "";
+}
+
+TEST_F(BrandedPackage, IconGroupReplacedWithoutDanglingOrLostImages) {
+    std::string stand = dir_ + "/branding_setup_icons.exe";
+    ASSERT_EQ("", SetupWithIcons(setup_, stand));
+    PackageContents contents;
+    contents.AddFile("demo.exe", "", "program bytes");
+    std::string error;
+    std::vector<TestImage> made = ThreeImages();
+    ASSERT_TRUE(ParseIconFile(IconFile(made), &contents.icon, &error)) << error;
+    std::string out = dir_ + "/branding_icon.exe";
+    ASSERT_TRUE(WritePackage(stand, out, contents, &error)) << error;
+    // Packed again from the package: the ids stay the same and nothing piles up.
+    std::string again = dir_ + "/branding_icon_again.exe";
+    ASSERT_TRUE(WritePackage(out, again, contents, &error)) << error;
+
+    for (const std::string& path : {out, again}) {
+        pe::ResourceFile file;
+        ASSERT_TRUE(file.LoadFile(path, &error)) << error;
+        // Image 1 was group 110's alone: reused for the first new image. Image 2
+        // is shared with group 111 and image 3 is group 111's: both kept as they were.
+        std::vector<uint16_t> icons;
+        for (const pe::Resource& r : file.Resources()) {
+            if (r.type == pe::ResourceKey(3)) {
+                icons.push_back(r.name.Id());
+                EXPECT_EQ(1033, r.language);
+            }
+        }
+        EXPECT_EQ((std::vector<uint16_t>{1, 2, 3, 4, 5}), icons) << path;
+        const pe::Resource* kept = file.Find(3, 2, 1033);
+        ASSERT_TRUE(kept);
+        EXPECT_EQ(BitmapIconImage(32, 8, 2), std::string(reinterpret_cast<const char*>(kept->data), kept->size));
+        EXPECT_TRUE(file.Find(14, 110, 1033));
+        EXPECT_EQ("16x16 4-bit, 32x32 8-bit, 256x256 32-bit PNG", DescribeIconGroup(file, 110));
+        EXPECT_EQ("32x32 8-bit, 48x48 8-bit", DescribeIconGroup(file, 111));
+    }
+
+    // pefile: every entry of group 110 finds its image, of the size it states.
+    std::string seen = RunCommand("/usr/bin/python3 " + SourceDir() + "/tests/native/branding_check.py " + again);
+    EXPECT_NE(std::string::npos, seen.find("icon 16x16 4 ok lang 1033\nicon 32x32 8 ok lang 1033\n"
+                                           "icon 256x256 32 ok lang 1033\n"))
+        << seen;
+    // wrestool rebuilds the .ico from the group and its images: the same images come back.
+    std::string extracted = dir_ + "/branding_extracted.ico";
+    remove(extracted.c_str());
+    std::string said = RunCommand("wrestool -x --type=14 --name=110 -o " + extracted + " " + again);
+    std::string ico;
+    if (!ReadFile(extracted, &ico)) GTEST_SKIP() << "wrestool: " << said;
+    std::vector<IconImage> back;
+    ASSERT_TRUE(ParseIconFile(ico, &back, &error)) << error;
+    ASSERT_EQ(made.size(), back.size());
+    for (size_t i = 0; i < made.size(); ++i) EXPECT_EQ(made[i].bytes, back[i].bytes) << i;
+}
+
+TEST_F(BrandedPackage, VersionAndPicturesSeenByPefileAndPil) {
+    PackageContents contents;
+    contents.AddFile("demo.exe", "", "program bytes");
+    std::string error;
+    ASSERT_TRUE(PrepareBitmap(MakeBmp(144, 324, 32, true), 144, 324, &contents.sideBitmap, &error)) << error;
+    ASSERT_TRUE(PrepareBitmap(MakeBmp(64, 64, 8), 64, 64, &contents.headerBitmap, &error)) << error;
+    contents.writeVersion = true;
+    contents.version.numbers[0] = 2;
+    contents.version.numbers[1] = 5;
+    contents.version.numbers[3] = 7;
+    contents.version.strings = {{"CompanyName", "\xC9" "ditions Cartes"},
+                                {"FileDescription", "Installation de Cartopia"},
+                                {"LegalCopyright", "\xA9 2024"},
+                                {"ProductName", "Cartopia"},
+                                {"ProductVersion", "2.5 b\xEAta"}};
+    std::string out = dir_ + "/branding_version.exe";
+    // The fixture has an English version resource: it must be gone afterwards.
+    ASSERT_TRUE(WritePackage(setup_, out, contents, &error)) << error;
+    pe::ResourceFile file;
+    ASSERT_TRUE(file.LoadFile(out, &error)) << error;
+    EXPECT_FALSE(file.Find(16, 1, 1033));
+    EXPECT_TRUE(file.Find(16, 1, 0x040C));
+
+    std::string seen = RunCommand("/usr/bin/python3 " + SourceDir() + "/tests/native/branding_check.py " + out);
+    EXPECT_NE(std::string::npos, seen.find("version 2.5.0.7 type 1 signature 0xfeef04bd\n")) << seen;
+    EXPECT_NE(std::string::npos, seen.find("string 040C04E4 CompanyName=\xC3\x89" "ditions Cartes\n")) << seen;
+    EXPECT_NE(std::string::npos, seen.find("string 040C04E4 LegalCopyright=\xC2\xA9 2024\n")) << seen;
+    EXPECT_NE(std::string::npos, seen.find("string 040C04E4 ProductVersion=2.5 b\xC3\xAAta\n")) << seen;
+    EXPECT_NE(std::string::npos, seen.find("string 040C04E4 ProductName=Cartopia\n")) << seen;
+    EXPECT_NE(std::string::npos, seen.find("translation 0x040c 0x04e4\n")) << seen;
+    // The top-left pixel of each picture, as PIL decodes the stored bitmap.
+    char pixel[64];
+    snprintf(pixel, sizeof(pixel), "bitmap 200 144x324 RGB pixel00 (%d, %d, %d)", Channel(0, 0, 2), Channel(0, 0, 1),
+             Channel(0, 0, 0));
+    EXPECT_NE(std::string::npos, seen.find(pixel)) << seen;
+    // Palette entry i of the header picture is (red i, green 255 - i, blue i / 2).
+    snprintf(pixel, sizeof(pixel), "bitmap 201 64x64 P pixel00 (%d, %d, %d)", Channel(0, 0, 0),
+             255 - Channel(0, 0, 0), Channel(0, 0, 0) / 2);
+    EXPECT_NE(std::string::npos, seen.find(pixel)) << seen;
+    // The structural check of the whole file still passes.
+    std::string layout = RunCommand(std::string("/usr/bin/python3 ") + PE_CHECK_SCRIPT + " " + out);
+    EXPECT_NE(std::string::npos, layout.find("layout ok")) << layout;
+    EXPECT_NE(std::string::npos, layout.find("checksum ok")) << layout;
+}
+
+}  // namespace
+
+namespace {
+
+// The native pack itself: bad branding files give description:line errors,
+// exit code 1 and no output file; good ones are listed by `pack inspect`.
+TEST_F(BrandedPackage, PackReportsBadBrandingFilesAndWritesNothing) {
+    std::string pack = std::string(PE_FIXTURE_DIR) + "/../../../bin/pack";
+    struct stat info;
+    if (stat(pack.c_str(), &info) != 0) GTEST_SKIP() << "no " << pack;
+    std::string folder = dir_ + "/branding_pack";
+    mkdir(folder.c_str(), 0755);
+    WriteFile(folder + "/a.exe", "program");
+    WriteFile(folder + "/good.ico", IconFile(ThreeImages()));
+    WriteFile(folder + "/notes.ico", "these are notes, not an icon");
+    WriteFile(folder + "/side.bmp", MakeBmp(144, 324, 24));
+    WriteFile(folder + "/small.bmp", MakeBmp(60, 60, 24));
+    WriteFile(folder + "/header.bmp", MakeBmp(64, 64, 8));
+    WriteFile(folder + "/rle.bmp", MakeBmp(64, 64, 8, false, 40, 1));
+    WriteFile(folder + "/bad.ini",
+              "[Setup]\nAppName = Atlas\nSetupIcon = notes.ico\nSidePicture = small.bmp\n"
+              "HeaderPicture = rle.bmp\nAppVersion = 2.1\n[Files]\na.exe\n");
+    WriteFile(folder + "/missing.ini", "[Setup]\nAppName = Atlas\nSetupIcon = nowhere.ico\n[Files]\na.exe\n");
+    WriteFile(folder + "/good.ini",
+              "[Setup]\nAppName = Atlas\nAppVersion = 2.1\nPublisher = Globe\nSetupIcon = good.ico\n"
+              "SidePicture = side.bmp\nHeaderPicture = header.bmp\n[Files]\na.exe\n");
+    std::string out = folder + "/out.exe";
+    remove(out.c_str());
+    std::string command = "cd " + folder + " && " + pack + " build %s -o out.exe --setup " + setup_ + "; echo exit=$?";
+    char line[1024];
+    snprintf(line, sizeof(line), command.c_str(), "bad.ini");
+    std::string said = RunCommand(line);
+    EXPECT_NE(std::string::npos, said.find("bad.ini:3: error: SetupIcon file 'notes.ico': it is not an icon file"))
+        << said;
+    EXPECT_NE(std::string::npos, said.find("bad.ini:4: error: SidePicture file 'small.bmp' (bitmap 200): the picture "
+                                           "is 60 x 60 pixels; the wizard needs exactly 144 x 324"))
+        << said;
+    EXPECT_NE(std::string::npos, said.find("bad.ini:5: error: HeaderPicture file 'rle.bmp' (bitmap 201): it is "
+                                           "compressed"))
+        << said;
+    EXPECT_NE(std::string::npos, said.find("exit=1")) << said;
+    EXPECT_NE(0, stat(out.c_str(), &info));
+    snprintf(line, sizeof(line), command.c_str(), "missing.ini");
+    said = RunCommand(line);
+    EXPECT_NE(std::string::npos, said.find("missing.ini:3: error: SetupIcon file 'nowhere.ico' not found")) << said;
+    EXPECT_NE(std::string::npos, said.find("exit=1")) << said;
+    EXPECT_NE(0, stat(out.c_str(), &info));
+
+    snprintf(line, sizeof(line), command.c_str(), "good.ini");
+    said = RunCommand(line);
+    ASSERT_NE(std::string::npos, said.find("exit=0")) << said;
+    said = RunCommand(pack + " inspect " + out);
+    EXPECT_NE(std::string::npos, said.find("Icon              16x16 4-bit, 32x32 8-bit, 256x256 32-bit PNG\n")) << said;
+    EXPECT_NE(std::string::npos, said.find("Side picture      144 x 324, 24-bit\n")) << said;
+    EXPECT_NE(std::string::npos, said.find("Header picture    64 x 64, 8-bit\n")) << said;
+    EXPECT_NE(std::string::npos, said.find("Version           2.1.0.0, strings 040C04E4\n")) << said;
+    EXPECT_NE(std::string::npos, said.find("FileDescription Installation de Atlas\n")) << said;
+    EXPECT_NE(std::string::npos, said.find("OriginalFilename out.exe\n")) << said;
+    EXPECT_NE(std::string::npos, said.find("CompanyName     Globe\n")) << said;
+}
+
+}  // namespace
