@@ -6,7 +6,10 @@
 
 class CSetupConfig;
 
-// Runs every step, each one even when an earlier one failed. Returns 1, or 0
-// when uninst.exe could not be written in full for lack of room: then the
-// installation is not complete and must not be reported as a success.
+// Runs every step, each one even when an earlier one failed, and returns 1;
+// except when the installation could not be made removable: uninst.exe found
+// no room (its path would not fit, or the disk filled up), or the install log
+// could not be written in full. Then it stops there, registers nothing, leaves
+// no uninst.exe, and returns 0: the installation is not complete and must not
+// be reported as a success.
 int FinishInstallation(CSetupConfig* config, HWND owner);

@@ -4,10 +4,14 @@
 #include "install_log.h"
 #include "path_rules.h"
 #include "setup_config.h"
+#include "text.h"
 
 namespace {
 
 const char kCannotWriteLog[] = "On ne peut pas créer un fichier log.";
+const char kLogCut[] =
+    "Le fichier log %s n'a pas pu être écrit en entier (disque plein ?).\n"
+    "Sans lui, le programme ne pourrait pas être désinstallé : l'installation n'est pas terminée.";
 
 bool WriteWhole(HANDLE file, const uint8_t* bytes, DWORD count) {
     DWORD written = 0;
@@ -34,7 +38,7 @@ int InstallLogPath(const CSetupConfig* config, char* path) {
     return JoinPath(path, 260, config->sourceDir, "Temp_002.log");
 }
 
-int WriteInstallLog(CSetupConfig* config, HWND owner) {
+InstallLogFileResult WriteInstallLog(CSetupConfig* config, HWND owner) {
     char path[260];
     HANDLE file = INVALID_HANDLE_VALUE;
     if (InstallLogPath(config, path)) {
@@ -42,15 +46,17 @@ int WriteInstallLog(CSetupConfig* config, HWND owner) {
     }
     if (file == INVALID_HANDLE_VALUE) {
         MessageBoxA(owner, kCannotWriteLog, "Erreur", MB_OK);
-        return 0;
+        return kLogFileNotCreated;
     }
     bool whole = WriteParts(file, config);
     bool closed = CloseHandle(file) != 0;
     if (!whole || !closed) {
-        // A cut log is kept: the uninstaller's reader takes the whole entries
-        // it holds, which is better than no log at all.
-        MessageBoxA(owner, kCannotWriteLog, "Erreur", MB_OK);
-        return 0;
+        // uninst.exe refuses a log that is shorter than its count says and
+        // removes nothing, so a cut log could never remove this installation.
+        char text[sizeof(path) + sizeof(kLogCut)];
+        FormatText(text, sizeof(text), kLogCut, path);
+        MessageBoxA(owner, text, "Erreur", MB_OK | MB_ICONERROR);
+        return kLogFileCut;
     }
-    return 1;
+    return kLogFileWritten;
 }

@@ -9,7 +9,14 @@ class CSetupConfig;
 // sourceDir\Temp_002.log into path (260 bytes); 0 when it would not fit.
 int InstallLogPath(const CSetupConfig* config, char* path);
 
-// Writes appName, appVerName, the entries of installLog and reservedText.
-// Returns 1 when the whole log was written; otherwise tells the user (owner
-// window, caption "Erreur") and returns 0.
-int WriteInstallLog(CSetupConfig* config, HWND owner);
+enum InstallLogFileResult {
+    kLogFileWritten = 0,  // the whole log is in the file
+    kLogFileNotCreated,   // the file could not be created (read-only source folder)
+    kLogFileCut,          // the file was created but not written in full (full disk);
+                          // it is left for the caller to delete
+};
+
+// Writes appName, appVerName, the entries of installLog and reservedText. When
+// the file cannot be created or written in full, says so to the user (owner
+// window, caption "Erreur").
+InstallLogFileResult WriteInstallLog(CSetupConfig* config, HWND owner);

@@ -11,28 +11,27 @@ int UninstallerPath(const CSetupConfig* config, char* path) {
     return JoinPath(path, 260, config->installDir, "uninst.exe");
 }
 
-int WriteUninstaller(CSetupConfig* config, int* cut) {
-    if (cut) *cut = 0;
+UninstallerResult WriteUninstaller(CSetupConfig* config) {
     HMODULE module = GetModuleHandleA(nullptr);
     HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(IDR_UNINSTALLER), "RT_EXECUTABLE");
     HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
     const void* image = loaded ? LockResource(loaded) : nullptr;
     DWORD size = found ? SizeofResource(module, found) : 0;
-    if (!image || size == 0) return 0;
+    if (!image || size == 0) return kUninstallerNotCreated;
 
     if (CreateFolderPath(config->installDir, 0)) AddLogEntry(config, config->installDir, kLogFolder);
     char path[kPathSize];
-    if (!UninstallerPath(config, path)) return 0;
+    // An install folder of 249 characters or more leaves no room for the name.
+    if (!UninstallerPath(config, path)) return kUninstallerNoRoom;
     HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 0;
+    if (file == INVALID_HANDLE_VALUE) return kUninstallerNotCreated;
     DWORD written = 0;
     BOOL ok = WriteFile(file, image, size, &written, nullptr);
     BOOL closed = CloseHandle(file);
     if (!ok || written != size || !closed) {
         // A cut program must not be left for the system to start.
         DeleteFileA(path);
-        if (cut) *cut = 1;
-        return 0;
+        return kUninstallerNoRoom;
     }
-    return 1;
+    return kUninstallerWritten;
 }

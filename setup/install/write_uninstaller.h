@@ -9,8 +9,13 @@ class CSetupConfig;
 // installDir\uninst.exe into path (260 bytes); 0 when it would not fit.
 int UninstallerPath(const CSetupConfig* config, char* path);
 
+enum UninstallerResult {
+    kUninstallerWritten = 0,  // installDir\uninst.exe created and written in full
+    kUninstallerNotCreated,   // no image in this program, or the file could not be created
+    kUninstallerNoRoom,       // its path would not fit in 260 bytes, or the disk filled up
+                              // while it was written (the incomplete file is deleted)
+};
+
 // Creates installDir if needed (logged when created) and writes the whole image
-// into installDir\uninst.exe. Returns 1 when the file was created and written in
-// full, else 0. A write that transfers fewer bytes (disk full) removes the
-// incomplete file, returns 0 and sets *cut (when given) to 1.
-int WriteUninstaller(CSetupConfig* config, int* cut = nullptr);
+// into installDir\uninst.exe.
+UninstallerResult WriteUninstaller(CSetupConfig* config);

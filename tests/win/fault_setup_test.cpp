@@ -249,8 +249,8 @@ TEST(FaultSetup, DiskFullDuringExtraction) {
 }
 
 // The payload fits but uninst.exe does not: the cut uninstaller is deleted,
-// the installation is reported as failed, and nothing is registered that
-// points at a missing uninstaller.
+// the installation is reported as failed, and nothing is registered, nor an
+// uninstall shortcut made, that points at a missing uninstaller.
 TEST(FaultSetup, DiskFullWritingTheUninstaller) {
     ULONGLONG freeBytes = 0;
     if (!SmallDisk(&freeBytes)) GTEST_SKIP() << "no small disk J: (tools/wine/fault_drives.sh needs root)";
@@ -262,7 +262,7 @@ TEST(FaultSetup, DiskFullWritingTheUninstaller) {
     ASSERT_GT(uninstSize, 16384u);
     // Leaves about half of uninst.exe's size free, in whole 4 KB blocks.
     size_t fill = static_cast<size_t>(freeBytes) - (uninstSize / 2 / 4096) * 4096;
-    PackageContents p = PlainPackage(app, folder);
+    PackageContents p = Package(app, folder);  // the uninstall shortcut is asked for
     p.AddFile("fill.bin", "", Pattern(fill, 'f'));
 
     WizardSession run;
@@ -270,6 +270,7 @@ TEST(FaultSetup, DiskFullWritingTheUninstaller) {
     ASSERT_TRUE(box != nullptr);
     EXPECT_EQ(fill, ReadFileBytes(folder + "\\fill.bin").size());
     ExpectNothingRegistered(run, app, folder);
+    EXPECT_FALSE(FileExists(ProgramsGroup(app) + "\\Désinstallation.lnk"));
     QuitWizard(run, box);
     EXPECT_TRUE(testenv::RemoveTree(folder));
 }
@@ -322,6 +323,67 @@ TEST(FaultSetup, SetupStartedFromReadOnlyFolder) {
     gui::Command(dialog, IDC_NEXT);
     EXPECT_TRUE(program.WaitExit());
     testenv::RemoveTree(writable);
+}
+
+// setup.exe started from a disk that fills up while the install log is
+// written beside it. uninst.exe takes its log whole or not at all, so with the
+// cut log it could never remove the installation: that is a failure. The user
+// is told what happened, then asked the quit question; no uninstaller, no
+// uninstall shortcut, no log file and no key are left. The payload stays.
+TEST(FaultSetup, InstallLogCutByAFullDisk) {
+    ULONGLONG freeBytes = 0;
+    if (!SmallDisk(&freeBytes)) GTEST_SKIP() << "no small disk J: (tools/wine/fault_drives.sh needs root)";
+    std::string app = UniqueName("LogFull");
+    SystemCleanup cleanup(app, app);
+    ScratchDir target("target");
+    std::string installDir = target / "App";
+    std::string source = "J:\\" + app;
+    testenv::RemoveTree(source);
+    ASSERT_TRUE(CreateDirectoryA(source.c_str(), nullptr));
+    PackageContents p = Package(app, installDir);
+    for (int i = 0; i < 16; ++i) p.AddFile("f" + std::to_string(i) + ".txt", "", "data");
+    testenv::MakePackage(source + "\\setup.exe", p);
+    // One 4 KB block stays free: the log (install folder, 16 files, 3 shortcuts
+    // and their group folder: 784 + 264 * 21 bytes) is cut inside an entry.
+    ASSERT_TRUE(SmallDisk(&freeBytes));
+    ASSERT_GT(freeBytes, 4096u);
+    ASSERT_TRUE(testenv::WriteFileBytes(source + "\\fill.bin", std::string(freeBytes - 4096, 'z')));
+    ASSERT_TRUE(SmallDisk(&freeBytes));
+    ASSERT_LT(freeBytes, 784u + 264u * 21u);
+
+    gui::Program program;
+    ASSERT_TRUE(program.Start(source + "\\setup.exe"));
+    HWND dialog = program.WaitWindow(Caption(app));
+    ASSERT_TRUE(dialog != nullptr);
+    WizardSession run;  // drives the dialog of the program started above
+    ASSERT_NO_FATAL_FAILURE(run.Attach(dialog));
+    ASSERT_TRUE(run.ToReadyPage());
+    run.Install();
+
+    std::string log = source + "\\Temp_002.log";
+    HWND box = program.WaitMessageBox("Erreur", 30000);
+    ASSERT_TRUE(box != nullptr);
+    gui::MessageBoxInfo info = gui::ReadMessageBox(box);
+    EXPECT_EQ("Le fichier log " + log + " n'a pas pu être écrit en entier (disque plein ?).\n"
+              "Sans lui, le programme ne pourrait pas être désinstallé : l'installation n'est pas terminée.",
+              info.text);
+    EXPECT_EQ(std::vector<int>{IDOK}, info.buttons);
+    ASSERT_TRUE(gui::AnswerMessageBox(box, IDOK));
+    box = program.WaitMessageBox(Caption(app), 30000);
+    ASSERT_TRUE(box != nullptr) << "no quit question";
+    EXPECT_EQ(kQuitText, gui::ReadMessageBox(box).text);
+    EXPECT_FALSE(run.OnFinishPage());
+
+    EXPECT_EQ("data", ReadFileBytes(installDir + "\\f15.txt"));
+    EXPECT_FALSE(FileExists(installDir + "\\uninst.exe"));
+    EXPECT_FALSE(FileExists(ProgramsGroup(app) + "\\Désinstallation.lnk"));
+    EXPECT_FALSE(UninstallKeyExists(app));
+    EXPECT_FALSE(FileExists(log));
+    ASSERT_TRUE(gui::AnswerMessageBox(box, IDYES));
+    DWORD code = 1;
+    EXPECT_TRUE(program.WaitExit(10000, &code));
+    EXPECT_EQ(0u, code);
+    EXPECT_TRUE(testenv::RemoveTree(source));
 }
 
 // The uninstall key cannot be created. Wine does not enforce registry rights,

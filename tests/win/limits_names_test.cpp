@@ -163,6 +163,37 @@ TEST(LimitsNames, PathsOfExactly259Characters) {
     EXPECT_TRUE(gui::WaitFor([&] { return !FolderExists(dir); }, 15000)) << "install folder stayed";
 }
 
+// An install folder of 249 characters: every payload file fits, but
+// "\uninst.exe" would make 260. An installation without its uninstaller
+// could never be removed, so it is a failure like a cut uninstaller: the quit
+// question, no uninst.exe, no key. The payload stays.
+TEST(LimitsNames, InstallFolderWithoutRoomForTheUninstaller) {
+    std::string app = UniqueName("Path249");
+    SystemCleanup cleanup(app, app);
+    ScratchDir target("target");
+    std::string dir = FolderOfLength(target.path(), kLongest + 1 - strlen("\\uninst.exe"));
+    ASSERT_EQ(249u, dir.size());
+    PackageContents p = PlainPackage(app, dir);
+    p.AddFile("a.exe", "", "MZ");
+
+    WizardSession run;
+    ASSERT_NO_FATAL_FAILURE(run.StartInstalling(p));
+    HWND box = nullptr;
+    ASSERT_TRUE(gui::WaitFor([&] {
+        box = run.program.FindMessageBox();
+        return box || run.OnFinishPage();
+    }, 30000));
+    ASSERT_TRUE(box != nullptr) << "the installation was reported as a success";
+    EXPECT_EQ(kQuitText, gui::ReadMessageBox(box).text);
+    EXPECT_EQ("MZ", ReadFileBytes(dir + "\\a.exe"));
+    EXPECT_FALSE(FileExists(dir + "\\uninst.exe"));
+    EXPECT_FALSE(FileExists(dir + "\\uninst.ex"));  // no cut name either
+    EXPECT_FALSE(UninstallKeyExists(app));
+    EXPECT_FALSE(FileExists(run.dir / "Temp_002.log"));
+    ASSERT_TRUE(gui::AnswerMessageBox(box, IDYES));
+    EXPECT_TRUE(run.program.WaitExit());
+}
+
 // A file whose path would be 260 characters is a failed extraction, not a file
 // with a cut name: the files before it stay, nothing is registered.
 TEST(LimitsNames, PathOneCharacterTooLongFailsTheExtraction) {
