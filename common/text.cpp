@@ -20,9 +20,16 @@ int FormatText(char* dst, size_t cap, const char* format, ...) {
     if (!dst || cap == 0) return 0;
     va_list args;
     va_start(args, format);
+#ifdef _WIN32
+    // msvcrt's formatter itself: the C99 vsnprintf of MinGW wraps it and formats
+    // a cut text a second time to count it, which is not needed here.
+    int n = _vsnprintf(dst, cap, format, args);
+#else
     int n = vsnprintf(dst, cap, format, args);
+#endif
     va_end(args);
-    // A runtime that reports a cut text with -1 still leaves the first cap bytes.
+    // A runtime that reports a cut text with -1, or a text of exactly cap
+    // characters with cap, still leaves the first cap bytes, unterminated.
     dst[cap - 1] = 0;
     if (n < 0) return 0;
     return static_cast<size_t>(n) < cap;
