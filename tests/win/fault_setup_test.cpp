@@ -53,6 +53,17 @@ void ExpectNothingRegistered(const WizardSession& run, const std::string& app, c
     EXPECT_FALSE(FileExists(run.dir / "Temp_002.log"));
 }
 
+// Starts a setup program lying elsewhere than the session's own folder, and
+// clicks "Installer" after the default answers of every page; run drives it.
+void StartAndInstall(gui::Program& program, WizardSession& run, const std::string& setupExe, const std::string& app) {
+    ASSERT_TRUE(program.Start(setupExe));
+    HWND dialog = program.WaitWindow(Caption(app));
+    ASSERT_TRUE(dialog != nullptr);
+    ASSERT_NO_FATAL_FAILURE(run.Attach(dialog));
+    ASSERT_TRUE(run.ToReadyPage());
+    run.Install();
+}
+
 bool DriveThere(const char* root) { return GetDriveTypeA(root) > DRIVE_NO_ROOT_DIR; }
 
 // J: is the small disk only when it is small: never fill a real one.
@@ -294,13 +305,8 @@ TEST(FaultSetup, SetupStartedFromReadOnlyFolder) {
     EXPECT_FALSE(testenv::WriteFileBytes(readOnly + "\\probe.txt", "x"));
 
     gui::Program program;
-    ASSERT_TRUE(program.Start(readOnly + "\\setup.exe"));
-    HWND dialog = program.WaitWindow(Caption(app));
-    ASSERT_TRUE(dialog != nullptr);
-    WizardSession run;  // drives the dialog of the program started above
-    ASSERT_NO_FATAL_FAILURE(run.Attach(dialog));
-    ASSERT_TRUE(run.ToReadyPage());
-    run.Install();
+    WizardSession run;
+    ASSERT_NO_FATAL_FAILURE(StartAndInstall(program, run, readOnly + "\\setup.exe", app));
 
     HWND box = program.WaitMessageBox("Erreur", 30000);
     ASSERT_TRUE(box != nullptr);
@@ -320,7 +326,7 @@ TEST(FaultSetup, SetupStartedFromReadOnlyFolder) {
     EXPECT_FALSE(found) << "uninst.exe carries a log that was never written";
     EXPECT_TRUE(UninstallKeyExists(app));
     EXPECT_FALSE(FileExists(readOnly + "\\Temp_002.log"));
-    gui::Command(dialog, IDC_NEXT);
+    gui::Command(run.dialog, IDC_NEXT);
     EXPECT_TRUE(program.WaitExit());
     testenv::RemoveTree(writable);
 }
@@ -352,13 +358,8 @@ TEST(FaultSetup, InstallLogCutByAFullDisk) {
     ASSERT_LT(freeBytes, 784u + 264u * 21u);
 
     gui::Program program;
-    ASSERT_TRUE(program.Start(source + "\\setup.exe"));
-    HWND dialog = program.WaitWindow(Caption(app));
-    ASSERT_TRUE(dialog != nullptr);
-    WizardSession run;  // drives the dialog of the program started above
-    ASSERT_NO_FATAL_FAILURE(run.Attach(dialog));
-    ASSERT_TRUE(run.ToReadyPage());
-    run.Install();
+    WizardSession run;
+    ASSERT_NO_FATAL_FAILURE(StartAndInstall(program, run, source + "\\setup.exe", app));
 
     std::string log = source + "\\Temp_002.log";
     HWND box = program.WaitMessageBox("Erreur", 30000);
