@@ -20,17 +20,6 @@ typedef BOOL(WINAPI* SetDllDirectoryAFn)(LPCSTR);
 // program's folder first, and Wine's loader does so even with them.
 const char* const kDelayLoadedHelpers[] = {"msimg32.dll"};
 
-// Loads a library of the system folder by its full path, for the life of the
-// process: a later load by its name takes the library already loaded, without
-// any search.
-void LoadFromSystemFolder(const char* name) {
-    char path[MAX_PATH];
-    UINT n = GetSystemDirectoryA(path, sizeof(path));
-    if (n == 0 || n >= sizeof(path)) return;
-    if (!AppendText(path, sizeof(path), "\\") || !AppendText(path, sizeof(path), name)) return;
-    LoadLibraryA(path);
-}
-
 DllSearchResult SetSearchPath() {
     // Both calls are newer than the oldest system the programs run on: they
     // are looked up in kernel32 rather than imported.
@@ -51,8 +40,18 @@ DllSearchResult SetSearchPath() {
 
 }  // namespace
 
+HMODULE LoadSystemLibrary(const char* name) {
+    char path[MAX_PATH];
+    UINT n = GetSystemDirectoryA(path, sizeof(path));
+    if (n == 0 || n >= sizeof(path)) return nullptr;
+    if (!AppendText(path, sizeof(path), "\\") || !AppendText(path, sizeof(path), name)) return nullptr;
+    return LoadLibraryA(path);
+}
+
 DllSearchResult RestrictDllSearchToSystemFolder() {
     DllSearchResult result = SetSearchPath();
-    for (const char* helper : kDelayLoadedHelpers) LoadFromSystemFolder(helper);
+    // Loaded for the life of the process: a later load by name takes the
+    // library already loaded, without any search.
+    for (const char* helper : kDelayLoadedHelpers) LoadSystemLibrary(helper);
     return result;
 }

@@ -2,6 +2,8 @@
 // it uses, load by name (Win32).
 #pragma once
 
+#include <windows.h>
+
 // What RestrictDllSearchToSystemFolder achieved.
 enum DllSearchResult {
     kDllSearchSystemFolderOnly,      // libraries loaded by name come from the system folder only
@@ -20,3 +22,8 @@ enum DllSearchResult {
 // the helpers that system libraries load later through delayed imports, so
 // that those loads take the library already loaded instead of searching.
 DllSearchResult RestrictDllSearchToSystemFolder();
+
+// Loads a library of the system folder by its full path, so that no search
+// takes place and no copy planted elsewhere can be taken. Returns the module,
+// or null when it cannot be loaded (or the path does not fit).
+HMODULE LoadSystemLibrary(const char* name);

@@ -3,28 +3,34 @@
 
 #include <shlwapi.h>
 
-#include "folder_ops.h"
 #include "folder_tree.h"
 #include "records.h"
+#include "removal_list.h"
 #include "text.h"
 #include "uninst_ids.h"
 #include "unregister.h"
 
 namespace {
 
-void RemoveLoggedFiles(const CUninstConfig& config, HWND list) {
+void RemoveLoggedFiles(const CUninstConfig& config, HWND edit) {
+    CRemovalList list(edit);
+    // A logged path on a drive that is gone fails quietly, without the
+    // system's "insert a disk" box.
+    UINT errorMode = SetErrorMode(SEM_FAILCRITICALERRORS);
     for (CList<LogEntry>::Node* node = config.installLog.First(); node; node = node->next) {
         const LogEntry& entry = node->payload;
+        if (entry.kind != kLogFile) continue;
         // A path that is gone (or was logged twice) is skipped; one that is now
-        // a folder is not the file the installation wrote.
-        if (entry.kind != kLogFile || !PathFileExistsA(entry.path) || PathIsDirectoryA(entry.path)) continue;
-        SetFileAttributesA(entry.path, FILE_ATTRIBUTE_NORMAL);
-        char line[kPathSize + 4];
-        FormatText(line, sizeof(line), "%s\r\n", entry.path);
-        if (list) AppendEditText(list, line);
+        // a folder is not the file the installation wrote. One look at the
+        // attributes answers both and says whether the file is read-only.
+        DWORD attributes = GetFileAttributesA(entry.path);
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+        if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesA(entry.path, FILE_ATTRIBUTE_NORMAL);
+        list.Add(entry.path);
         // Listed even when it stays (in use, no right): its folder then stays too.
         DeleteFileA(entry.path);
     }
+    SetErrorMode(errorMode);
 }
 
 // Outer folders come before the folders created inside them; each call also

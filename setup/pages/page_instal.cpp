@@ -90,6 +90,7 @@ LRESULT CPageInstal::OnCommand(HWND page, WPARAM wParam, LPARAM) {
     SendDlgItemMessageA(page, IDC_INSTALL_PROGRESS, PBM_SETRANGE32, 0, count);
     SendDlgItemMessageA(page, IDC_INSTALL_PROGRESS, PBM_SETBKCOLOR, 0, RGB(255, 255, 255));
     SendDlgItemMessageA(page, IDC_INSTALL_PROGRESS, PBM_SETPOS, 0, 0);
+    pacer.Start(page, GetDlgItem(page, IDC_INSTALL_FILE), GetDlgItem(page, IDC_INSTALL_PROGRESS));
     workerThread = CreateThread(nullptr, 0, InstallThreadProc, this, 0, nullptr);
     // Without a worker nothing would ever end the page: report a failed
     // extraction so that the quit question follows.
@@ -102,7 +103,15 @@ LRESULT CPageInstal::OnQueryCancel(HWND) {
     return 1;
 }
 
+LRESULT CPageInstal::OnTimer(HWND page, WPARAM timerId) {
+    if (timerId == CProgressPacer::kTimerId) pacer.Tick(page);
+    return 0;
+}
+
 LRESULT CPageInstal::OnWorkerDone(HWND page, int success) {
+    // The last file name and the bar as the worker left them stay on screen
+    // behind the quit question.
+    pacer.Stop(page);
     if (workerThread) {
         CloseHandle(workerThread);
         workerThread = nullptr;

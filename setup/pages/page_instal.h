@@ -4,6 +4,7 @@
 #include <atomic>
 
 #include "page_object.h"
+#include "progress_pacer.h"
 
 class CPageInstal : public CPageObject {
 public:
@@ -15,10 +16,15 @@ public:
     LRESULT OnQueryCancel(HWND page) override;
     LRESULT OnWorkerDone(HWND page, int success) override;
     LRESULT OnLeave(HWND page, int forward) override;
+    LRESULT OnTimer(HWND page, WPARAM timerId) override;
 
     // 1 while the worker extracts; the GUI thread clears it to ask for a stop.
     std::atomic<int> running;
     HANDLE workerThread;
+
+private:
+    // Draws the file name and the bar at most once a tick while the worker runs.
+    CProgressPacer pacer;
 };
 
 // The installation worker; its parameter is the CPageInstal object.

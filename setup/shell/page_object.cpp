@@ -34,6 +34,8 @@ LRESULT CALLBACK PageWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         return page->OnQueryCancel(window);
     case WM_PAGE_WORKER_DONE:
         return page->OnWorkerDone(window, static_cast<int>(wParam));
+    case WM_TIMER:
+        return page->OnTimer(window, wParam);
     default:
         return DefWindowProcA(window, message, wParam, lParam);
     }
@@ -64,6 +66,7 @@ LRESULT CPageObject::OnCommand(HWND, WPARAM, LPARAM) { return 0; }
 LRESULT CPageObject::OnDrawItem(HWND, WPARAM, LPARAM) { return 0; }
 LRESULT CPageObject::OnQueryCancel(HWND) { return 0; }
 LRESULT CPageObject::OnWorkerDone(HWND, int) { return 0; }
+LRESULT CPageObject::OnTimer(HWND, WPARAM) { return 0; }
 
 LRESULT CPageObject::OnDestroy(HWND page, WPARAM wParam, LPARAM lParam) {
     if (pageBitmap) DeleteObject(pageBitmap);

@@ -34,6 +34,8 @@ public:
     // Nonzero when the page took care of the cancel request itself.
     virtual LRESULT OnQueryCancel(HWND page);
     virtual LRESULT OnWorkerDone(HWND page, int success);
+    // A timer the page set on its window; returns 0.
+    virtual LRESULT OnTimer(HWND page, WPARAM timerId);
 
     HWND window;
     HBITMAP pageBitmap;

@@ -11,6 +11,7 @@
 
 #include "payload_extract.h"
 #include "setup_config.h"
+#include "setup_ids.h"
 #include "test_env.h"
 
 namespace {
@@ -42,9 +43,9 @@ struct Extraction {
         config.files.Append(&entry);
         payload += bytes;
     }
-    ExtractResult Run() {
+    ExtractResult Run(HWND page = nullptr) {
         return ExtractPayload(&config, reinterpret_cast<const uint8_t*>(payload.data()),
-                              static_cast<DWORD>(payload.size()), &running, nullptr);
+                              static_cast<DWORD>(payload.size()), &running, page);
     }
     std::vector<Logged> Log() const {
         std::vector<Logged> out;
@@ -183,6 +184,73 @@ TEST(Extract, StopRequestEndsBeforeTheNextFile) {
     EXPECT_GT(written, 0u);
     EXPECT_LT(written, 400u);
     EXPECT_FALSE(FileExists(dir / "f399"));
+}
+
+// The multimedia timer library as the extraction sees it: a stand-in for the
+// page's file name control records, at every file, where winmm.dll was loaded
+// from, and plays the Cancel button at the file named "stop".
+struct TimerWatch {
+    static TimerWatch* current;
+    std::vector<std::string> loadedFrom;
+    std::atomic<int>* running = nullptr;
+
+    static LRESULT CALLBACK LabelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_SETTEXT && current) {
+            char path[MAX_PATH] = "";
+            HMODULE winmm = GetModuleHandleA("winmm.dll");
+            if (winmm) GetModuleFileNameA(winmm, path, sizeof(path));
+            current->loadedFrom.push_back(path);
+            std::string name = reinterpret_cast<const char*>(lParam);
+            if (name.size() >= 5 && name.compare(name.size() - 5, 5, "\\stop") == 0) *current->running = 0;
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+};
+TimerWatch* TimerWatch::current = nullptr;
+
+// The 1 ms timer period is held while files are written, through winmm.dll of
+// the system folder, and given back (the library with it) on every way out:
+// all files written, a file that cannot be made, a stop request.
+TEST(Extract, MillisecondTimerIsHeldOnlyWhileFilesAreWritten) {
+    if (GetModuleHandleA("winmm.dll")) GTEST_SKIP() << "winmm.dll is loaded by something else in this process";
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, sizeof(system));
+    std::string expectedPath = std::string(system) + "\\winmm.dll";
+
+    WNDCLASSA labelClass = {};
+    labelClass.lpfnWndProc = TimerWatch::LabelProc;
+    labelClass.hInstance = GetModuleHandleA(nullptr);
+    labelClass.lpszClassName = "ExtractTimerWatch";
+    RegisterClassA(&labelClass);
+    HWND page = CreateWindowA("static", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(page != nullptr);
+    CreateWindowA("ExtractTimerWatch", "", WS_CHILD, 0, 0, 10, 10, page,
+                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_INSTALL_FILE)), nullptr, nullptr);
+
+    ScratchDir dir("extract");
+    ASSERT_TRUE(CreateDirectoryA((dir / "blocked").c_str(), nullptr));
+    struct Case {
+        const char* name;
+        std::vector<std::string> files;
+        ExtractResult result;
+        size_t filesShown;
+    };
+    for (const Case& test : {Case{"done", {"a", "b", "c"}, kExtractDone, 3},
+                             Case{"failed", {"a", "blocked", "c"}, kExtractFailed, 2},
+                             Case{"stopped", {"a", "stop", "c"}, kExtractStopped, 2}}) {
+        SCOPED_TRACE(test.name);
+        Extraction x(dir.path());
+        for (const std::string& f : test.files) x.Add(f, "", "x");
+        TimerWatch watch;
+        watch.running = &x.running;
+        TimerWatch::current = &watch;
+        EXPECT_EQ(test.result, x.Run(page));
+        TimerWatch::current = nullptr;
+        ASSERT_EQ(test.filesShown, watch.loadedFrom.size());
+        for (const std::string& loaded : watch.loadedFrom) EXPECT_EQ(0, lstrcmpiA(expectedPath.c_str(), loaded.c_str()));
+        EXPECT_EQ(nullptr, GetModuleHandleA("winmm.dll"));
+    }
+    DestroyWindow(page);
 }
 
 }  // namespace

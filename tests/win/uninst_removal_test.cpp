@@ -7,6 +7,8 @@
 #include <string.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "folder_tree.h"
 #include "removal.h"
@@ -45,13 +47,16 @@ public:
     ListDialog() {
         window = CreateDialogParamA(res.module, MAKEINTRESOURCEA(IDD_REMOVAL), nullptr, PlainDialogProc, 0);
         EXPECT_TRUE(window != nullptr);
+        // No limit to the list's length, as the removal dialog sets it.
+        SendDlgItemMessageA(window, IDC_DELETED_LIST, EM_SETLIMITTEXT, 0, 0);
     }
     ~ListDialog() {
         if (window) DestroyWindow(window);
     }
     std::string List() const {
-        char text[8192] = "";
-        GetDlgItemTextA(window, IDC_DELETED_LIST, text, sizeof(text));
+        HWND list = GetDlgItem(window, IDC_DELETED_LIST);
+        std::string text(static_cast<size_t>(GetWindowTextLengthA(list)) + 1, '\0');
+        text.resize(static_cast<size_t>(GetWindowTextA(list, &text[0], static_cast<int>(text.size()))));
         return text;
     }
     UninstResources res;
@@ -157,6 +162,45 @@ TEST(RemoveInstallation, TwiceLoggedAndReadOnlyFilesAreDeletedAndListedOnce) {
     EXPECT_EQ(a + "\r\n" + b + "\r\n", dialog.List());
     EXPECT_FALSE(FileExists(a));
     EXPECT_FALSE(FileExists(b));
+}
+
+// Far more lines than the list takes at a time, short and long ones, with
+// paths logged twice or gone in between: every deleted file is listed once,
+// in log order, nothing is lost or repeated where one addition ends and the
+// next begins, and none of them is left on disk.
+TEST(RemoveInstallation, LongListHoldsEveryDeletedFileInLogOrder) {
+    ScratchDir dir("urem");
+    std::vector<LogEntry> log;
+    std::vector<std::string> expected;
+    for (int i = 0; i < 900; ++i) {
+        // Lengths from a few characters to the longest path there is.
+        size_t length = i % 7 == 3 ? 259 - dir.path().size() - 1 : 5 + i % 40;
+        std::string name = std::to_string(i) + "_";
+        name += std::string(length - name.size(), 'n');
+        std::string path = dir / name;
+        ASSERT_EQ(i % 7 == 3 ? 259u : dir.path().size() + 1 + length, path.size());
+        Touch(path);
+        log.push_back(Entry(path, 0));
+        expected.push_back(path);
+        if (i % 100 == 50) log.push_back(Entry(path, 0));            // logged twice: listed once
+        if (i % 100 == 70) log.push_back(Entry(dir / "gone", 0));  // gone: not listed
+    }
+    CUninstConfig c;
+    Fill(c, wintest::UniqueName("Long"), log);
+    ListDialog dialog;
+    RemoveInstallation(c, dialog.window, dir.path().c_str());
+    std::string list = dialog.List();
+    ASSERT_GT(list.size(), 65536u);
+    ASSERT_EQ("\r\n", list.substr(list.size() - 2));
+    std::vector<std::string> listed;
+    for (size_t start = 0, end; (end = list.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        listed.push_back(list.substr(start, end - start));
+    }
+    EXPECT_EQ(expected.size(), listed.size());
+    for (size_t i = 0; i < expected.size() && i < listed.size(); ++i) {
+        ASSERT_EQ(expected[i], listed[i]) << "line " << i;
+    }
+    for (const LogEntry& e : log) EXPECT_FALSE(FileExists(e.path)) << e.path;
 }
 
 TEST(RemoveInstallation, FileInUseIsListedAndEveryFolderAboveItStays) {

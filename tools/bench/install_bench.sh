@@ -20,6 +20,8 @@ work="$build/bench"
 # those of the shipped 32-bit programs. The peer's installers are 32-bit only:
 # its figures are taken only where Wine starts 32-bit programs.
 export BENCH_ARCH=$("$root/tools/wine/wine_arch.sh" "$build" "make bench")
+# What this machine's Wine can start, whatever build WINARCH forces.
+export BENCH_MACHINE=$(WINARCH= "$root/tools/wine/wine_arch.sh" "$build")
 bin="$build/win/bin"
 [ "$BENCH_ARCH" = x86_64 ] && bin="$build/win64/bin"
 sizes="$build/win/bin"
@@ -155,6 +157,7 @@ export BENCH_WORK=$work BENCH_BIN=$bin BENCH_RESULTS=$results
 # ---------------------------------------------------------------- the table
 export BENCH_SIZE_SETUP=$(stat -c %s "$sizes/setup.exe")
 export BENCH_SIZE_UNINST=$(stat -c %s "$sizes/uninst.exe")
+export BENCH_SIZE_CARTOPIA=$(stat -c %s "$sizes/Cartopia.exe" 2>/dev/null || echo 0)
 export BENCH_SIZE_ONE=$(stat -c %s "$work/one.exe")
 export BENCH_SIZE_PEER_BARE=$(stat -c %s "$work/peer_bare.exe" 2>/dev/null || echo 0)
 export BENCH_SIZE_PEER_ONE=$(stat -c %s "$work/peer_one.exe" 2>/dev/null || echo 0)

@@ -42,27 +42,34 @@ for name in one a b c; do
     "$(winpath "$dir/uninstall.exe") /S _?=$(winpath "$dir")"
 done
 
-# Ours, through the wizard and uninst.exe; during (b) the memory of setup.exe
-# is also sampled from Linux.
-for name in one a b c; do
-  sampler=""
-  if [ "$name" = b ]; then
-    python3 "$BENCH_ROOT/tools/bench/mem_sample.py" "bench\\b.exe" "$work/sampling" "$work/mem_b.txt" &
-    sampler=$!
-    touch "$work/sampling"
-  fi
-  drive InstallAndUninstall "ours_$name" BENCH_LABEL="ours_$name" BENCH_SETUP="$(winpath "$work/$name.exe")" \
-    BENCH_TARGET="$(winpath "$work/inst_$name")" BENCH_APP="Bench$name"
-  if [ -n "$sampler" ]; then
-    rm -f "$work/sampling"
-    wait "$sampler"
-    cat "$work/mem_b.txt" >> "$results"
-  fi
-done
-
-# The floor of the extraction loop inside the same Wine: bare create, write
-# and close of the same number and size of files from memory, their deletion,
-# the 1 ms pauses alone, and the engine's loop without a wizard page.
+# Ours, through the wizard and uninst.exe, and the floors of the extraction
+# loop, one run of each per round: a figure and the floor it is compared with
+# are taken a few seconds apart, not minutes, so that a change in what else
+# the machine does (its disk above all) weighs on both alike. During (b) the
+# memory of setup.exe is also sampled from Linux.
+# The floors, inside the same Wine: bare create, write and close of the same
+# number and size of files from memory, their deletion, the 1 ms pauses alone,
+# the pauses with the page's two sent updates, and the engine's loop without a
+# wizard page.
 floor="$(winpath "$work/floor")"
-drive Floor floor_a BENCH_LABEL=floor_a BENCH_TARGET="$floor" BENCH_FOLDERS=20 BENCH_FILES=50 BENCH_BYTES=104858
-drive Floor floor_c BENCH_LABEL=floor_c BENCH_TARGET="$floor" BENCH_FOLDERS=20 BENCH_FILES=250 BENCH_BYTES=1024
+for round in $(seq "$RUNS"); do
+  for name in one a b c; do
+    sampler=""
+    if [ "$name" = b ]; then
+      python3 "$BENCH_ROOT/tools/bench/mem_sample.py" "bench\\b.exe" "$work/sampling" "$work/mem_b.txt" &
+      sampler=$!
+      touch "$work/sampling"
+    fi
+    RUNS_OVERRIDE=1 drive InstallAndUninstall "ours_${name}_$round" BENCH_LABEL="ours_$name" \
+      BENCH_SETUP="$(winpath "$work/$name.exe")" BENCH_TARGET="$(winpath "$work/inst_$name")" BENCH_APP="Bench$name"
+    if [ -n "$sampler" ]; then
+      rm -f "$work/sampling"
+      wait "$sampler"
+      cat "$work/mem_b.txt" >> "$results"
+    fi
+  done
+  RUNS_OVERRIDE=1 drive Floor "floor_a_$round" BENCH_LABEL=floor_a BENCH_TARGET="$floor" BENCH_FOLDERS=20 \
+    BENCH_FILES=50 BENCH_BYTES=104858
+  RUNS_OVERRIDE=1 drive Floor "floor_c_$round" BENCH_LABEL=floor_c BENCH_TARGET="$floor" BENCH_FOLDERS=20 \
+    BENCH_FILES=250 BENCH_BYTES=1024
+done

@@ -277,6 +277,41 @@ bool WaitText(HWND window, const std::string& text, int timeoutMs) {
     return WaitFor([&] { return Text(window) == text; }, timeoutMs);
 }
 
+bool ScreenPixels(const RECT& area, std::vector<COLORREF>* pixels) {
+    pixels->clear();
+    int width = area.right - area.left;
+    int height = area.bottom - area.top;
+    if (width <= 0 || height <= 0) return false;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bool ok = false;
+    if (bitmap) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        ok = BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY) != 0;
+        GdiFlush();
+        SelectObject(memory, old);
+        const DWORD* p = static_cast<const DWORD*>(bits);
+        pixels->reserve(static_cast<size_t>(width) * height);
+        for (size_t i = 0; i < static_cast<size_t>(width) * height; ++i) {
+            pixels->push_back(RGB((p[i] >> 16) & 0xFF, (p[i] >> 8) & 0xFF, p[i] & 0xFF));
+        }
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    if (!ok) pixels->clear();
+    return ok;
+}
+
 bool Capture(HWND window, const std::string& bmpPath) {
     RECT rect;
     if (!GetWindowRect(window, &rect)) return false;

@@ -101,4 +101,8 @@ bool WaitText(HWND window, const std::string& text, int timeoutMs = 10000);
 // Copies what the window shows on screen into a 24-bit BMP file.
 bool Capture(HWND window, const std::string& bmpPath);
 
+// What the screen shows in a rectangle of screen coordinates, row by row from
+// the top. False (and no pixels) when the rectangle is empty or cannot be read.
+bool ScreenPixels(const RECT& area, std::vector<COLORREF>* pixels);
+
 }  // namespace gui
