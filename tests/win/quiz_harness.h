@@ -81,34 +81,13 @@ public:
         ClientToScreen(window, &origin);
         width_ = client.right;
         height_ = client.bottom;
-        HDC screen = GetDC(nullptr);
-        HDC memory = CreateCompatibleDC(screen);
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width_;
-        info.bmiHeader.biHeight = -height_;  // top-down
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        if (bitmap) {
-            HGDIOBJ old = SelectObject(memory, bitmap);
-            BitBlt(memory, 0, 0, width_, height_, screen, origin.x, origin.y, SRCCOPY);
-            SelectObject(memory, old);
-            GdiFlush();
-            const DWORD* p = static_cast<const DWORD*>(bits);
-            pixels_.assign(p, p + static_cast<size_t>(width_) * height_);
-            DeleteObject(bitmap);
-        }
-        DeleteDC(memory);
-        ReleaseDC(nullptr, screen);
+        RECT area = {origin.x, origin.y, origin.x + width_, origin.y + height_};
+        gui::ScreenPixels(area, &pixels_);
     }
     // The colour at client (x, y); 0xFFFFFFFF outside.
     COLORREF At(int x, int y) const {
         if (x < 0 || y < 0 || x >= width_ || y >= height_ || pixels_.empty()) return 0xFFFFFFFF;
-        DWORD v = pixels_[static_cast<size_t>(y) * width_ + x];
-        return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+        return pixels_[static_cast<size_t>(y) * width_ + x];
     }
     // How many pixels of the rectangle have exactly this colour.
     int Count(const RECT& r, COLORREF colour) const {
@@ -122,7 +101,7 @@ public:
 private:
     int width_ = 0;
     int height_ = 0;
-    std::vector<DWORD> pixels_;
+    std::vector<COLORREF> pixels_;
 };
 
 // Cartopia, started fresh for one test and killed at its end if still running.

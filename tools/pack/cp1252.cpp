@@ -108,26 +108,28 @@ std::string Utf8ToCp1252(const std::string& utf8, int* badLine, uint32_t* badCod
     return out;
 }
 
+namespace {
+
+// The character a byte of code page 1252 stands for (U+FFFD for the five
+// bytes the code page leaves undefined). Every one lies in the first plane.
+char16_t Cp1252Character(char c) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (byte < 0x80 || byte >= 0xA0) return byte;
+    return kHighControls[byte - 0x80] ? static_cast<char16_t>(kHighControls[byte - 0x80]) : u'\uFFFD';
+}
+
+}  // namespace
+
 std::string Cp1252ToUtf8(const std::string& text) {
     std::string out;
     out.reserve(text.size());
-    for (char c : text) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        uint32_t codePoint = byte;
-        if (byte >= 0x80 && byte < 0xA0) codePoint = kHighControls[byte - 0x80] ? kHighControls[byte - 0x80] : 0xFFFD;
-        AppendUtf8(&out, codePoint);
-    }
+    for (char c : text) AppendUtf8(&out, Cp1252Character(c));
     return out;
 }
 
 std::u16string Cp1252ToUtf16(const std::string& text) {
     std::u16string out;
     out.reserve(text.size());
-    for (char c : text) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        char16_t unit = byte;
-        if (byte >= 0x80 && byte < 0xA0) unit = kHighControls[byte - 0x80] ? kHighControls[byte - 0x80] : 0xFFFD;
-        out.push_back(unit);
-    }
+    for (char c : text) out.push_back(Cp1252Character(c));
     return out;
 }
