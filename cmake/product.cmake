@@ -18,7 +18,9 @@
 #   them. The 64-bit programs keep theirs (.pdata/.xdata): Windows itself
 #   unwinds with them, for instance to dispatch a fault in a window procedure.
 set(PRODUCT_COMPILE_OPTIONS -Os -fno-exceptions -fno-rtti -ffunction-sections)
-set(PRODUCT_LINK_OPTIONS -s -static -mwindows -Wl,--gc-sections)
+# No link time in the header (--no-insert-timestamp): the same sources give
+# the same program file, and so the same packages.
+set(PRODUCT_LINK_OPTIONS -s -static -mwindows -Wl,--gc-sections -Wl,--no-insert-timestamp)
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   list(APPEND PRODUCT_COMPILE_OPTIONS -fno-asynchronous-unwind-tables -fno-unwind-tables)
   list(APPEND PRODUCT_LINK_OPTIONS -Wl,-T,${CMAKE_CURRENT_LIST_DIR}/no_eh_frame.ld)
