@@ -825,6 +825,22 @@ bool ResourceFile::Write(const ByteSink& sink, std::string* error) const {
     return true;
 }
 
+void ResourceFile::CertificateTable(uint32_t* offset, uint32_t* size) const {
+    *offset = *size = 0;
+    if (file_.empty() || directoryCount_ <= kDirCertificates) return;
+    *offset = Get32(file_.data() + directoriesOffset_ + 8 * kDirCertificates);
+    *size = Get32(file_.data() + directoriesOffset_ + 8 * kDirCertificates + 4);
+}
+
+uint32_t ResourceFile::StoredChecksum() const { return file_.empty() ? 0 : Get32(file_.data() + optionalOffset_ + 64); }
+
+uint32_t ResourceFile::ComputedChecksum() const {
+    if (file_.empty()) return 0;
+    PeChecksum sum(optionalOffset_ + 64);
+    sum.Add(file_.data(), file_.size());
+    return sum.Finish();
+}
+
 bool ResourceFile::WriteToBytes(std::vector<uint8_t>* out, std::string* error) const {
     out->clear();
     return Write(

@@ -143,6 +143,15 @@ public:
     // The whole new program file in memory.
     bool WriteToBytes(std::vector<uint8_t>* out, std::string* error) const;
 
+    // The loaded file as it stands, for checks of its integrity: the
+    // certificate table's entry (a file offset and a size; both 0 when the
+    // file is not signed), the checksum stored in its header and the one its
+    // bytes give.
+    void CertificateTable(uint32_t* offset, uint32_t* size) const;
+    uint32_t StoredChecksum() const;
+    uint32_t ComputedChecksum() const;
+    uint64_t FileSize() const { return file_.size(); }
+
 private:
     struct Section;
     struct Layout;

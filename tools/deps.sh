@@ -9,6 +9,7 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
   wine wine64 fonts-wine xvfb xauth
   liblnk-utils python3-pefile python3-pil python3-numpy icoutils imagemagick
+  osslsigncode openssl python3-cryptography valgrind
 )
 optional=(wine32:i386)
 missing=() missing_optional=()

@@ -169,6 +169,15 @@ TEST_P(PeResources, TheLinkersChecksumIsTheOneComputed) {
     sum.Add(original_.data() + 3, 1000);
     sum.Add(original_.data() + 1003, original_.size() - 1003);
     EXPECT_EQ(Get32(original_, optional + 64), sum.Finish());
+    EXPECT_EQ(file.StoredChecksum(), file.ComputedChecksum());
+
+    // One changed byte anywhere, the checksum field included, and the two differ.
+    for (size_t at : {size_t{2}, size_t{optional + 64}, original_.size() / 2, original_.size() - 1}) {
+        Bytes changed = original_;
+        changed[at] ^= 0x01;
+        ASSERT_TRUE(file.Load(changed, &error)) << error;
+        EXPECT_NE(file.StoredChecksum(), file.ComputedChecksum()) << "byte " << at;
+    }
 }
 
 TEST_P(PeResources, ReplacedAndAddedEntriesAreWrittenAndReadBack) {
@@ -287,12 +296,19 @@ TEST_P(PeResources, AnOverlayIsKeptAndASignatureDropped) {
     Put32(&input, directories + 8 * 4, static_cast<uint32_t>(original_.size()));
     Put32(&input, directories + 8 * 4 + 4, static_cast<uint32_t>(overlay.size()));
     ASSERT_TRUE(file.Load(input, &error)) << error;
+    uint32_t tableOffset = 0, tableSize = 0;
+    file.CertificateTable(&tableOffset, &tableSize);
+    EXPECT_EQ(original_.size(), tableOffset);
+    EXPECT_EQ(overlay.size(), tableSize);
     ASSERT_TRUE(file.WriteToBytes(&written, &error)) << error;
     EXPECT_NE(overlay, std::string(written.end() - overlay.size(), written.end()));
     uint32_t writtenDirectories = Get32(written, 0x3C) + 24 + (GetParam() == 64 ? 112 : 96);
     EXPECT_EQ(0u, Get32(written, writtenDirectories + 8 * 4));
     EXPECT_EQ(0u, Get32(written, writtenDirectories + 8 * 4 + 4));
     EXPECT_EQ(0u, written.size() % 0x1000);
+    ASSERT_TRUE(file.Load(written, &error)) << error;
+    file.CertificateTable(&tableOffset, &tableSize);
+    EXPECT_EQ(0u, tableOffset + tableSize);
 }
 
 TEST_P(PeResources, CutShortFilesAreRefusedAtEveryLength) {

@@ -8,8 +8,10 @@
 
 #include "bitmap_file.h"
 #include "console.h"
+#include "cp1252.h"
 #include "host_files.h"
 #include "pack_description.h"
+#include "pack_sign.h"
 #include "package_writer.h"
 
 namespace {
@@ -127,6 +129,26 @@ private:
     std::vector<std::string> otherErrors_;
 };
 
+// Writes the package; with signing, writes it under a temporary name, signs
+// that into a second one and renames the signed file into place, so that a
+// failed signing leaves neither a package nor an unsigned one by its name.
+bool WriteFinalPackage(const std::string& setupExe, const std::string& outExe, const PackageContents& contents,
+                       const SigningOptions& signing, std::string* error) {
+    if (!signing.Wanted()) return WritePackage(setupExe, outExe, contents, error);
+    std::string unsignedExe = outExe + ".unsigned";
+    std::string signedExe = outExe + ".signed";
+    bool done = WritePackage(setupExe, unsignedExe, contents, error) &&
+                SignProgram(signing, Cp1252ToUtf8(contents.record.appName), unsignedExe, signedExe, error);
+    std::string why;
+    if (done && !RenameReplacing(signedExe, outExe, &why)) {
+        *error = "cannot rename the signed file to " + outExe + " (" + why + ")";
+        done = false;
+    }
+    remove(unsignedExe.c_str());
+    remove(signedExe.c_str());
+    return done;
+}
+
 }  // namespace
 
 bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* why) {
@@ -169,7 +191,8 @@ bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* why
     return true;
 }
 
-int BuildPackage(const std::string& descriptionPath, const std::string& outExe, const std::string& setupExe) {
+int BuildPackage(const std::string& descriptionPath, const std::string& outExe, const std::string& setupExe,
+                 const SigningOptions& signing) {
     std::string text;
     std::string why;
     if (!ReadWholeFile(descriptionPath, &text, &why)) {
@@ -231,13 +254,18 @@ int BuildPackage(const std::string& descriptionPath, const std::string& outExe, 
     } else if (SamePath(outExe, setupExe)) {
         builder.Fail("output '" + outExe + "' would replace the setup program itself");
     }
+    if (signing.Wanted()) {
+        std::vector<std::string> signingErrors;
+        CheckSigning(signing, &signingErrors);
+        for (const std::string& problem : signingErrors) builder.Fail(problem);
+    }
     if (builder.errors() > 0) {
         builder.Report();
         return 1;
     }
 
     std::string error;
-    if (!WritePackage(setupExe, outExe, contents, &error)) {
+    if (!WriteFinalPackage(setupExe, outExe, contents, signing, &error)) {
         PrintErr("pack: " + error + "; nothing written\n");
         return 1;
     }
@@ -247,6 +275,7 @@ int BuildPackage(const std::string& descriptionPath, const std::string& outExe, 
     if (contents.writeInfo) summary += contents.record.infoFormat == 2 ? ", RTF information" : ", text information";
     if (!contents.icon.empty()) summary += ", icon";
     if (!contents.sideBitmap.empty() || !contents.headerBitmap.empty()) summary += ", pictures";
+    if (signing.Wanted()) summary += ", signed";
     PrintOut(summary + "\n");
     return 0;
 }

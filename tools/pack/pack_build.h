@@ -3,11 +3,15 @@
 
 #include <string>
 
+#include "code_signing.h"
+
 // Reads the description, checks it and every file it names, and writes outExe
 // as a copy of setupExe carrying the package. Errors go to the error output,
 // each with the description's name and line; on any error nothing is written.
+// When signing is wanted, the package is signed before it takes its name.
 // Returns the process exit code (0 on success).
-int BuildPackage(const std::string& descriptionPath, const std::string& outExe, const std::string& setupExe);
+int BuildPackage(const std::string& descriptionPath, const std::string& outExe, const std::string& setupExe,
+                 const SigningOptions& signing);
 
 // Whole content of a file into *bytes; false with a reason in *why otherwise.
 bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* why);

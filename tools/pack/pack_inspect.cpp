@@ -9,6 +9,7 @@
 #include "icon_file.h"
 #include "install_log.h"
 #include "pack_description.h"
+#include "pack_sign.h"
 #include "pe_resources.h"
 #include "setup_record.h"
 #include "version_resource.h"
@@ -106,7 +107,8 @@ std::string BrandingLines(const DataModule& module, int* problems) {
     return out;
 }
 
-int InspectSetup(const std::string& path, const DataModule& module, const std::string& recordBytes) {
+int InspectSetup(const std::string& path, const DataModule& module, const std::string& recordBytes,
+                 const std::string& trustFile) {
     SetupRecord record;
     SetDefaultSetupRecord(&record);
     SetupRecordResult result =
@@ -167,6 +169,7 @@ int InspectSetup(const std::string& path, const DataModule& module, const std::s
         out += "No files: setup will have nothing to install  <- problem\n";
         ++problems;
     }
+    out += DescribeSignature(path, module.file(), trustFile, &problems);
     PrintOut(out);
     if (problems) PrintErr("pack: " + std::to_string(problems) + " problem(s) in " + path + "\n");
     return problems ? 1 : 0;
@@ -202,7 +205,7 @@ int InspectUninstaller(const std::string& path, const std::string& logBytes) {
 
 }  // namespace
 
-int InspectProgram(const std::string& path) {
+int InspectProgram(const std::string& path, const std::string& trustFile) {
     PathKind kind = KindOfPath(path, nullptr);
     if (kind == kPathMissing) {
         PrintErr("pack: '" + path + "' not found\n");
@@ -226,7 +229,7 @@ int InspectProgram(const std::string& path) {
         return 1;
     }
     std::string bytes;
-    if (module.Resource("RT_DATA", "5001", &bytes)) return InspectSetup(path, module, bytes);
+    if (module.Resource("RT_DATA", "5001", &bytes)) return InspectSetup(path, module, bytes, trustFile);
     if (module.Resource("RT_DATA", "5000", &bytes)) return InspectUninstaller(path, bytes);
     if (module.Resource("RT_EXECUTABLE", uint16_t{210}, &bytes)) {
         PrintErr("pack: '" + path + "' is the setup program without a package (no RT_DATA 5001)\n");

@@ -12,10 +12,13 @@ namespace {
 const char kUsage[] =
     "usage:\n"
     "  pack build DESCRIPTION -o OUTPUT.exe [--setup SETUP.exe]\n"
+    "             [--sign CERT [--key KEY.pem] [--password-file FILE] [--timestamp URL]]\n"
     "      packages the files a description lists into a copy of setup.exe\n"
-    "      (by default the setup.exe beside pack)\n"
-    "  pack inspect FILE.exe\n"
-    "      shows what a setup package, or an installed uninst.exe, holds\n";
+    "      (by default the setup.exe beside pack); with --sign, signs it with\n"
+    "      the certificate (PKCS#12, or PEM with its key) through osslsigncode\n"
+    "  pack inspect FILE.exe [--trust CERTS.pem]\n"
+    "      shows what a setup package, or an installed uninst.exe, holds, and\n"
+    "      whether a package's signature verifies (trusting CERTS.pem too)\n";
 
 int Usage(const std::string& problem) {
     if (!problem.empty()) PrintErr("pack: " + problem + "\n");
@@ -32,11 +35,25 @@ int Build(const std::vector<std::string>& args) {
     std::string description;
     std::string output;
     std::string setup = DefaultSetup();
+    SigningOptions signing;
+    const struct {
+        const char* name;
+        std::string* value;
+    } options[] = {{"-o", &output},
+                   {"--setup", &setup},
+                   {"--sign", &signing.certificate},
+                   {"--key", &signing.key},
+                   {"--password-file", &signing.passwordFile},
+                   {"--timestamp", &signing.timestampUrl}};
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg == "-o" || arg == "--setup") {
-            if (i + 1 >= args.size()) return Usage(arg + " needs a file name");
-            (arg == "-o" ? output : setup) = args[++i];
+        std::string* value = nullptr;
+        for (const auto& option : options) {
+            if (arg == option.name) value = option.value;
+        }
+        if (value) {
+            if (i + 1 >= args.size() || args[i + 1].empty()) return Usage(arg + " needs a value");
+            *value = args[++i];
         } else if (!arg.empty() && arg[0] == '-') {
             return Usage("unknown option " + arg);
         } else if (description.empty()) {
@@ -47,7 +64,27 @@ int Build(const std::vector<std::string>& args) {
     }
     if (description.empty()) return Usage("build needs a description");
     if (output.empty()) return Usage("build needs an output: -o OUTPUT.exe");
-    return BuildPackage(description, output, setup);
+    if (!signing.Wanted() && (!signing.key.empty() || !signing.passwordFile.empty() || !signing.timestampUrl.empty())) {
+        return Usage("--key, --password-file and --timestamp go with --sign CERT");
+    }
+    return BuildPackage(description, output, setup, signing);
+}
+
+int Inspect(const std::vector<std::string>& args) {
+    std::string file;
+    std::string trust;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--trust") {
+            if (i + 1 >= args.size() || args[i + 1].empty()) return Usage("--trust needs a file name");
+            trust = args[++i];
+        } else if (!file.empty() || (!args[i].empty() && args[i][0] == '-')) {
+            return Usage("inspect takes one program file (" + args[i] + ")");
+        } else {
+            file = args[i];
+        }
+    }
+    if (file.empty()) return Usage("inspect needs one program file");
+    return InspectProgram(file, trust);
 }
 
 }  // namespace
@@ -60,9 +97,6 @@ int main(int argc, char** argv) {
     }
     std::vector<std::string> rest(args.begin() + 1, args.end());
     if (args[0] == "build") return Build(rest);
-    if (args[0] == "inspect") {
-        if (rest.size() != 1) return Usage("inspect needs one program file");
-        return InspectProgram(rest[0]);
-    }
+    if (args[0] == "inspect") return Inspect(rest);
     return Usage("unknown command " + args[0]);
 }
