@@ -3,6 +3,8 @@
 // the uninstaller it wrote. The signature sits after the resources: setup must
 // find its package in a signed file as in an unsigned one.
 #include <windows.h>
+#include <softpub.h>
+#include <wintrust.h>
 
 #include <gtest/gtest.h>
 
@@ -23,15 +25,73 @@ const char kApp[] = "SignedAtlas";
 const char kTopFolder[] = "C:\\ct_signed";
 const char kInstallDir[] = "C:\\ct_signed\\Atlas";
 
-// The certificate table's entry of a program file: (file offset, size).
-std::pair<DWORD, DWORD> CertificateTable(const std::string& bytes) {
-    if (bytes.size() < 0x40) return {0, 0};
+// Where the certificate table's entry lies in a program file's header, or 0.
+size_t CertificateEntry(const std::string& bytes) {
+    if (bytes.size() < 0x40) return 0;
     DWORD pe = *reinterpret_cast<const DWORD*>(bytes.data() + 0x3C);
-    if (pe + 24 + 2 > bytes.size()) return {0, 0};
+    if (pe + 24 + 2 > bytes.size()) return 0;
     WORD magic = *reinterpret_cast<const WORD*>(bytes.data() + pe + 24);
     size_t entry = pe + 24 + (magic == 0x20B ? 112 : 96) + 8 * IMAGE_DIRECTORY_ENTRY_SECURITY;
-    if (entry + 8 > bytes.size()) return {0, 0};
+    return entry + 8 <= bytes.size() ? entry : 0;
+}
+
+// The certificate table's entry of a program file: (file offset, size).
+std::pair<DWORD, DWORD> CertificateTable(const std::string& bytes) {
+    size_t entry = CertificateEntry(bytes);
+    if (!entry) return {0, 0};
     return {*reinterpret_cast<const DWORD*>(bytes.data() + entry), *reinterpret_cast<const DWORD*>(bytes.data() + entry + 4)};
+}
+
+// The system's verdict on a program file's signature, without any window and
+// without fetching revocation lists.
+LONG SystemVerdict(const std::string& path) {
+    std::wstring wide(path.begin(), path.end());
+    WINTRUST_FILE_INFO file = {};
+    file.cbStruct = sizeof(file);
+    file.pcwszFilePath = wide.c_str();
+    GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
+    WINTRUST_DATA data = {};
+    data.cbStruct = sizeof(data);
+    data.dwUIChoice = WTD_UI_NONE;
+    data.fdwRevocationChecks = WTD_REVOKE_NONE;
+    data.dwUnionChoice = WTD_CHOICE_FILE;
+    data.pFile = &file;
+    data.dwStateAction = WTD_STATEACTION_VERIFY;
+    LONG verdict = WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
+    data.dwStateAction = WTD_STATEACTION_CLOSE;
+    WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
+    return verdict;
+}
+
+TEST(PackSigned, TheSystemFindsTheSignatureIntactAndAChangeBreaksIt) {
+    const char* package = getenv("SIGNED_PACKAGE");
+    ASSERT_TRUE(package && FileExists(package)) << "the signing check leaves the signed package; run through ctest";
+    std::string bytes = testenv::ReadFileBytes(package);
+    std::pair<DWORD, DWORD> table = CertificateTable(bytes);
+    ASSERT_NE(0u, table.second);
+    testenv::ScratchDir dir("verdict");
+
+    // Signed by a test authority the system does not know: the signature is
+    // intact, so the verdict is success or an untrusted root, never a missing
+    // signature or a wrong digest.
+    std::string intact = dir / "intact.exe";
+    ASSERT_TRUE(testenv::WriteFileBytes(intact, bytes));
+    LONG verdict = SystemVerdict(intact);
+    EXPECT_TRUE(verdict == ERROR_SUCCESS || verdict == CERT_E_UNTRUSTEDROOT || verdict == CERT_E_CHAINING)
+        << std::hex << verdict;
+
+    std::string changed = dir / "changed.exe";
+    std::string altered = bytes;
+    altered[table.first / 2] ^= 0x04;  // a byte of the payload
+    ASSERT_TRUE(testenv::WriteFileBytes(changed, altered));
+    EXPECT_EQ(TRUST_E_BAD_DIGEST, SystemVerdict(changed));
+
+    // The same file without its signature.
+    std::string bare = dir / "unsigned.exe";
+    std::string stripped = bytes.substr(0, table.first);
+    stripped.replace(CertificateEntry(stripped), 8, std::string(8, '\0'));
+    ASSERT_TRUE(testenv::WriteFileBytes(bare, stripped));
+    EXPECT_EQ(TRUST_E_NOSIGNATURE, SystemVerdict(bare));
 }
 
 TEST(PackSigned, SignedPackageInstallsAndUninstalls) {
