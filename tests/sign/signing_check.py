@@ -125,6 +125,12 @@ def signed_package_verifies(ws):
     check("not trusted here" in shown.stdout and shown.returncode == 0,
           "inspect without the authority: intact but not trusted", shown.stdout)
 
+    # Without the tool, inspect still sees the signature and the checksum.
+    no_tool = dict(os.environ, PACK_OSSLSIGNCODE=os.path.join(ws.work, "no-such-tool"))
+    shown = run([ws.pack, "inspect", out], env=no_tool)
+    check(shown.returncode == 0 and "Signed            yes" in shown.stdout and "not checked" in shown.stdout,
+          "inspect without the signing tool: signed, not checked", shown.stdout + shown.stderr)
+
     # The PEM form, with the key in its own file, signs too.
     pem_out = os.path.join(ws.work, "pem", "setup-signe.exe")
     os.makedirs(os.path.dirname(pem_out))

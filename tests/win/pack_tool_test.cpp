@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -250,6 +251,71 @@ TEST(PackBuild, EveryErrorIsReportedAndNothingIsWritten) {
     // Usage mistakes.
     EXPECT_EQ(2u, RunPack(folder.dir.path(), "build package.ini").exitCode);
     EXPECT_EQ(2u, RunPack(folder.dir.path(), "pack frobnicate").exitCode);
+}
+
+// Lines of a file, without their ends.
+std::vector<std::string> LinesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+        lines.push_back(text.substr(start, end - start));
+    }
+    return lines;
+}
+
+// pack.exe hands the package to the signing tool with arguments that hold
+// blanks, takes its output under the final name, and reports its failure.
+// The tool is a stand-in (fake_signer.exe): the real one is tried on Linux.
+TEST(PackSign, TheSigningToolGetsEveryArgumentWholeAndItsFailureIsReported) {
+    PackageFolder folder;
+    folder.Put("a.exe", "program");
+    folder.Put("cle et certificat\\editeur.p12", "\x30\x82 not really PKCS#12");
+    folder.Put("mot de passe.txt", "secret\n");
+    folder.Put("faux.txt", "wrong\n");
+    std::string log = folder.dir / "signer.log";
+    SetEnvironmentVariableA("PACK_OSSLSIGNCODE", testenv::Program("fake_signer.exe").c_str());
+    SetEnvironmentVariableA("FAKE_SIGNER_LOG", log.c_str());
+    const std::string description = "[Setup]\nAppName = Mon Jeu\n[Files]\na.exe\n";
+    const std::string sign = "--sign \"cle et certificat\\editeur.p12\" --password-file ";
+
+    wintest::PackRun run = folder.Build(description, sign + "\"mot de passe.txt\"");
+    EXPECT_EQ(0u, run.exitCode) << run.err;
+    EXPECT_TRUE(Contains(run.out, ", signed")) << run.out;
+    EXPECT_TRUE(FileExists(folder.Out()));
+    EXPECT_FALSE(FileExists(folder.Out() + ".unsigned"));
+    EXPECT_FALSE(FileExists(folder.Out() + ".signed"));
+    std::vector<std::string> args = LinesOf(testenv::ReadFileBytes(log));
+    // The first call asks for the tool's version, the second signs.
+    auto sign_at = std::find(args.begin(), args.end(), "sign");
+    ASSERT_NE(args.end(), sign_at) << testenv::ReadFileBytes(log);
+    std::vector<std::string> signArgs(sign_at, args.end());
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"-pkcs12", "cle et certificat\\editeur.p12"}, {"-readpass", "mot de passe.txt"}, {"-n", "Mon Jeu"},
+        {"-in", "out.exe.unsigned"}, {"-out", "out.exe.signed"}};
+    for (const auto& pair : expected) {
+        auto at = std::find(signArgs.begin(), signArgs.end(), pair.first);
+        ASSERT_TRUE(at != signArgs.end() && at + 1 != signArgs.end()) << pair.first;
+        EXPECT_EQ(pair.second, at[1]) << pair.first;
+    }
+
+    // A wrong password: the tool's reason in pack's words, and nothing written.
+    ASSERT_TRUE(DeleteFileA(folder.Out().c_str()));
+    run = folder.Build(description, sign + "faux.txt");
+    EXPECT_EQ(1u, run.exitCode);
+    EXPECT_TRUE(Contains(run.err, "pack: signing failed: the password read from 'faux.txt' does not open")) << run.err;
+    EXPECT_TRUE(Contains(run.err, "(Wrong password?)")) << run.err;
+    EXPECT_TRUE(Contains(run.err, "nothing written")) << run.err;
+    EXPECT_FALSE(FileExists(folder.Out()));
+    EXPECT_FALSE(FileExists(folder.Out() + ".unsigned"));
+
+    // No tool at all.
+    SetEnvironmentVariableA("PACK_OSSLSIGNCODE", (folder.dir / "absent.exe").c_str());
+    run = folder.Build(description, sign + "\"mot de passe.txt\"");
+    EXPECT_EQ(1u, run.exitCode);
+    EXPECT_TRUE(Contains(run.err, "signing needs the tool osslsigncode")) << run.err;
+    EXPECT_FALSE(FileExists(folder.Out()));
+    SetEnvironmentVariableA("PACK_OSSLSIGNCODE", nullptr);
+    SetEnvironmentVariableA("FAKE_SIGNER_LOG", nullptr);
 }
 
 TEST(PackInspect, UninstallerLogBareSetupAndInconsistentPackage) {
