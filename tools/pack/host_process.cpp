@@ -1,4 +1,4 @@
-// Starting a program with CreateProcess or fork/exec, its output read through a pipe.
+// Starting a program with CreateProcess or posix_spawn, its output read through a pipe.
 #include "host_process.h"
 
 #ifdef _WIN32
@@ -6,9 +6,12 @@
 #else
 #include <errno.h>
 #include <fcntl.h>
+#include <spawn.h>
 #include <string.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+extern char** environ;
 #endif
 
 namespace {
@@ -96,15 +99,8 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args) {
     ProgramRun run;
     int output[2];
-    int status[2];  // the child writes exec's errno here; closed on a successful exec
     if (pipe(output) != 0) {
         run.why = std::string("no pipe for its output: ") + strerror(errno);
-        return run;
-    }
-    if (pipe2(status, O_CLOEXEC) != 0) {
-        run.why = std::string("no pipe: ") + strerror(errno);
-        close(output[0]);
-        close(output[1]);
         return run;
     }
     std::vector<char*> argv;
@@ -112,36 +108,24 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
 
-    pid_t child = fork();
-    if (child == 0) {
-        int nothing = open("/dev/null", O_RDONLY);
-        if (nothing >= 0) dup2(nothing, 0);
-        dup2(output[1], 1);
-        dup2(output[1], 2);
-        close(output[0]);
-        close(output[1]);
-        close(status[0]);
-        execvp(program.c_str(), argv.data());
-        int error = errno;
-        ssize_t ignored = write(status[1], &error, sizeof(error));
-        (void)ignored;
-        _exit(127);
-    }
+    // posix_spawn rather than fork: pack may hold a payload of hundreds of MB,
+    // which a fork would have to map into a copy of itself.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, output[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, output[1], 2);
+    posix_spawn_file_actions_addclose(&actions, output[0]);
+    posix_spawn_file_actions_addclose(&actions, output[1]);
+    pid_t child = 0;
+    int spawnError = posix_spawnp(&child, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
     close(output[1]);
-    close(status[1]);
-    if (child < 0) {
-        run.why = std::string("could not be started: ") + strerror(errno);
+    if (spawnError != 0) {
         close(output[0]);
-        close(status[0]);
+        run.why = spawnError == ENOENT ? "not found" : std::string("could not be started: ") + strerror(spawnError);
         return run;
     }
-    int execError = 0;
-    ssize_t got;
-    do {
-        got = read(status[0], &execError, sizeof(execError));
-    } while (got < 0 && errno == EINTR);
-    close(status[0]);
-    bool execFailed = got == static_cast<ssize_t>(sizeof(execError));
     char buffer[4096];
     ssize_t n;
     while ((n = read(output[0], buffer, sizeof(buffer))) != 0) {
@@ -154,10 +138,6 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
     close(output[0]);
     int waitStatus = 0;
     while (waitpid(child, &waitStatus, 0) < 0 && errno == EINTR) {
-    }
-    if (execFailed) {
-        run.why = execError == ENOENT ? "not found" : std::string("could not be started: ") + strerror(execError);
-        return run;
     }
     run.started = true;
     run.exitCode = WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : 128 + WTERMSIG(waitStatus);
