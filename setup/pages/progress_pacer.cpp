@@ -11,12 +11,19 @@ const UINT kTickMs = 16;
 
 }  // namespace
 
-CProgressPacer::CProgressPacer() : controls(), paced(0), shownPosition(0), shownFile() {}
+CProgressPacer::CProgressPacer()
+    : controls(), paced(0), stale(0), shownPosition(0), shownFile(), memory(nullptr), picture(nullptr),
+      memoryOwnBitmap(nullptr) {}
+
+CProgressPacer::~CProgressPacer() {
+    ReleasePicture();
+}
 
 void CProgressPacer::Start(HWND page, HWND label, HWND bar) {
     controls[0] = label;
     controls[1] = bar;
     paced = 0;
+    stale = 0;
     shownPosition = static_cast<int>(SendMessageA(bar, PBM_GETPOS, 0, 0));
     GetWindowTextA(label, shownFile, sizeof(shownFile));
     SetTimer(page, kTimerId, kTickMs, nullptr);
@@ -29,30 +36,59 @@ void CProgressPacer::SetDrawing(BOOL on) {
     for (HWND control : controls) SendMessageA(control, WM_SETREDRAW, on, 0);
 }
 
-// Draws both controls as they are now onto the page, where they lie, while
-// their own drawing stays off: turning it on and off for each picture would
-// cost more than the picture. Each control draws itself into a picture of its
-// own size (WM_PRINTCLIENT, which controls handle), laid on the page's
-// background first, and the picture is copied to the page in one piece.
-void CProgressPacer::DrawOnPage(HWND page) {
-    HDC dc = GetDC(page);
-    if (!dc) return;
-    HDC memory = CreateCompatibleDC(dc);
-    HBRUSH background = reinterpret_cast<HBRUSH>(GetClassLongPtrA(page, GCLP_HBRBACKGROUND));
+// Makes the memory picture on first use, in the format of the screen.
+bool CProgressPacer::HavePicture(HDC screen) {
+    if (memory) return true;
+    int width = 0, height = 0;
     for (HWND control : controls) {
         RECT area;
-        if (!memory || !GetClientRect(control, &area)) break;
-        HBITMAP picture = CreateCompatibleBitmap(dc, area.right, area.bottom);
-        if (!picture) break;
-        HGDIOBJ previous = SelectObject(memory, picture);
-        FillRect(memory, &area, background ? background : GetSysColorBrush(COLOR_BTNFACE));
-        SendMessageA(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
-        MapWindowPoints(control, page, reinterpret_cast<POINT*>(&area), 2);
-        BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, memory, 0, 0, SRCCOPY);
-        SelectObject(memory, previous);
-        DeleteObject(picture);
+        if (!GetClientRect(control, &area)) return false;
+        if (area.right > width) width = area.right;
+        if (area.bottom > height) height = area.bottom;
     }
+    memory = CreateCompatibleDC(screen);
+    picture = memory ? CreateCompatibleBitmap(screen, width, height) : nullptr;
+    if (!picture) {
+        ReleasePicture();
+        return false;
+    }
+    memoryOwnBitmap = SelectObject(memory, picture);
+    return true;
+}
+
+void CProgressPacer::ReleasePicture() {
+    if (memory && memoryOwnBitmap) SelectObject(memory, memoryOwnBitmap);
+    if (picture) DeleteObject(picture);
     if (memory) DeleteDC(memory);
+    memory = nullptr;
+    picture = nullptr;
+    memoryOwnBitmap = nullptr;
+}
+
+// Draws the controls named by which, as they are now, onto the page where
+// they lie, while their own drawing stays off: turning it on and off for each
+// picture would cost more than the picture. Each control draws itself into the
+// memory picture (WM_PRINTCLIENT, which controls handle), laid on the page's
+// background first, and its part is copied to the page in one piece. The
+// memory DC's state is saved around each control's drawing, so that what one
+// control selects or clips does not carry over to the next picture.
+void CProgressPacer::DrawOnPage(HWND page, int which) {
+    HDC dc = GetDC(page);
+    if (!dc) return;
+    if (HavePicture(dc)) {
+        HBRUSH background = reinterpret_cast<HBRUSH>(GetClassLongPtrA(page, GCLP_HBRBACKGROUND));
+        for (int i = 0; i < 2; ++i) {
+            HWND control = controls[i];
+            RECT area;
+            if (!(which & (i == 0 ? kLabel : kBar)) || !GetClientRect(control, &area)) continue;
+            FillRect(memory, &area, background ? background : GetSysColorBrush(COLOR_BTNFACE));
+            int saved = SaveDC(memory);
+            SendMessageA(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
+            if (saved) RestoreDC(memory, saved);
+            MapWindowPoints(control, page, reinterpret_cast<POINT*>(&area), 2);
+            BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, memory, 0, 0, SRCCOPY);
+        }
+    }
     ReleaseDC(page, dc);
 }
 
@@ -64,19 +100,22 @@ void CProgressPacer::DrawnByThemselves() {
 }
 
 // Compares the controls with the previous tick: while updates keep coming,
-// drawing stays off and the tick draws the latest state.
+// drawing stays off and the tick draws the latest state of the controls that
+// changed.
 void CProgressPacer::Tick(HWND page) {
     char file[kPathSize] = "";
     GetWindowTextA(controls[0], file, sizeof(file));
     int position = static_cast<int>(SendMessageA(controls[1], PBM_GETPOS, 0, 0));
-    bool changed = position != shownPosition || strcmp(file, shownFile) != 0;
+    int changed = (strcmp(file, shownFile) != 0 ? kLabel : 0) | (position != shownPosition ? kBar : 0);
     shownPosition = position;
     memcpy(shownFile, file, sizeof(shownFile));
     if (changed && paced) {
-        DrawOnPage(page);
+        DrawOnPage(page, changed | stale);
+        stale = 0;
     } else if (changed) {
         SetDrawing(FALSE);
         paced = 1;
+        stale = kLabel | kBar;
     } else if (paced) {
         DrawnByThemselves();
     }
@@ -85,4 +124,5 @@ void CProgressPacer::Tick(HWND page) {
 void CProgressPacer::Stop(HWND page) {
     KillTimer(page, kTimerId);
     if (paced) DrawnByThemselves();
+    ReleasePicture();
 }

@@ -21,6 +21,7 @@ public:
     enum { kTimerId = 1 };
 
     CProgressPacer();
+    ~CProgressPacer();
 
     // Starts the timer on page, whose controls label and bar are drawing
     // themselves as usual.
@@ -30,14 +31,29 @@ public:
     void Stop(HWND page);
 
 private:
+    // Bits of the controls to draw: the label, the bar.
+    enum { kLabel = 1, kBar = 2 };
+
     void SetDrawing(BOOL on);
-    void DrawOnPage(HWND page);
+    bool HavePicture(HDC screen);
+    void ReleasePicture();
+    void DrawOnPage(HWND page, int which);
     void DrawnByThemselves();
 
     HWND controls[2];  // the label, then the bar
     // 1 while the controls take updates without drawing them.
     int paced;
+    // The controls whose picture on screen may be older than their state
+    // although it did not change since the previous tick: both, when their
+    // own drawing has just been turned off.
+    int stale;
     // What the controls held at the previous tick.
     int shownPosition;
     char shownFile[kPathSize];
+    // The memory picture the controls are drawn into, as large as the larger
+    // of the two, made at the first picture and kept until Stop: making a
+    // bitmap costs more than drawing the label into it.
+    HDC memory;
+    HBITMAP picture;
+    HGDIOBJ memoryOwnBitmap;
 };
