@@ -24,6 +24,7 @@
 #include "wizard_session.h"
 #include "payload_extract.h"
 #include "setup_config.h"
+#include "setup_ids.h"
 #include "timer_resolution.h"
 
 namespace {
@@ -197,8 +198,8 @@ TEST(InstallBench, DISABLED_Commands) {
 }
 
 // A window on a thread of its own with a file name label and a progress bar
-// whose drawing is off: what the page's controls cost to update when nothing
-// is painted.
+// whose drawing is off, with the ids of the installing page's controls: what
+// the page's controls cost to update when nothing is painted.
 class UpdateTarget {
 public:
     UpdateTarget() {
@@ -212,6 +213,7 @@ public:
         CloseHandle(thread_);
         CloseHandle(ready_);
     }
+    HWND window() const { return window_; }
     HWND label() const { return label_; }
     HWND bar() const { return bar_; }
 
@@ -222,9 +224,11 @@ private:
         InitCommonControlsEx(&controls);
         target->window_ = CreateWindowA("static", "", WS_POPUP, 0, 0, 500, 200, nullptr, nullptr, nullptr, nullptr);
         target->label_ = CreateWindowA("static", "", WS_CHILD | WS_VISIBLE | SS_PATHELLIPSIS, 40, 100, 400, 16,
-                                       target->window_, nullptr, nullptr, nullptr);
+                                       target->window_, reinterpret_cast<HMENU>(IDC_INSTALL_FILE), nullptr,
+                                       nullptr);
         target->bar_ = CreateWindowA(PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE | PBS_SMOOTH, 40, 150, 400, 25,
-                                     target->window_, nullptr, nullptr, nullptr);
+                                     target->window_, reinterpret_cast<HMENU>(IDC_INSTALL_PROGRESS), nullptr,
+                                     nullptr);
         SendMessageA(target->bar_, PBM_SETRANGE32, 0, 1000000);
         SendMessageA(target->label_, WM_SETREDRAW, FALSE, 0);
         SendMessageA(target->bar_, WM_SETREDRAW, FALSE, 0);
@@ -247,7 +251,9 @@ private:
 // does, then deleted one by one with their folders; then as many Sleep(1)
 // calls as there are files; then the same pauses, each after the page's two
 // updates (file name and position) sent to controls of another thread that
-// do not paint; then the engine's extraction loop itself.
+// do not paint; then the engine's extraction loop itself, without a page and
+// then with such a window as its page: the whole loop, with its two updates a
+// file and the waits for them, when the page costs nothing more.
 TEST(InstallBench, DISABLED_Floor) {
     std::string target = Env("BENCH_TARGET");
     std::string label = Env("BENCH_LABEL", "floor", false);
@@ -323,6 +329,17 @@ TEST(InstallBench, DISABLED_Floor) {
                                               static_cast<DWORD>(payload.size()), &running, nullptr);
         Report(label + "_engine", Now() - start);
         ASSERT_EQ(kExtractDone, result);
+
+        testenv::RemoveTree(target);
+        config.installLog.Clear();
+        UpdateTarget page;
+        ASSERT_TRUE(page.window() != nullptr);
+        start = Now();
+        result = ExtractPayload(&config, reinterpret_cast<const uint8_t*>(payload.data()),
+                                static_cast<DWORD>(payload.size()), &running, page.window());
+        Report(label + "_engine_updates", Now() - start);
+        ASSERT_EQ(kExtractDone, result);
+        ASSERT_EQ(folders * files, static_cast<int>(SendMessageA(page.bar(), PBM_GETPOS, 0, 0)));
     }
     testenv::RemoveTree(target);
 }
