@@ -6,8 +6,11 @@
 
 namespace {
 
-// About 60 pictures a second.
-const UINT kTickMs = 16;
+// About 30 pictures a second. Each picture costs the page's thread, and the
+// display, work that the worker then waits for or shares the processor with;
+// at 30 a second the bar still grows in even steps (about 4 pixels a picture
+// for 1,000 files on its 400), half the work of 60 a second.
+const UINT kTickMs = 33;
 
 }  // namespace
 

@@ -9,12 +9,12 @@
 // The worker updates the file name label and the progress bar for every file,
 // several hundred times a second with small files, and each update made the
 // controls repaint themselves while the worker waited: most of the time of an
-// installation of many files. A screen shows about 60 pictures a second, so
-// the pacer lets the controls take the updates with their drawing off
-// (WM_SETREDRAW) and draws them itself from a timer of the page, once a tick at
-// most. A tick that sees no update turns the controls' own drawing back on, so
-// that they show their last state and repaint themselves when uncovered (a
-// long file, the steps after the last file, a message box); Stop does the same.
+// installation of many files. The pacer lets the controls take the updates
+// with their drawing off (WM_SETREDRAW) and draws them itself from a timer of
+// the page, once a tick at most, about 30 times a second. A tick that sees no
+// update turns the controls' own drawing back on, so that they show their last
+// state and repaint themselves when uncovered (a long file, the steps after
+// the last file, a message box); Stop does the same.
 class CProgressPacer {
 public:
     // The id of the page timer whose WM_TIMER goes to Tick.

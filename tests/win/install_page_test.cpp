@@ -51,7 +51,7 @@ struct ScreenShot {
 int Position(HWND bar) { return static_cast<int>(SendMessageA(bar, PBM_GETPOS, 0, 0)); }
 
 // Waits until the bar stands at least at position, then lets a picture or two
-// pass (the page draws its controls at most about 60 times a second).
+// pass (the page draws its controls at most about 30 times a second).
 bool WaitPosition(HWND bar, int position) {
     bool reached = gui::WaitFor([&] { return Position(bar) >= position; }, 60000);
     Sleep(150);
