@@ -382,10 +382,11 @@ How it is measured:
   what the disk is doing (files just written, other programs), which the rounds share
   between a figure and its floor. For one large file the fixed cost (starting the
   removal, the key, the self-delete batch) dominates.
-- **Packaging.** `pack` reads each file and lets the system's resource-update functions
-  rewrite the program file; under Wine those hold and copy the whole payload in memory.
-  `makensis` checks and copies every file with its own data-block optimisation and is
-  slower for many files.
+- **Packaging.** `pack.exe` (timed under Wine, as on Windows) reads each file into the
+  payload and writes the new program file itself, streaming the payload from memory
+  after a rebuilt resource section; the Linux `pack` does the same natively. The
+  peer's compiler checks and copies every
+  file with its own data-block optimisation and is slower for many files.
 - **Peak memory.** The working set counts the payload pages the write reads from the
   mapped program file (file-backed, shared with the page cache, given back at once).
   The private memory is the figure that matters, and it stays far below the payload:
