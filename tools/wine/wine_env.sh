@@ -9,7 +9,10 @@
 wine_use() {
   local arch=$1 root
   root=$(realpath -m "$2")
-  mkdir -p "$root"
+  # The prefix folder exists before anything starts: a wineserver started
+  # for a folder that is not there yet exits at once, and every Wine program
+  # would then start its own server and system processes again.
+  mkdir -p "$root/wineprefix"
   export WINEPREFIX="$root/wineprefix"
   export WINEDEBUG=-all
   # No .NET or HTML engine installers, and no Linux menu entries for shortcuts.
@@ -71,4 +74,5 @@ wine_prefix_ready() {
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v $value /d N /f >/dev/null 2>&1 </dev/null || true
   done
   echo "$WINE_PREFIX_SETUP" > "$marker"
+  WINE_PREFIX_MADE=1
 }
