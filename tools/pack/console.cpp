@@ -58,3 +58,9 @@ void PrintErr(const std::string& text) {
     fwrite(utf8.data(), 1, utf8.size(), stderr);
 }
 #endif
+
+std::string Field(const char* key, const std::string& value) {
+    char line[64];
+    snprintf(line, sizeof(line), "  %-17s ", key);
+    return line + value + "\n";
+}

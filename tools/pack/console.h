@@ -6,3 +6,6 @@
 
 void PrintOut(const std::string& text);
 void PrintErr(const std::string& text);
+
+// One line of `pack inspect`: the key in a column of its own, then the value.
+std::string Field(const char* key, const std::string& value);

@@ -36,12 +36,6 @@ private:
 
 const char* YesNo(int32_t flag) { return flag ? "yes" : "no"; }
 
-std::string Field(const char* key, const std::string& value) {
-    char line[64];
-    snprintf(line, sizeof(line), "  %-17s ", key);
-    return line + value + "\n";
-}
-
 std::string TextLine(const DataModule& module, const char* name, int16_t format, int* problems) {
     std::string bytes;
     bool present = module.Resource("RT_DATA", name, &bytes);

@@ -3,6 +3,7 @@
 
 #include <stdio.h>
 
+#include "console.h"
 #include "cp1252.h"
 #include "host_files.h"
 #include "host_process.h"
@@ -20,12 +21,6 @@ std::string ForConsole(const std::string& utf8) {
     int badLine = 0;
     uint32_t badCodePoint = 0;
     return Utf8ToCp1252(utf8, &badLine, &badCodePoint);
-}
-
-std::string Field(const char* key, const std::string& value) {
-    char line[64];
-    snprintf(line, sizeof(line), "  %-17s ", key);
-    return line + value + "\n";
 }
 
 std::string Hex8(uint32_t value) {

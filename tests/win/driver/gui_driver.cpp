@@ -277,8 +277,13 @@ bool WaitText(HWND window, const std::string& text, int timeoutMs) {
     return WaitFor([&] { return Text(window) == text; }, timeoutMs);
 }
 
-bool ScreenPixels(const RECT& area, std::vector<COLORREF>* pixels) {
-    pixels->clear();
+namespace {
+
+// Copies an area of the screen into a picture of bitCount bits a pixel (rows
+// top-down or bottom-up) and hands it to use(header, bits, copied), where
+// copied says whether the copy succeeded. False when no picture could be made.
+template <typename Use>
+bool WithScreenCopy(const RECT& area, WORD bitCount, bool topDown, Use use) {
     int width = area.right - area.left;
     int height = area.bottom - area.top;
     if (width <= 0 || height <= 0) return false;
@@ -287,27 +292,37 @@ bool ScreenPixels(const RECT& area, std::vector<COLORREF>* pixels) {
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down
+    info.bmiHeader.biHeight = topDown ? -height : height;
     info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biBitCount = bitCount;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     bool ok = false;
     if (bitmap) {
         HGDIOBJ old = SelectObject(memory, bitmap);
-        ok = BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY) != 0;
+        bool copied = BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY) != 0;
         GdiFlush();
         SelectObject(memory, old);
-        const DWORD* p = static_cast<const DWORD*>(bits);
-        pixels->reserve(static_cast<size_t>(width) * height);
-        for (size_t i = 0; i < static_cast<size_t>(width) * height; ++i) {
-            pixels->push_back(RGB((p[i] >> 16) & 0xFF, (p[i] >> 8) & 0xFF, p[i] & 0xFF));
-        }
+        ok = use(info.bmiHeader, bits, copied);
         DeleteObject(bitmap);
     }
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
+    return ok;
+}
+
+}  // namespace
+
+bool ScreenPixels(const RECT& area, std::vector<COLORREF>* pixels) {
+    pixels->clear();
+    bool ok = WithScreenCopy(area, 32, true, [&](const BITMAPINFOHEADER& header, const void* bits, bool copied) {
+        const DWORD* p = static_cast<const DWORD*>(bits);
+        size_t count = static_cast<size_t>(header.biWidth) * static_cast<size_t>(-header.biHeight);
+        pixels->reserve(count);
+        for (size_t i = 0; i < count; ++i) pixels->push_back(RGB((p[i] >> 16) & 0xFF, (p[i] >> 8) & 0xFF, p[i] & 0xFF));
+        return copied;
+    });
     if (!ok) pixels->clear();
     return ok;
 }
@@ -315,47 +330,24 @@ bool ScreenPixels(const RECT& area, std::vector<COLORREF>* pixels) {
 bool Capture(HWND window, const std::string& bmpPath) {
     RECT rect;
     if (!GetWindowRect(window, &rect)) return false;
-    int width = rect.right - rect.left;
-    int height = rect.bottom - rect.top;
-    if (width <= 0 || height <= 0) return false;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;  // bottom-up
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bool ok = false;
-    if (bitmap) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-        SelectObject(memory, old);
-        GdiFlush();
-        DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-        DWORD imageSize = stride * static_cast<DWORD>(height);
+    return WithScreenCopy(rect, 24, false, [&](BITMAPINFOHEADER header, const void* bits, bool) {
+        DWORD stride = (static_cast<DWORD>(header.biWidth) * 3 + 3) & ~3u;
+        DWORD imageSize = stride * static_cast<DWORD>(header.biHeight);
         BITMAPFILEHEADER file = {};
         file.bfType = 0x4D42;
-        file.bfOffBits = sizeof(file) + sizeof(info.bmiHeader);
+        file.bfOffBits = sizeof(file) + sizeof(header);
         file.bfSize = file.bfOffBits + imageSize;
-        info.bmiHeader.biSizeImage = imageSize;
+        header.biSizeImage = imageSize;
         HANDLE out = CreateFileA(bmpPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                  nullptr);
-        if (out != INVALID_HANDLE_VALUE) {
-            DWORD written = 0;
-            ok = WriteFile(out, &file, sizeof(file), &written, nullptr) &&
-                 WriteFile(out, &info.bmiHeader, sizeof(info.bmiHeader), &written, nullptr) &&
-                 WriteFile(out, bits, imageSize, &written, nullptr);
-            CloseHandle(out);
-        }
-        DeleteObject(bitmap);
-    }
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return ok;
+        if (out == INVALID_HANDLE_VALUE) return false;
+        DWORD written = 0;
+        bool ok = WriteFile(out, &file, sizeof(file), &written, nullptr) &&
+                  WriteFile(out, &header, sizeof(header), &written, nullptr) &&
+                  WriteFile(out, bits, imageSize, &written, nullptr);
+        CloseHandle(out);
+        return ok;
+    });
 }
 
 }  // namespace gui
