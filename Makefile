@@ -11,25 +11,16 @@ export JOBS
 # The shipped programs, always built as 32-bit PE programs.
 PRODUCTS = setup uninst Cartopia pack
 
-.PHONY: all deps configure build test test-all test-native test-pe test-win test-fuzz demo bench fuzz clean
+.PHONY: all deps configure build test test-all test-layout test-native test-pe test-win test-fuzz demo bench fuzz clean
 
 all: build
 
 deps:
-	@tools/deps.sh
+	@tools/deps/deps.sh
 
-$(BUILD)/win/CMakeCache.txt:
-	cmake -S . -B $(BUILD)/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=MinSizeRel
-
-$(BUILD)/win64/CMakeCache.txt:
-	cmake -S . -B $(BUILD)/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=MinSizeRel
-
-$(BUILD)/native/CMakeCache.txt:
-	cmake -S . -B $(BUILD)/native -DCMAKE_BUILD_TYPE=Debug
-
-# The Linux tools themselves (pack), optimised and without sanitizers.
-$(BUILD)/host/CMakeCache.txt:
-	cmake -S . -B $(BUILD)/host -DCMAKE_BUILD_TYPE=Release -DWITH_SANITIZERS=OFF
+# Every build folder is configured from its preset in CMakePresets.json.
+$(BUILD)/%/CMakeCache.txt:
+	cmake --preset $* -B $(BUILD)/$*
 
 configure: $(BUILD)/win/CMakeCache.txt $(BUILD)/win64/CMakeCache.txt $(BUILD)/native/CMakeCache.txt $(BUILD)/host/CMakeCache.txt
 
@@ -40,6 +31,10 @@ build: deps configure
 	cmake --build $(BUILD)/native -j $(JOBS)
 	cmake --build $(BUILD)/win -j $(JOBS)
 	@if [ "$$(tools/wine/wine_arch.sh $(BUILD))" = x86_64 ]; then cmake --build $(BUILD)/win64 -j $(JOBS); fi
+
+# No include cycle between files or folders.
+test-layout:
+	/usr/bin/python3 tests/layout/check_includes.py
 
 test-native: deps configure
 	cmake --build $(BUILD)/native -j $(JOBS)
@@ -60,18 +55,18 @@ test-win: deps configure
 test-fuzz: deps
 	tools/fuzz/run.sh $(BUILD) $(FUZZ_SHORT_SECONDS)
 
-test-all: test-native test-pe test-fuzz test-win
+test-all: test-layout test-native test-pe test-fuzz test-win
 
 # Every suite, and nothing left behind in the home folder.
 test: deps
-	tools/home_check.sh $(BUILD)/home-check/test $(MAKE) --no-print-directory test-all
+	tools/wine/home_check.sh $(BUILD)/home-check/test $(MAKE) --no-print-directory test-all
 
 # Long fuzzing runs (not part of make test).
 fuzz: deps
 	tools/fuzz/run.sh $(BUILD) $(FUZZ_SECONDS)
 
 demo: build
-	tools/home_check.sh $(BUILD)/home-check/demo tools/demo.sh $(BUILD)
+	tools/wine/home_check.sh $(BUILD)/home-check/demo tools/demo/demo.sh $(BUILD)
 
 bench: build
 	tools/bench/install_bench.sh $(BUILD)

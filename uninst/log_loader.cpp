@@ -2,6 +2,7 @@
 #include "log_loader.h"
 
 #include "install_log.h"
+#include "resource_names.h"
 #include "text.h"
 
 LogLoadResult ReadInstallLog(CUninstConfig& config, const uint8_t* data, size_t size) {
@@ -28,7 +29,7 @@ LogLoadResult ReadInstallLog(CUninstConfig& config, const uint8_t* data, size_t 
 
 LogLoadResult LoadInstallLogFrom(CUninstConfig& config, HMODULE module) {
     config.Reset();
-    HRSRC found = FindResourceA(module, "5000", "RT_DATA");
+    HRSRC found = FindResourceA(module, kInstallLogResource, kDataResourceType);
     if (!found) return kLogAbsent;
     HGLOBAL loaded = LoadResource(module, found);
     const void* bytes = loaded ? LockResource(loaded) : nullptr;

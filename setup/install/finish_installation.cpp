@@ -2,6 +2,7 @@
 #include "finish_installation.h"
 
 #include "replace_resource.h"
+#include "resource_names.h"
 #include "setup_config.h"
 #include "shortcuts.h"
 #include "uninstall_registry.h"
@@ -60,7 +61,7 @@ int FinishInstallation(CSetupConfig* config, HWND owner) {
         RemoveLoggedSince(config, beforeShortcut);
         return 0;
     }
-    if (haveUninstaller && haveLog) ReplaceResourceFromFile(owner, uninstaller, log, "RT_DATA", "5000");
+    if (haveUninstaller && haveLog) ReplaceResourceFromFile(owner, uninstaller, log, kDataResourceType, kInstallLogResource);
     RegisterUninstaller(config);
     if (haveLog) DeleteFileA(log);
     return 1;

@@ -7,6 +7,7 @@
 #include "log_entries.h"
 #include "path_rules.h"
 #include "payload_walk.h"
+#include "resource_names.h"
 #include "setup_config.h"
 #include "setup_ids.h"
 #include "text.h"
@@ -58,7 +59,7 @@ int LockPayload(HMODULE module, const uint8_t** data, DWORD* size, int* missing)
     *data = nullptr;
     *size = 0;
     *missing = 0;
-    HRSRC found = FindResourceA(module, "5000", "RT_DATA");
+    HRSRC found = FindResourceA(module, kPayloadResource, kDataResourceType);
     if (!found) {
         *missing = 1;
         return 0;

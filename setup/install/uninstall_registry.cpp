@@ -5,12 +5,12 @@
 #include <string.h>
 
 #include "path_rules.h"
+#include "resource_names.h"
 #include "setup_config.h"
 #include "text.h"
 
 namespace {
 
-const char kUninstallRoot[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const char kUninstallerName[] = "uninst.exe";
 
 void SetText(HKEY key, const char* name, const char* value) {
@@ -21,7 +21,7 @@ void SetText(HKEY key, const char* name, const char* value) {
 }  // namespace
 
 int UninstallKeyName(const CSetupConfig* config, char* key, size_t cap) {
-    return JoinPath(key, cap, kUninstallRoot, config->appName);
+    return JoinPath(key, cap, kUninstallKey, config->appName);
 }
 
 int UninstallCommand(const CSetupConfig* config, char* command, size_t cap) {

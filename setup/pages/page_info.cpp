@@ -2,6 +2,7 @@
 #include "page_info.h"
 
 #include "page_layout.h"
+#include "resource_names.h"
 #include "setup_config.h"
 #include "setup_globals.h"
 #include "setup_ids.h"
@@ -13,7 +14,6 @@ const char kTitle[] = "Informations";
 const char kSubtitle[] = "Informations nécessaires avant de continuer l'installation.";
 const char kPleaseRead[] =
     "Veuillez lire les informations suivantes et appuyez sur Suivant lorsque vous êtes prêt à continuer.";
-const char kInfoResource[] = "5011";
 
 }  // namespace
 

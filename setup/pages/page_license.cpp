@@ -3,6 +3,7 @@
 #include "page_license.h"
 
 #include "page_layout.h"
+#include "resource_names.h"
 #include "setup_config.h"
 #include "setup_globals.h"
 #include "setup_ids.h"
@@ -16,7 +17,6 @@ const char kPleaseRead[] =
     "Veuillez lire le contrat de licence suivant. Vous devez en accepter tous les termes avant de continuer "
     "l'installation.";
 const char kAccept[] = "J'accepte les termes du contrat de licence";
-const char kLicenseResource[] = "5010";
 
 }  // namespace
 

@@ -4,13 +4,13 @@
 #include <string.h>
 
 #include "page_layout.h"
+#include "resource_names.h"
 #include "setup_ids.h"
 
 namespace {
 
 const char kTextBoxClass[] = "RichEdit20A";
 const char kTextBoxFace[] = "MS Sans Serif";
-const char kTextType[] = "RT_DATA";
 
 }  // namespace
 
@@ -52,7 +52,7 @@ DWORD StreamTextPiece(const void* text, int size, int* pos, LPBYTE buffer, LONG 
 void StreamResourceText(HWND box, HMODULE module, const char* name, int format, HGLOBAL* data, int* size,
                         int* pos, EDITSTREAMCALLBACK callback, DWORD_PTR cookie) {
     *pos = 0;
-    HRSRC found = FindResourceA(module, name, kTextType);
+    HRSRC found = FindResourceA(module, name, kDataResourceType);
     if (!found) return;
     *size = static_cast<int>(SizeofResource(module, found));
     *data = LoadResource(module, found);

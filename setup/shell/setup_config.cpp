@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "path_rules.h"
+#include "resource_names.h"
 #include "setup_record.h"
 #include "text.h"
 
@@ -89,7 +90,7 @@ int CSetupConfig::LoadFrom(HMODULE resources, const char* programPath) {
     FolderOf(programPath, sourceDir);
     CopyText(installDir, sizeof(installDir), sourceDir);
 
-    HRSRC found = FindResourceA(resources, "5001", "RT_DATA");
+    HRSRC found = FindResourceA(resources, kSetupRecordResource, kDataResourceType);
     HGLOBAL loaded = found ? LoadResource(resources, found) : nullptr;
     const uint8_t* data = loaded ? static_cast<const uint8_t*>(LockResource(loaded)) : nullptr;
     if (!data) return 0;

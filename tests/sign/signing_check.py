@@ -217,7 +217,7 @@ def packages_are_reproducible(ws, pack_exe):
         check(os.path.exists(paths[2]) and open(paths[2], "rb").read() == open(paths[0], "rb").read(),
               "the build under valgrind is identical")
     else:
-        check(False, "valgrind is installed (tools/deps.sh)")
+        check(False, "valgrind is installed (tools/deps/deps.sh)")
     if pack_exe:
         env = dict(os.environ, WINEDEBUG="-all")
         result = run(["wine", windows_path(pack_exe), "build", windows_path(ws.description), "-o",

@@ -25,7 +25,7 @@ export BENCH_MACHINE=$(WINARCH= "$root/tools/wine/wine_arch.sh" "$build")
 bin="$build/win/bin"
 [ "$BENCH_ARCH" = x86_64 ] && bin="$build/win64/bin"
 sizes="$build/win/bin"
-for f in install_bench_test.exe setup.exe pack.exe uninst.exe; do
+for f in bench_driver.exe setup.exe pack.exe uninst.exe; do
   [ -f "$bin/$f" ] || { echo "missing $bin/$f: build first" >&2; exit 1; }
 done
 

@@ -275,7 +275,7 @@ How it is measured:
 - Files are random bytes. Nothing waits for the data to reach the disk (no sync inside
   a timing): every figure is the work up to the page cache.
 - Ours: the real `setup.exe`, made by `pack build` from a description, is driven through
-  its wizard by the GUI test driver (`tests/win/install_bench_test.cpp`). The install time
+  its wizard by the GUI test driver (`tools/bench/bench_driver.cpp`). The install time
   runs from posting "Installer" on the ready page to the finish page on screen; the driver
   polls the caption of the Next button from the window manager's copy every 2 ms, so that
   it sends nothing to the wizard's thread. The uninstall time runs from pressing Yes in

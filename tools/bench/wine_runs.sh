@@ -5,7 +5,7 @@
 # Appends "label value" lines to $BENCH_RESULTS.
 set -euo pipefail
 work=$BENCH_WORK bin=$BENCH_BIN results=$BENCH_RESULTS
-driver="$bin/install_bench_test.exe"
+driver="$bin/bench_driver.exe"
 winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 export TEST_BIN_DIR=$(winpath "$bin") TEST_SOURCE_DIR=$(winpath "$BENCH_ROOT")
 

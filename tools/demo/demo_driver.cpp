@@ -1,6 +1,6 @@
 // Clicks through a packaged setup wizard as a user would, saves a picture of
 // every page, then waits for the installed program that setup starts at the
-// end and saves a picture of it too. Used by tools/demo.sh on a headless
+// end and saves a picture of it too. Used by tools/demo/demo.sh on a headless
 // display; every wait has a timeout, and everything it started is ended.
 //
 // Usage: demo_driver SETUP.exe OUTPUT_FOLDER PROGRAM_CAPTION

@@ -8,7 +8,7 @@ build=$(realpath -m "$1")
 seconds=${2:-10}
 top=$(cd "$(dirname "$0")/../.." && pwd)
 if [ ! -f "$build/fuzz/CMakeCache.txt" ]; then
-  cmake -S "$top" -B "$build/fuzz" -DFUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+  (cd "$top" && cmake --preset fuzz -B "$build/fuzz" >/dev/null)
 fi
 cmake --build "$build/fuzz" -j 2 >/dev/null
 status=0

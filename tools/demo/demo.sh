@@ -6,7 +6,7 @@
 # saved as a picture in BUILD/demo/. The command never waits for ever.
 # Usage: tools/demo.sh [BUILD]
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 build=${1:-build}
 # The build that this machine's Wine runs: 32-bit where it can, else 64-bit.
 arch=$(tools/wine/wine_arch.sh "$build" "make demo")
@@ -31,8 +31,8 @@ mkdir -p "$package"
 cp tools/demo/cartopia.ini tools/demo/licence.rtf tools/demo/lisez-moi.txt "$package/"
 cp "$game" "$package/Cartopia.exe"
 # pack runs natively; the package carries the setup.exe of the build that runs here.
-BUILD=$build tools/pack.sh build "$package/cartopia.ini" -o "$build/CartopiaSetup.exe" --setup "$bin/setup.exe"
-BUILD=$build tools/pack.sh inspect "$build/CartopiaSetup.exe"
+BUILD=$build pack/pack.sh build "$package/cartopia.ini" -o "$build/CartopiaSetup.exe" --setup "$bin/setup.exe"
+BUILD=$build pack/pack.sh inspect "$build/CartopiaSetup.exe"
 
 winpath() { local p; p=$(realpath -m "$1"); echo "Z:${p//\//\\}"; }
 # The demo installs into a Wine prefix of its own, so that the test prefix stays clean.

@@ -12,6 +12,3 @@
 // Returns the process exit code (0 on success).
 int BuildPackage(const std::string& descriptionPath, const std::string& outExe, const std::string& setupExe,
                  const SigningOptions& signing);
-
-// Whole content of a file into *bytes; false with a reason in *why otherwise.
-bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* why);

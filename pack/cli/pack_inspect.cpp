@@ -11,6 +11,7 @@
 #include "pack_description.h"
 #include "pack_sign.h"
 #include "pe_resources.h"
+#include "resource_names.h"
 #include "setup_record.h"
 #include "version_resource.h"
 
@@ -38,7 +39,7 @@ const char* YesNo(int32_t flag) { return flag ? "yes" : "no"; }
 
 std::string TextLine(const DataModule& module, const char* name, int16_t format, int* problems) {
     std::string bytes;
-    bool present = module.Resource("RT_DATA", name, &bytes);
+    bool present = module.Resource(kDataResourceType, name, &bytes);
     if (format == 0) {
         if (present) {
             ++*problems;
@@ -127,8 +128,8 @@ int InspectSetup(const std::string& path, const DataModule& module, const std::s
     out += Field("OfferMenuIcons", YesNo(record.offerMenuIcons));
     out += Field("RunOffered", YesNo(record.runOffered));
     out += Field("UninstallIcon", YesNo(record.uninstallIconOffered));
-    out += Field("License", TextLine(module, "5010", record.licenseFormat, &problems));
-    out += Field("Info", TextLine(module, "5011", record.infoFormat, &problems));
+    out += Field("License", TextLine(module, kLicenseResource, record.licenseFormat, &problems));
+    out += Field("Info", TextLine(module, kInfoResource, record.infoFormat, &problems));
 
     out += "Files (" + std::to_string(record.fileCount) + "), installed below " + folder + ":\n";
     unsigned long long sum = 0;
@@ -147,7 +148,7 @@ int InspectSetup(const std::string& path, const DataModule& module, const std::s
         }
     }
     std::string payload;
-    bool hasPayload = module.Resource("RT_DATA", "5000", &payload);
+    bool hasPayload = module.Resource(kDataResourceType, kPayloadResource, &payload);
     if (!hasPayload) {
         out += "Payload: missing (RT_DATA 5000): setup will find no files to extract  <- problem\n";
         ++problems;
@@ -223,8 +224,8 @@ int InspectProgram(const std::string& path, const std::string& trustFile) {
         return 1;
     }
     std::string bytes;
-    if (module.Resource("RT_DATA", "5001", &bytes)) return InspectSetup(path, module, bytes, trustFile);
-    if (module.Resource("RT_DATA", "5000", &bytes)) return InspectUninstaller(path, bytes);
+    if (module.Resource(kDataResourceType, kSetupRecordResource, &bytes)) return InspectSetup(path, module, bytes, trustFile);
+    if (module.Resource(kDataResourceType, kInstallLogResource, &bytes)) return InspectUninstaller(path, bytes);
     if (module.Resource("RT_EXECUTABLE", uint16_t{210}, &bytes)) {
         PrintErr("pack: '" + path + "' is the setup program without a package (no RT_DATA 5001)\n");
         return 1;

@@ -16,6 +16,9 @@
 
 namespace {
 
+// Largest file pack reads whole: sizes are stored as signed 32-bit numbers.
+const unsigned long long kMaxFileBytes = 0x7FFFFFFF;
+
 #ifdef _WIN32
 std::string SystemMessage(DWORD code) {
     char text[512] = "";
@@ -132,4 +135,44 @@ std::string HostPath(const std::string& folder, const std::string& source) {
         if (c == '/' || c == '\\') c = separator;
     }
     return path;
+}
+
+bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* why) {
+    bytes->clear();
+    std::string reason;
+    switch (KindOfPath(path, &reason)) {
+    case kPathMissing:
+        *why = "not found";
+        return false;
+    case kPathUnreadable:
+        *why = "cannot be read: " + reason;
+        return false;
+    case kPathFolder:
+        *why = "is a folder, not a file";
+        return false;
+    case kPathFile:
+        break;
+    }
+    FILE* file = fopen(path.c_str(), "rb");
+    if (!file) {
+        *why = "cannot be opened: " + LastSystemError();
+        return false;
+    }
+    // A size ftell cannot give (past 2 GB where long has 32 bits) is too large too.
+    long size = fseek(file, 0, SEEK_END) == 0 ? ftell(file) : -1;
+    if (size < 0 || static_cast<unsigned long long>(size) > kMaxFileBytes) {
+        fclose(file);
+        *why = "is too large for a package (at most 2 GB)";
+        return false;
+    }
+    bytes->resize(static_cast<size_t>(size));
+    bool read = fseek(file, 0, SEEK_SET) == 0 &&
+                (bytes->empty() || fread(&(*bytes)[0], 1, bytes->size(), file) == bytes->size());
+    fclose(file);
+    if (!read) {
+        bytes->clear();
+        *why = "could not be read to its end";
+        return false;
+    }
+    return true;
 }

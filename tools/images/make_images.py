@@ -3,7 +3,7 @@
 resource folders (setup/res, uninst/res, quiz/res).
 
 Everything is drawn from simple shapes and gradients, so the output is the same on every
-run. Usage: /usr/bin/python3 tools/make_images.py [repository root]
+run. Usage: /usr/bin/python3 tools/images/make_images.py [repository root]
 
 The files are written by our own BMP and ICO writers: Windows resource compilers and
 LoadBitmap/LoadIcon want plain palettized images (uncompressed, bottom-up, BITMAPINFOHEADER,
@@ -472,7 +472,7 @@ def write(path, data):
 
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
-    root = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, ".."))
+    root = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", ".."))
 
     write(os.path.join(root, "setup/res/side.bmp"), bmp_bytes(*canvas_to_indexed_opaque(make_side())))
     write(os.path.join(root, "setup/res/header.bmp"), bmp_bytes(*canvas_to_indexed_opaque(make_header())))

@@ -4,7 +4,7 @@
 # (Wine prefixes included) belongs inside the build folder.
 # HOME_CHECK_IGNORE: colon-separated paths below the home folder that other
 # programs change meanwhile (left out of the check).
-# Usage: tools/home_check.sh STATE_FILE command...
+# Usage: tools/wine/home_check.sh STATE_FILE command...
 set -euo pipefail
 state=$1; shift
 home=$(realpath "$HOME")

@@ -151,46 +151,6 @@ bool WriteFinalPackage(const std::string& setupExe, const std::string& outExe, c
 
 }  // namespace
 
-bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* why) {
-    bytes->clear();
-    std::string reason;
-    switch (KindOfPath(path, &reason)) {
-    case kPathMissing:
-        *why = "not found";
-        return false;
-    case kPathUnreadable:
-        *why = "cannot be read: " + reason;
-        return false;
-    case kPathFolder:
-        *why = "is a folder, not a file";
-        return false;
-    case kPathFile:
-        break;
-    }
-    FILE* file = fopen(path.c_str(), "rb");
-    if (!file) {
-        *why = "cannot be opened: " + LastSystemError();
-        return false;
-    }
-    // A size ftell cannot give (past 2 GB where long has 32 bits) is too large too.
-    long size = fseek(file, 0, SEEK_END) == 0 ? ftell(file) : -1;
-    if (size < 0 || static_cast<unsigned long long>(size) > kMaxPayload) {
-        fclose(file);
-        *why = "is too large for a package (at most 2 GB)";
-        return false;
-    }
-    bytes->resize(static_cast<size_t>(size));
-    bool read = fseek(file, 0, SEEK_SET) == 0 &&
-                (bytes->empty() || fread(&(*bytes)[0], 1, bytes->size(), file) == bytes->size());
-    fclose(file);
-    if (!read) {
-        bytes->clear();
-        *why = "could not be read to its end";
-        return false;
-    }
-    return true;
-}
-
 int BuildPackage(const std::string& descriptionPath, const std::string& outExe, const std::string& setupExe,
                  const SigningOptions& signing) {
     std::string text;

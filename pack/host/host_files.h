@@ -33,3 +33,6 @@ std::string LastSystemError();
 
 // Renames from to to, replacing to; false with the system's reason in *why.
 bool RenameReplacing(const std::string& from, const std::string& to, std::string* why);
+
+// Whole content of a file (at most 2 GB) into *bytes; false with a reason in *why otherwise.
+bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* why);

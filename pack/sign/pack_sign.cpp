@@ -7,7 +7,6 @@
 #include "cp1252.h"
 #include "host_files.h"
 #include "host_process.h"
-#include "pack_build.h"
 #include "pe_resources.h"
 
 namespace {

@@ -6,11 +6,11 @@
 
 #include "host_files.h"
 #include "pe_resources.h"
+#include "resource_names.h"
 #include "text.h"
 
 namespace {
 
-const char kDataType[] = "RT_DATA";
 const uint16_t kTypeBitmap = 2;
 const uint16_t kTypeVersion = 16;
 
@@ -38,7 +38,7 @@ void PutBranding(pe::ResourceFile* file, const PackageContents& contents) {
 }
 
 void Put(pe::ResourceFile* file, const char* name, const std::string& bytes) {
-    file->Set(kDataType, name, pe::kLanguageNeutral, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    file->Set(kDataResourceType, name, pe::kLanguageNeutral, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
 
 // Writes the program file under a temporary name beside target, then renames
@@ -111,14 +111,14 @@ bool WritePackage(const std::string& setupExe, const std::string& outExe, const 
     if (!file.LoadFile(setupExe, error)) return false;
     // The payload is written straight from contents, not copied. An empty one
     // is not written, as the system's resource-update functions never could.
-    if (contents.writePayload && !contents.payload.empty()) Put(&file, "5000", contents.payload);
+    if (contents.writePayload && !contents.payload.empty()) Put(&file, kPayloadResource, contents.payload);
     std::string record;
     if (contents.writeRecord) {
         record = contents.rawRecord.empty() ? contents.EncodedRecord() : contents.rawRecord;
-        Put(&file, "5001", record);
+        Put(&file, kSetupRecordResource, record);
     }
-    if (contents.writeLicense) Put(&file, "5010", contents.license);
-    if (contents.writeInfo) Put(&file, "5011", contents.info);
+    if (contents.writeLicense) Put(&file, kLicenseResource, contents.license);
+    if (contents.writeInfo) Put(&file, kInfoResource, contents.info);
     PutBranding(&file, contents);
     return WriteThenRename(file, outExe, error);
 }
