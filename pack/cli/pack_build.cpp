@@ -42,14 +42,19 @@ public:
     }
 
     // Reads a file the description names on line; false after reporting.
+    // The name is looked up as the system spells it (UTF-8 on Linux), then,
+    // for a name that differs, as its code page 1252 bytes, as files unpacked
+    // from an old archive may be named.
     bool ReadSource(int line, const std::string& what, const std::string& source, std::string* bytes) {
-        std::string path = HostPath(FolderOfPath(description_), source);
+        std::string folder = FolderOfPath(description_);
+        std::string path = HostPath(folder, HostFileName(source));
         std::string why;
-        if (!ReadWholeFile(path, bytes, &why)) {
-            Error(line, what + " '" + source + "' " + why + " (" + FullPath(path) + ")");
-            return false;
-        }
-        return true;
+        if (ReadWholeFile(path, bytes, &why)) return true;
+        std::string raw = HostPath(folder, source);
+        std::string ignored;
+        if (raw != path && KindOfPath(raw, nullptr) == kPathFile && ReadWholeFile(raw, bytes, &ignored)) return true;
+        Error(line, what + " '" + source + "' " + why + " (" + DisplayPath(FullPath(path)) + ")");
+        return false;
     }
 
     // Checks and prepares the licence or information text; false after reporting.
@@ -83,7 +88,7 @@ public:
 
     // Reads and checks the branding files, and sets the version information;
     // errors are reported on the line of their key.
-    void ReadBranding(const PackDescription& description, const std::string& outExe, PackageContents* contents) {
+    void ReadBranding(const PackDescription& description, PackageContents* contents) {
         const PackBranding& branding = description.branding;
         std::string bytes;
         std::string why;
@@ -99,14 +104,13 @@ public:
         for (int i = 0; i < 4; ++i) version.numbers[i] = branding.versionNumbers[i];
         std::string numbers;
         for (int i = 0; i < 4; ++i) numbers += (i ? "." : "") + std::to_string(version.numbers[i]);
-        size_t slash = outExe.find_last_of("/\\");
         version.strings = {
             {"CompanyName", branding.publisher},
             {"FileDescription", branding.description},
             {"FileVersion", branding.version.empty() ? "" : numbers},
             {"InternalName", "setup"},
             {"LegalCopyright", branding.copyright},
-            {"OriginalFilename", slash == std::string::npos ? outExe : outExe.substr(slash + 1)},
+            {"OriginalFilename", branding.originalFileName},
             {"ProductName", description.record.appName},
             {"ProductVersion", branding.version},
         };
@@ -197,7 +201,7 @@ int BuildPackage(const std::string& descriptionPath, const std::string& outExe, 
         contents.record.infoFormat = static_cast<int16_t>(format);
     }
 
-    builder.ReadBranding(description, outExe, &contents);
+    builder.ReadBranding(description, &contents);
 
     // The setup program and the output: checked last, so that a description
     // with errors is reported whole even when these are wrong too.

@@ -34,6 +34,7 @@ enum KeyId {
     kPublisher,
     kCopyright,
     kDescription,
+    kOriginalFileName,
     kKeyCount
 };
 
@@ -42,7 +43,7 @@ const char* const kKeyNames[kKeyCount] = {
     "AllowDirChange", "NoIcons",    "AllowGroupChange", "OfferMenuIcons", "RunOffered",
     "UninstallIcon",  "License",    "LicenseFormat", "Info",       "InfoFormat",
     "SetupIcon",      "SidePicture", "HeaderPicture", "AppVersion", "Publisher",
-    "Copyright",      "Description",
+    "Copyright",      "Description", "OriginalFileName",
 };
 
 // Where setup usually resolves each token, to estimate the length of install paths.
@@ -462,6 +463,20 @@ void Parser::CheckBranding() {
     branding.copyright = BrandingText(kCopyright, "");
     const std::string name = values_[kAppName].text;
     branding.description = BrandingText(kDescription, name.empty() ? "" : "Installation de " + name);
+    // The file name the package is published under, as its version
+    // information tells: never the name it happens to be written to, so that
+    // a rebuild elsewhere gives the same bytes.
+    std::string compact;
+    for (char c : name) {
+        if (c != ' ') compact += c;
+    }
+    branding.originalFileName = BrandingText(kOriginalFileName, compact.empty() ? "setup.exe" : compact + "Setup.exe");
+    if (values_[kOriginalFileName].line != 0) {
+        std::string problem = NameProblem(branding.originalFileName);
+        if (!problem.empty()) {
+            Error(values_[kOriginalFileName].line, "OriginalFileName " + Quoted(branding.originalFileName) + " " + problem);
+        }
+    }
 
     const Value& version = values_[kAppVersion];
     std::string why;

@@ -65,6 +65,7 @@ struct PackBranding {
     std::string publisher;     // Publisher ("" when not given)
     std::string copyright;     // Copyright ("" when not given)
     std::string description;   // Description, by default "Installation de <AppName>"
+    std::string originalFileName;  // OriginalFileName, by default "<AppName without blanks>Setup.exe"
 };
 
 struct PackDescription {

@@ -14,6 +14,8 @@
 
 #include <stdio.h>
 
+#include "cp1252.h"
+
 namespace {
 
 // Largest file pack reads whole: sizes are stored as signed 32-bit numbers.
@@ -176,3 +178,16 @@ bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* why
     }
     return true;
 }
+
+#ifdef _WIN32
+std::string HostFileName(const std::string& cp1252) { return cp1252; }
+std::string DisplayPath(const std::string& hostPath) { return hostPath; }
+#else
+std::string HostFileName(const std::string& cp1252) { return Cp1252ToUtf8(cp1252); }
+std::string DisplayPath(const std::string& hostPath) {
+    if (!HasNonAscii(hostPath) || !IsValidUtf8(hostPath)) return hostPath;
+    int badLine = 0;
+    uint32_t badCodePoint = 0;
+    return Utf8ToCp1252(hostPath, &badLine, &badCodePoint);
+}
+#endif

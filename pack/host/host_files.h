@@ -36,3 +36,12 @@ bool RenameReplacing(const std::string& from, const std::string& to, std::string
 
 // Whole content of a file (at most 2 GB) into *bytes; false with a reason in *why otherwise.
 bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* why);
+
+// A file or folder name as a description gives it (code page 1252) in the
+// spelling of this system's file names: UTF-8 on Linux ("Résumé.txt" on disk
+// is the UTF-8 name); on Windows the same bytes, which the ANSI file functions
+// take in the system's code page, 1252 where the programs are used.
+std::string HostFileName(const std::string& cp1252);
+
+// A path of this system turned into code page 1252 for pack's messages.
+std::string DisplayPath(const std::string& hostPath);

@@ -582,7 +582,7 @@ TEST_F(BrandedPackage, PackReportsBadBrandingFilesAndWritesNothing) {
     EXPECT_NE(std::string::npos, said.find("Header picture    64 x 64, 8-bit\n")) << said;
     EXPECT_NE(std::string::npos, said.find("Version           2.1.0.0, strings 040C04E4\n")) << said;
     EXPECT_NE(std::string::npos, said.find("FileDescription Installation de Atlas\n")) << said;
-    EXPECT_NE(std::string::npos, said.find("OriginalFilename out.exe\n")) << said;
+    EXPECT_NE(std::string::npos, said.find("OriginalFilename AtlasSetup.exe\n")) << said << "the name comes from the description, not from the output";
     EXPECT_NE(std::string::npos, said.find("CompanyName     Globe\n")) << said;
 }
 

@@ -303,6 +303,7 @@ TEST(PackDescription, BrandingKeysAndTheirDefaults) {
     EXPECT_EQ(2, b.versionNumbers[1]);
     EXPECT_EQ(0, b.versionNumbers[2]);
     EXPECT_EQ("Installation de Cartopia", b.description);
+    EXPECT_EQ("CartopiaSetup.exe", b.originalFileName);
 
     parsed = Parse("[Setup]\nAppName = Atlas 3\nAppVersion = 10.20.30.40\nDescription = Atlas, setup\n[Files]\na.exe\n");
     ASSERT_TRUE(parsed.ok) << Errors(parsed);
@@ -310,6 +311,9 @@ TEST(PackDescription, BrandingKeysAndTheirDefaults) {
     EXPECT_EQ(40, parsed.description.branding.versionNumbers[3]);
     EXPECT_EQ("Atlas, setup", parsed.description.branding.description);
     EXPECT_EQ("", parsed.description.branding.icon.path);
+    EXPECT_EQ("Atlas3Setup.exe", parsed.description.branding.originalFileName);
+    parsed = Parse("[Setup]\nAppName = Atlas\nOriginalFileName = atlas-3.0-setup.exe\n[Files]\na.exe\n");
+    EXPECT_EQ("atlas-3.0-setup.exe", parsed.description.branding.originalFileName);
     // A digit inside a word of AppVerName is not a version; no version at all is fine.
     parsed = Parse("[Setup]\nAppName = Atlas\nAppVerName = Atlas3D\n[Files]\na.exe\n");
     ASSERT_TRUE(parsed.ok) << Errors(parsed);
@@ -325,6 +329,7 @@ TEST(PackDescription, BrandingErrorsNameTheirLine) {
         "AppVersion = version 2\n"
         "Copyright = " + std::string(300, 'c') + "\n"
         "HeaderPictur = h.bmp\n"
+        "OriginalFileName = out/setup.exe\n"
         "[Files]\n"
         "a.exe\n");
     EXPECT_FALSE(parsed.ok);
@@ -332,7 +337,8 @@ TEST(PackDescription, BrandingErrorsNameTheirLine) {
               "4: SidePicture needs the file of the side picture (.bmp, 144 x 324)\n"
               "5: AppVersion 'version 2' does not start with a version number such as 1.2 or 1.2.3.4\n"
               "6: Copyright is 300 characters long (at most 259)\n"
-              "7: unknown key 'HeaderPictur' in [Setup] (did you mean HeaderPicture?)\n",
+              "7: unknown key 'HeaderPictur' in [Setup] (did you mean HeaderPicture?)\n"
+              "8: OriginalFileName 'out/setup.exe' contains '/', which Windows does not allow in a name\n",
               Errors(parsed));
     parsed = Parse("[Setup]\nAppName = A\nAppVersion = 1.65536\n[Files]\na.exe\n");
     EXPECT_EQ("3: AppVersion '1.65536' has a part above 65535, the largest a version number can hold\n", Errors(parsed));

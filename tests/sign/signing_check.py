@@ -9,7 +9,8 @@ and without --sign, and checks:
   - a wrong password, a missing or mismatched key, a missing signing tool and
     an unreachable timestamp server give a clear error and leave no output
     (an older package of that name stays as it was);
-  - two builds of the same inputs are byte-identical, pack writes no
+  - files with accented names (UTF-8 on disk) are packaged under their names;
+  - two builds of the same inputs, written under other names, are byte-identical, pack writes no
     uninitialised byte (valgrind), and pack.exe under Wine writes the same
     bytes as the Linux pack.
 Leaves the signed package in WORK/signed for the wizard test that installs it.
@@ -25,6 +26,8 @@ import authenticode
 
 APP = "SignedAtlas"
 PASSWORD = "Motdepasse d'essai"
+ACCENTED_FOLDER = "Données"
+ACCENTED_FILE = "Résumé d'été ç œ € ß è.txt"
 failures = []
 
 
@@ -57,12 +60,17 @@ class Workspace:
             f.write(bytes(range(256)) * 64)
         with open(os.path.join(self.source, "cartes", "nord.dat"), "wb") as f:
             f.write(b"carte du nord\n")
+        # Accented file and folder names: UTF-8 on this disk, code page 1252 in the package.
+        os.makedirs(os.path.join(self.source, ACCENTED_FOLDER))
+        with open(os.path.join(self.source, ACCENTED_FOLDER, ACCENTED_FILE), "wb") as f:
+            f.write(b"r\xe9sum\xe9\n")
         with open(os.path.join(self.source, "licence.txt"), "w", encoding="utf-8") as f:
             f.write("Licence d'essai : à lire.\n")
         with open(self.description, "w", encoding="utf-8") as f:
             f.write("[Setup]\nAppName = %s\nAppVerName = %s 3.1\nFolder = C:\\ct_signed\nSubFolder = Atlas\n"
                     "License = licence.txt\nAppVersion = 3.1.0.7\nPublisher = Éditions d'essai\n"
-                    "[Files]\natlas.exe\ncartes/nord.dat = cartes\n" % (APP, APP))
+                    "[Files]\natlas.exe\ncartes/nord.dat = cartes\n%s/%s = %s\n"
+                    % (APP, APP, ACCENTED_FOLDER, ACCENTED_FILE, ACCENTED_FOLDER))
 
     @property
     def description(self):
@@ -203,13 +211,19 @@ def windows_path(path):
 
 
 def packages_are_reproducible(ws, pack_exe):
-    paths = [os.path.join(ws.work, "repro", n, "setup-signe.exe") for n in ("one", "two", "valgrind", "wine")]
+    # Each build has a name of its own: the bytes depend on the description
+    # and the files only, never on where the package is written.
+    paths = [os.path.join(ws.work, "repro", n, n + "-setup.exe") for n in ("one", "two", "valgrind", "wine")]
     for path in paths:
         os.makedirs(os.path.dirname(path))
     for path in paths[:2]:
         result = ws.build(path)
         check(result.returncode == 0, "unsigned build", result.stderr)
-    check(open(paths[0], "rb").read() == open(paths[1], "rb").read(), "two builds of the same inputs are identical")
+    check(open(paths[0], "rb").read() == open(paths[1], "rb").read(),
+          "two builds of the same inputs, written under other names, are identical")
+    listing = run([ws.pack, "inspect", paths[0]]).stdout
+    check("%s\\%s" % (ACCENTED_FOLDER, ACCENTED_FILE) in listing and "OriginalFilename SignedAtlasSetup.exe" in listing,
+          "accented names found on disk and listed; the original file name from the description", listing)
     if shutil.which("valgrind"):
         result = run(["valgrind", "-q", "--error-exitcode=99", ws.pack, "build", ws.description, "-o", paths[2],
                       "--setup", ws.setup])

@@ -121,6 +121,9 @@ TEST(PackSigned, SignedPackageInstallsAndUninstalls) {
     ASSERT_EQ(16384u, installed.size());
     for (size_t i = 0; i < installed.size(); ++i) ASSERT_EQ(static_cast<char>(i % 256), installed[i]) << i;
     EXPECT_EQ("carte du nord\n", testenv::ReadFileBytes(std::string(kInstallDir) + "\\cartes\\nord.dat"));
+    // Named in UTF-8 on the Linux disk it was packaged from, installed under the same name.
+    EXPECT_EQ("r\xe9sum\xe9\n",
+              testenv::ReadFileBytes(std::string(kInstallDir) + "\\Données\\Résumé d'été ç œ € ß è.txt"));
     std::string uninstaller = std::string(kInstallDir) + "\\uninst.exe";
     ASSERT_TRUE(FileExists(uninstaller));
     // The uninstaller carries the log written on this machine, so it cannot

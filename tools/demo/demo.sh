@@ -29,6 +29,7 @@ fi
 rm -rf "$package"
 mkdir -p "$package"
 cp tools/demo/cartopia.ini tools/demo/licence.rtf tools/demo/lisez-moi.txt "$package/"
+cp quiz/res/cartopia.ico "$package/"
 cp "$game" "$package/Cartopia.exe"
 # pack runs natively; the package carries the setup.exe of the build that runs here.
 BUILD=$build pack/pack.sh build "$package/cartopia.ini" -o "$build/CartopiaSetup.exe" --setup "$bin/setup.exe"
