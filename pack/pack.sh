@@ -4,6 +4,7 @@
 # shipped 32-bit setup.exe (BUILD/win/bin/setup.exe) unless --setup names another.
 # Usage: pack/pack.sh build DESCRIPTION -o OUT.exe [--setup SETUP.exe]
 #        pack/pack.sh inspect FILE.exe
+#        pack/pack.sh verify PACKAGE.exe DESCRIPTION [--setup SETUP.exe]
 # BUILD (default: build) selects the build folder; PACK overrides the program.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -15,7 +16,7 @@ if [ ! -x "$exe" ]; then
   exit 2
 fi
 args=("$@")
-if [ "${1:-}" = build ]; then
+if [ "${1:-}" = build ] || [ "${1:-}" = verify ]; then
   given=0
   for arg in "$@"; do [ "$arg" = --setup ] && given=1; done
   [ "$given" = 1 ] || args+=(--setup "$build/win/bin/setup.exe")

@@ -22,7 +22,8 @@ const unsigned long long kMaxPayload = 0x7FFFFFFF;
 
 class Builder {
 public:
-    explicit Builder(const std::string& descriptionPath) : description_(descriptionPath) {}
+    explicit Builder(const std::string& descriptionPath, const char* outcome = "nothing written")
+        : description_(descriptionPath), outcome_(outcome) {}
 
     void Error(int line, const std::string& message) { lineErrors_.push_back({line, message}); }
     // An error that belongs to no line of the description.
@@ -38,7 +39,7 @@ public:
             PrintErr(description_ + ":" + std::to_string(error.line) + ": error: " + error.message + "\n");
         }
         for (const std::string& error : otherErrors_) PrintErr("pack: " + error + "\n");
-        PrintErr("pack: " + std::to_string(errors()) + " error(s); nothing written\n");
+        PrintErr("pack: " + std::to_string(errors()) + " error(s); " + outcome_ + "\n");
     }
 
     // Reads a file the description names on line; false after reporting.
@@ -129,6 +130,7 @@ private:
     }
 
     std::string description_;
+    const char* outcome_;  // what the errors lead to, for the last line of the report
     std::vector<PackError> lineErrors_;
     std::vector<std::string> otherErrors_;
 };
@@ -155,53 +157,74 @@ bool WriteFinalPackage(const std::string& setupExe, const std::string& outExe, c
 
 }  // namespace
 
-int BuildPackage(const std::string& descriptionPath, const std::string& outExe, const std::string& setupExe,
-                 const SigningOptions& signing) {
+namespace {
+
+// Reads the description and every file it names into *contents; errors go to
+// builder. False when the description itself cannot be read (reported).
+bool ReadDescribedPackage(const std::string& descriptionPath, Builder* builder, PackageContents* contents) {
     std::string text;
     std::string why;
     if (!ReadWholeFile(descriptionPath, &text, &why)) {
         PrintErr("pack: description '" + descriptionPath + "' " + why + "\n");
-        return 1;
+        return false;
     }
     PackDescription description;
     std::vector<PackError> problems;
-    Builder builder(descriptionPath);
     // Even a description with errors has its files checked, so that one run
     // reports everything that needs mending.
     bool parsed = ParsePackDescription(text.data(), text.size(), &description, &problems);
-    for (const PackError& problem : problems) builder.Error(problem.line, problem.message);
+    for (const PackError& problem : problems) builder->Error(problem.line, problem.message);
 
-    PackageContents contents;
-    contents.record = description.record;
+    contents->record = description.record;
     unsigned long long total = 0;
     for (const PackFile& file : description.files) {
         if (!file.valid) continue;
         std::string bytes;
-        if (!builder.ReadSource(file.line, "file", file.source, &bytes)) continue;
+        if (!builder->ReadSource(file.line, "file", file.source, &bytes)) continue;
         total += bytes.size();
         if (total > kMaxPayload) {
-            builder.Error(file.line, "the files up to this one make more than 2 GB, too much for a package");
+            builder->Error(file.line, "the files up to this one make more than 2 GB, too much for a package");
             break;
         }
-        contents.AddFile(file.name, file.subFolder, bytes);
+        contents->AddFile(file.name, file.subFolder, bytes);
     }
-    if (parsed && builder.errors() == 0 && total == 0) {
-        builder.Error(description.files[0].line,
-                      "every file is empty: setup needs at least one byte of payload to install anything");
+    if (parsed && builder->errors() == 0 && total == 0) {
+        builder->Error(description.files[0].line,
+                       "every file is empty: setup needs at least one byte of payload to install anything");
     }
     int format = 0;
     if (description.license.format != kTextNone && !description.license.source.empty() &&
-        builder.ReadText("License", "LicenseFormat", description.license, &format, &contents.license)) {
-        contents.writeLicense = true;
-        contents.record.licenseFormat = static_cast<int16_t>(format);
+        builder->ReadText("License", "LicenseFormat", description.license, &format, &contents->license)) {
+        contents->writeLicense = true;
+        contents->record.licenseFormat = static_cast<int16_t>(format);
     }
     if (description.info.format != kTextNone && !description.info.source.empty() &&
-        builder.ReadText("Info", "InfoFormat", description.info, &format, &contents.info)) {
-        contents.writeInfo = true;
-        contents.record.infoFormat = static_cast<int16_t>(format);
+        builder->ReadText("Info", "InfoFormat", description.info, &format, &contents->info)) {
+        contents->writeInfo = true;
+        contents->record.infoFormat = static_cast<int16_t>(format);
     }
+    builder->ReadBranding(description, contents);
+    return true;
+}
 
-    builder.ReadBranding(description, &contents);
+}  // namespace
+
+bool LoadDescribedPackage(const std::string& descriptionPath, const std::string& setupExe, PackageContents* contents) {
+    Builder builder(descriptionPath, "nothing compared");
+    if (!ReadDescribedPackage(descriptionPath, &builder, contents)) return false;
+    if (KindOfPath(setupExe, nullptr) != kPathFile) {
+        builder.Fail("setup program '" + setupExe + "' not found (give it with --setup)");
+    }
+    if (builder.errors() == 0) return true;
+    builder.Report();
+    return false;
+}
+
+int BuildPackage(const std::string& descriptionPath, const std::string& outExe, const std::string& setupExe,
+                 const SigningOptions& signing) {
+    PackageContents contents;
+    Builder builder(descriptionPath);
+    if (!ReadDescribedPackage(descriptionPath, &builder, &contents)) return 1;
 
     // The setup program and the output: checked last, so that a description
     // with errors is reported whole even when these are wrong too.

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "code_signing.h"
+#include "package_writer.h"
 
 // Reads the description, checks it and every file it names, and writes outExe
 // as a copy of setupExe carrying the package. Errors go to the error output,
@@ -12,3 +13,8 @@
 // Returns the process exit code (0 on success).
 int BuildPackage(const std::string& descriptionPath, const std::string& outExe, const std::string& setupExe,
                  const SigningOptions& signing);
+
+// Reads the description and the files it names into *contents, as
+// BuildPackage does, and checks that setupExe exists. False after reporting
+// every error on the error output.
+bool LoadDescribedPackage(const std::string& descriptionPath, const std::string& setupExe, PackageContents* contents);

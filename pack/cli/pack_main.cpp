@@ -6,6 +6,7 @@
 #include "host_files.h"
 #include "pack_build.h"
 #include "pack_inspect.h"
+#include "pack_verify.h"
 
 namespace {
 
@@ -18,7 +19,10 @@ const char kUsage[] =
     "      the certificate (PKCS#12, or PEM with its key) through osslsigncode\n"
     "  pack inspect FILE.exe [--trust CERTS.pem]\n"
     "      shows what a setup package, or an installed uninst.exe, holds, and\n"
-    "      whether a package's signature verifies (trusting CERTS.pem too)\n";
+    "      whether a package's signature verifies (trusting CERTS.pem too)\n"
+    "  pack verify PACKAGE.exe DESCRIPTION [--setup SETUP.exe]\n"
+    "      rebuilds the package from the description and compares it with\n"
+    "      PACKAGE.exe, signature aside; exit code 0 the same, 1 different\n";
 
 int Usage(const std::string& problem) {
     if (!problem.empty()) PrintErr("pack: " + problem + "\n");
@@ -87,6 +91,23 @@ int Inspect(const std::vector<std::string>& args) {
     return InspectProgram(file, trust);
 }
 
+int Verify(const std::vector<std::string>& args) {
+    std::vector<std::string> names;
+    std::string setup = DefaultSetup();
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--setup") {
+            if (i + 1 >= args.size() || args[i + 1].empty()) return Usage("--setup needs a value");
+            setup = args[++i];
+        } else if (!args[i].empty() && args[i][0] == '-') {
+            return Usage("unknown option " + args[i]);
+        } else {
+            names.push_back(args[i]);
+        }
+    }
+    if (names.size() != 2) return Usage("verify takes a package and its description");
+    return VerifyPackage(names[0], names[1], setup);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -98,5 +119,6 @@ int main(int argc, char** argv) {
     std::vector<std::string> rest(args.begin() + 1, args.end());
     if (args[0] == "build") return Build(rest);
     if (args[0] == "inspect") return Inspect(rest);
+    if (args[0] == "verify") return Verify(rest);
     return Usage("unknown command " + args[0]);
 }

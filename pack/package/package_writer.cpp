@@ -105,20 +105,37 @@ bool UpdateProgramResource(const std::string& exe, const char* type, const char*
     return WriteThenRename(file, exe, error);
 }
 
+namespace {
+
+// Loads setupExe and puts the package's resources into it, in memory.
+bool ComposePackage(const std::string& setupExe, const PackageContents& contents, pe::ResourceFile* file,
+                    std::string* record, std::string* error) {
+    if (!file->LoadFile(setupExe, error)) return false;
+    // The payload is written straight from contents, not copied. An empty one
+    // is not written, as the system's resource-update functions never could.
+    if (contents.writePayload && !contents.payload.empty()) Put(file, kPayloadResource, contents.payload);
+    if (contents.writeRecord) {
+        *record = contents.rawRecord.empty() ? contents.EncodedRecord() : contents.rawRecord;
+        Put(file, kSetupRecordResource, *record);
+    }
+    if (contents.writeLicense) Put(file, kLicenseResource, contents.license);
+    if (contents.writeInfo) Put(file, kInfoResource, contents.info);
+    PutBranding(file, contents);
+    return true;
+}
+
+}  // namespace
+
 bool WritePackage(const std::string& setupExe, const std::string& outExe, const PackageContents& contents,
                   std::string* error) {
     pe::ResourceFile file;
-    if (!file.LoadFile(setupExe, error)) return false;
-    // The payload is written straight from contents, not copied. An empty one
-    // is not written, as the system's resource-update functions never could.
-    if (contents.writePayload && !contents.payload.empty()) Put(&file, kPayloadResource, contents.payload);
     std::string record;
-    if (contents.writeRecord) {
-        record = contents.rawRecord.empty() ? contents.EncodedRecord() : contents.rawRecord;
-        Put(&file, kSetupRecordResource, record);
-    }
-    if (contents.writeLicense) Put(&file, kLicenseResource, contents.license);
-    if (contents.writeInfo) Put(&file, kInfoResource, contents.info);
-    PutBranding(&file, contents);
-    return WriteThenRename(file, outExe, error);
+    return ComposePackage(setupExe, contents, &file, &record, error) && WriteThenRename(file, outExe, error);
+}
+
+bool PackageImage(const std::string& setupExe, const PackageContents& contents, std::vector<uint8_t>* image,
+                  std::string* error) {
+    pe::ResourceFile file;
+    std::string record;
+    return ComposePackage(setupExe, contents, &file, &record, error) && file.WriteToBytes(image, error);
 }

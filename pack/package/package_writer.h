@@ -4,6 +4,8 @@
 // the icon group 110, the bitmaps 200 and 201, the version information.
 #pragma once
 
+#include <stdint.h>
+
 #include <string>
 #include <vector>
 
@@ -49,6 +51,10 @@ struct PackageContents {
 // complete, so outExe never holds a half-written package. On failure returns
 // false with a readable reason in *error.
 bool WritePackage(const std::string& setupExe, const std::string& outExe, const PackageContents& contents,
+                  std::string* error);
+
+// The bytes WritePackage would write, in memory.
+bool PackageImage(const std::string& setupExe, const PackageContents& contents, std::vector<uint8_t>* image,
                   std::string* error);
 
 // Replaces (or adds) one resource of an existing program file in place.

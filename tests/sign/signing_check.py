@@ -10,6 +10,8 @@ and without --sign, and checks:
     an unreachable timestamp server give a clear error and leave no output
     (an older package of that name stays as it was);
   - files with accented names (UTF-8 on disk) are packaged under their names;
+  - `pack verify` accepts the signed release rebuilt from its description
+    and names the first difference of a changed one;
   - two builds of the same inputs, written under other names, are byte-identical, pack writes no
     uninitialised byte (valgrind), and pack.exe under Wine writes the same
     bytes as the Linux pack.
@@ -241,6 +243,40 @@ def packages_are_reproducible(ws, pack_exe):
                   "pack.exe on Windows and pack on Linux write the same bytes")
 
 
+def verify_compares_with_the_description(ws, signed):
+    """pack verify: a signed release is the package its description builds,
+    signature aside; a changed file, a changed text or a foreign package is
+    named as the first difference."""
+    def verify(package, *extra):
+        return run([ws.pack, "verify", package, ws.description, "--setup", ws.setup] + list(extra))
+
+    result = verify(signed)
+    check(result.returncode == 0 and "signature aside" in result.stdout, "verify accepts the signed release",
+          result.stdout + result.stderr)
+    nord = os.path.join(ws.source, "cartes", "nord.dat")
+    licence = os.path.join(ws.source, "licence.txt")
+    cases = [
+        (nord, b"carte du nord, revue\n", "first file that differs: cartes\\nord.dat"),
+        (licence, "Licence changée.\n".encode("utf-8"), "resource RT_DATA 5010 (the licence) differs"),
+    ]
+    for path, changed, named in cases:
+        kept = open(path, "rb").read()
+        with open(path, "wb") as f:
+            f.write(changed)
+        result = verify(signed)
+        with open(path, "wb") as f:
+            f.write(kept)
+        check(result.returncode == 1 and named in result.stdout, "verify names the change: " + named,
+              result.stdout + result.stderr)
+    result = verify(ws.setup)
+    check(result.returncode == 1 and "missing from the package" in result.stdout,
+          "verify of a bare setup.exe says what it lacks", result.stdout + result.stderr)
+    for arguments in ([signed], [signed, ws.description, "extra"], [signed, ws.description, "--nope"]):
+        result = run([ws.pack, "verify"] + arguments)
+        check(result.returncode == 2 and "usage" in result.stderr, "verify usage error: %s" % arguments[1:],
+              result.stderr)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--pack", required=True)
@@ -253,6 +289,7 @@ def main():
     signed = signed_package_verifies(ws)
     if signed:
         changed_bytes_are_caught(ws, signed)
+        verify_compares_with_the_description(ws, os.path.join(ws.work, "signed", "setup-signe.exe"))
     failures_leave_nothing(ws)
     packages_are_reproducible(ws, args.pack_exe)
     if failures:
