@@ -43,18 +43,32 @@ public:
     }
 
     // Reads a file the description names on line; false after reporting.
-    // The name is looked up as the system spells it (UTF-8 on Linux), then,
-    // for a name that differs, as its code page 1252 bytes, as files unpacked
-    // from an old archive may be named.
-    bool ReadSource(int line, const std::string& what, const std::string& source, std::string* bytes) {
+    // The path of a file the description names: as the system spells it
+    // (UTF-8 on Linux) or, when there is no such file but one named with the
+    // code page 1252 bytes (as files unpacked from an old archive may be), that.
+    std::string FindSource(const std::string& source) const {
         std::string folder = FolderOfPath(description_);
         std::string path = HostPath(folder, HostFileName(source));
+        std::string raw = HostPath(folder, source);
+        if (raw != path && KindOfPath(path, nullptr) == kPathMissing && KindOfPath(raw, nullptr) == kPathFile) return raw;
+        return path;
+    }
+
+    bool ReadSource(int line, const std::string& what, const std::string& source, std::string* bytes) {
+        std::string path = FindSource(source);
         std::string why;
         if (ReadWholeFile(path, bytes, &why)) return true;
-        std::string raw = HostPath(folder, source);
-        std::string ignored;
-        if (raw != path && KindOfPath(raw, nullptr) == kPathFile && ReadWholeFile(raw, bytes, &ignored)) return true;
         Error(line, what + " '" + source + "' " + why + " (" + DisplayPath(FullPath(path)) + ")");
+        return false;
+    }
+
+    // The same for a payload file, which is read only when the package is
+    // written: its path of this system and its size.
+    bool FindPayloadFile(int line, const std::string& source, std::string* path, unsigned long long* size) {
+        *path = FindSource(source);
+        std::string why;
+        if (SizeOfReadableFile(*path, size, &why)) return true;
+        Error(line, "file '" + source + "' " + why + " (" + DisplayPath(FullPath(*path)) + ")");
         return false;
     }
 
@@ -179,14 +193,15 @@ bool ReadDescribedPackage(const std::string& descriptionPath, Builder* builder, 
     unsigned long long total = 0;
     for (const PackFile& file : description.files) {
         if (!file.valid) continue;
-        std::string bytes;
-        if (!builder->ReadSource(file.line, "file", file.source, &bytes)) continue;
-        total += bytes.size();
+        std::string path;
+        unsigned long long size = 0;
+        if (!builder->FindPayloadFile(file.line, file.source, &path, &size)) continue;
+        total += size;
         if (total > kMaxPayload) {
             builder->Error(file.line, "the files up to this one make more than 2 GB, too much for a package");
             break;
         }
-        contents->AddFile(file.name, file.subFolder, bytes);
+        contents->AddFileFrom(file.name, file.subFolder, path, size);
     }
     if (parsed && builder->errors() == 0 && total == 0) {
         builder->Error(description.files[0].line,
@@ -257,7 +272,7 @@ int BuildPackage(const std::string& descriptionPath, const std::string& outExe, 
         return 1;
     }
     std::string summary = "pack: wrote " + outExe + ": " + std::to_string(contents.files.size()) + " file(s), " +
-                          std::to_string(contents.payload.size()) + " bytes of payload";
+                          std::to_string(contents.PayloadSize()) + " bytes of payload";
     if (contents.writeLicense) summary += contents.record.licenseFormat == 2 ? ", RTF licence" : ", text licence";
     if (contents.writeInfo) summary += contents.record.infoFormat == 2 ? ", RTF information" : ", text information";
     if (!contents.icon.empty()) summary += ", icon";

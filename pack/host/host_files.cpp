@@ -8,11 +8,15 @@
 #include <limits.h>
 #include <stdlib.h>
 #include <string.h>
+#include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 #include <stdio.h>
+
+#include <algorithm>
 
 #include "cp1252.h"
 
@@ -139,37 +143,67 @@ std::string HostPath(const std::string& folder, const std::string& source) {
     return path;
 }
 
-bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* why) {
-    bytes->clear();
+namespace {
+
+// The size of an open file, -1 when the system cannot tell.
+long long SizeOfOpenFile(FILE* file) {
+#ifdef _WIN32
+    long long size = _fseeki64(file, 0, SEEK_END) == 0 ? _ftelli64(file) : -1;
+    if (_fseeki64(file, 0, SEEK_SET) != 0) return -1;
+#else
+    long long size = fseeko(file, 0, SEEK_END) == 0 ? static_cast<long long>(ftello(file)) : -1;
+    if (fseeko(file, 0, SEEK_SET) != 0) return -1;
+#endif
+    return size;
+}
+
+// Opens a file to read it whole; its size goes to *size. Null with a reason
+// in *why when it is missing, a folder, unreadable or too large.
+FILE* OpenWhole(const std::string& path, unsigned long long* size, std::string* why) {
     std::string reason;
     switch (KindOfPath(path, &reason)) {
     case kPathMissing:
         *why = "not found";
-        return false;
+        return nullptr;
     case kPathUnreadable:
         *why = "cannot be read: " + reason;
-        return false;
+        return nullptr;
     case kPathFolder:
         *why = "is a folder, not a file";
-        return false;
+        return nullptr;
     case kPathFile:
         break;
     }
     FILE* file = fopen(path.c_str(), "rb");
     if (!file) {
         *why = "cannot be opened: " + LastSystemError();
-        return false;
+        return nullptr;
     }
-    // A size ftell cannot give (past 2 GB where long has 32 bits) is too large too.
-    long size = fseek(file, 0, SEEK_END) == 0 ? ftell(file) : -1;
-    if (size < 0 || static_cast<unsigned long long>(size) > kMaxFileBytes) {
+    long long length = SizeOfOpenFile(file);
+    if (length < 0) {
         fclose(file);
-        *why = "is too large for a package (at most 2 GB)";
-        return false;
+        *why = "cannot be read: its size is unknown";
+        return nullptr;
     }
+    if (static_cast<unsigned long long>(length) > kMaxFileBytes) {
+        fclose(file);
+        *why = "is " + std::to_string(length) + " bytes, too large for a package (at most 2 GB, " +
+               std::to_string(kMaxFileBytes) + " bytes, a file)";
+        return nullptr;
+    }
+    *size = static_cast<unsigned long long>(length);
+    return file;
+}
+
+}  // namespace
+
+bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* why) {
+    bytes->clear();
+    unsigned long long size = 0;
+    FILE* file = OpenWhole(path, &size, why);
+    if (!file) return false;
     bytes->resize(static_cast<size_t>(size));
-    bool read = fseek(file, 0, SEEK_SET) == 0 &&
-                (bytes->empty() || fread(&(*bytes)[0], 1, bytes->size(), file) == bytes->size());
+    bool read = bytes->empty() || fread(&(*bytes)[0], 1, bytes->size(), file) == bytes->size();
     fclose(file);
     if (!read) {
         bytes->clear();
@@ -177,6 +211,16 @@ bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* why
         return false;
     }
     return true;
+}
+
+bool SizeOfReadableFile(const std::string& path, unsigned long long* size, std::string* why) {
+    FILE* file = OpenWhole(path, size, why);
+    if (!file) return false;
+    // The first byte is read, so that a file that opens but cannot be read is found now.
+    bool readable = *size == 0 || fgetc(file) != EOF;
+    fclose(file);
+    if (!readable) *why = "could not be read";
+    return readable;
 }
 
 #ifdef _WIN32
@@ -189,5 +233,70 @@ std::string DisplayPath(const std::string& hostPath) {
     int badLine = 0;
     uint32_t badCodePoint = 0;
     return Utf8ToCp1252(hostPath, &badLine, &badCodePoint);
+}
+#endif
+
+namespace {
+
+const char kChanged[] = " is not the size it had when it was listed: did it change meanwhile?";
+
+}  // namespace
+
+#ifdef _WIN32
+bool ReadFileInPieces(const std::string& path, unsigned long long size,
+                      const std::function<bool(const uint8_t* bytes, size_t count)>& piece, std::string* why) {
+    FILE* in = fopen(path.c_str(), "rb");
+    if (!in) {
+        *why = "cannot open " + path + " (" + LastSystemError() + ")";
+        return false;
+    }
+    std::string buffer(1 << 20, '\0');
+    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(buffer.data());
+    unsigned long long left = size;
+    bool ok = true;
+    while (ok && left > 0) {
+        size_t want = static_cast<size_t>(std::min<unsigned long long>(left, buffer.size()));
+        if (fread(&buffer[0], 1, want, in) != want) {
+            *why = path + kChanged;
+            ok = false;
+        } else {
+            ok = piece(bytes, want);
+            left -= want;
+        }
+    }
+    if (ok && fgetc(in) != EOF) {
+        *why = path + kChanged;
+        ok = false;
+    }
+    fclose(in);
+    return ok;
+}
+#else
+// Mapped 16 MB at a time: the page cache's pages, not a copy of them.
+bool ReadFileInPieces(const std::string& path, unsigned long long size,
+                      const std::function<bool(const uint8_t* bytes, size_t count)>& piece, std::string* why) {
+    const unsigned long long kWindow = 16ull << 20;
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        *why = "cannot open " + DisplayPath(path) + " (" + LastSystemError() + ")";
+        return false;
+    }
+    struct stat info;
+    bool ok = fstat(fd, &info) == 0 && static_cast<unsigned long long>(info.st_size) == size;
+    if (!ok) *why = DisplayPath(path) + kChanged;
+    for (unsigned long long at = 0; ok && at < size; at += kWindow) {
+        size_t count = static_cast<size_t>(std::min(kWindow, size - at));
+        void* mapped = mmap(nullptr, count, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, static_cast<off_t>(at));
+        if (mapped == MAP_FAILED) {
+            *why = "cannot read " + DisplayPath(path) + " (" + LastSystemError() + ")";
+            ok = false;
+            break;
+        }
+        madvise(mapped, count, MADV_SEQUENTIAL);
+        ok = piece(static_cast<const uint8_t*>(mapped), count);
+        munmap(mapped, count);
+    }
+    close(fd);
+    return ok;
 }
 #endif

@@ -2,6 +2,9 @@
 // of a path, full paths, the system's reason for a failure, pack's own path.
 #pragma once
 
+#include <stdint.h>
+
+#include <functional>
 #include <string>
 
 enum PathKind { kPathMissing, kPathFile, kPathFolder, kPathUnreadable };
@@ -37,6 +40,9 @@ bool RenameReplacing(const std::string& from, const std::string& to, std::string
 // Whole content of a file (at most 2 GB) into *bytes; false with a reason in *why otherwise.
 bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* why);
 
+// The size of a file that ReadWholeFile could read, without reading it.
+bool SizeOfReadableFile(const std::string& path, unsigned long long* size, std::string* why);
+
 // A file or folder name as a description gives it (code page 1252) in the
 // spelling of this system's file names: UTF-8 on Linux ("Résumé.txt" on disk
 // is the UTF-8 name); on Windows the same bytes, which the ANSI file functions
@@ -45,3 +51,11 @@ std::string HostFileName(const std::string& cp1252);
 
 // A path of this system turned into code page 1252 for pack's messages.
 std::string DisplayPath(const std::string& hostPath);
+
+// Reads the first size bytes of a file piece by piece into piece() (which
+// returns false to stop), without ever holding more than a few MB: mapped a
+// window at a time where the system allows it, read into a buffer otherwise.
+// False with a reason in *why when the file cannot be read or is shorter or
+// longer than size (it changed since it was measured).
+bool ReadFileInPieces(const std::string& path, unsigned long long size,
+                      const std::function<bool(const uint8_t* bytes, size_t count)>& piece, std::string* why);

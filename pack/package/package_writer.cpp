@@ -37,6 +37,37 @@ void PutBranding(pe::ResourceFile* file, const PackageContents& contents) {
     }
 }
 
+// The payload resource read from its parts while the package is written: the
+// files of this system a piece at a time, so that memory stays small whatever
+// the payload's size. A file that no longer has the size it had when it was
+// listed stops the writing.
+class PayloadStream : public pe::ResourceStream {
+public:
+    explicit PayloadStream(const PackageContents& contents) : contents_(contents) {}
+
+    bool Emit(const pe::ByteSink& sink, std::string* error) const override {
+        for (const PayloadPart& part : contents_.parts) {
+            if (part.hostPath.empty()) {
+                const uint8_t* bytes = reinterpret_cast<const uint8_t*>(contents_.payload.data()) + part.memoryOffset;
+                if (part.size && !sink(bytes, static_cast<size_t>(part.size))) return false;
+            } else if (!ReadFileInPieces(part.hostPath, part.size, sink, error)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+private:
+    const PackageContents& contents_;
+};
+
+bool HasFileParts(const PackageContents& contents) {
+    for (const PayloadPart& part : contents.parts) {
+        if (!part.hostPath.empty()) return true;
+    }
+    return false;
+}
+
 void Put(pe::ResourceFile* file, const char* name, const std::string& bytes) {
     file->Set(kDataResourceType, name, pe::kLanguageNeutral, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
@@ -52,7 +83,10 @@ bool WriteThenRename(const pe::ResourceFile& file, const std::string& target, st
     }
     std::string why;
     bool written = file.Write([out](const uint8_t* bytes, size_t size) { return fwrite(bytes, 1, size, out) == size; },
-                              &why);
+                              &why, [out](uint64_t offset, const uint8_t* bytes, size_t size) {
+                                  return offset <= 0x7FFFFFFF && fseek(out, static_cast<long>(offset), SEEK_SET) == 0 &&
+                                         fwrite(bytes, 1, size, out) == size;
+                              });
     if (!written && why.empty()) why = "write failed";
     if (written && fflush(out) != 0) {
         written = false;
@@ -87,7 +121,30 @@ void PackageContents::AddFile(const std::string& name, const std::string& subFol
     CopyText(entry.subFolder, sizeof(entry.subFolder), subFolder.c_str());
     entry.size = static_cast<int32_t>(bytes.size());
     files.push_back(entry);
+    PayloadPart part;
+    part.size = bytes.size();
+    part.memoryOffset = payload.size();
+    parts.push_back(part);
     payload += bytes;
+}
+
+void PackageContents::AddFileFrom(const std::string& name, const std::string& subFolder, const std::string& hostPath,
+                                  uint64_t size) {
+    FileEntry entry = {};
+    CopyText(entry.name, sizeof(entry.name), name.c_str());
+    CopyText(entry.subFolder, sizeof(entry.subFolder), subFolder.c_str());
+    entry.size = static_cast<int32_t>(size);
+    files.push_back(entry);
+    PayloadPart part;
+    part.hostPath = hostPath;
+    part.size = size;
+    parts.push_back(part);
+}
+
+uint64_t PackageContents::PayloadSize() const {
+    uint64_t total = 0;
+    for (const PayloadPart& part : parts) total += part.size;
+    return HasFileParts(*this) ? total : payload.size();
 }
 
 std::string PackageContents::EncodedRecord() const {
@@ -108,12 +165,19 @@ bool UpdateProgramResource(const std::string& exe, const char* type, const char*
 namespace {
 
 // Loads setupExe and puts the package's resources into it, in memory.
-bool ComposePackage(const std::string& setupExe, const PackageContents& contents, pe::ResourceFile* file,
-                    std::string* record, std::string* error) {
+bool ComposePackage(const std::string& setupExe, const PackageContents& contents, const PayloadStream& stream,
+                    pe::ResourceFile* file, std::string* record, std::string* error) {
     if (!file->LoadFile(setupExe, error)) return false;
-    // The payload is written straight from contents, not copied. An empty one
-    // is not written, as the system's resource-update functions never could.
-    if (contents.writePayload && !contents.payload.empty()) Put(file, kPayloadResource, contents.payload);
+    // The payload is written straight from contents or from the files, not
+    // copied. An empty one is not written, as the system's resource-update
+    // functions never could.
+    if (contents.writePayload && HasFileParts(contents)) {
+        if (contents.PayloadSize() > 0) {
+            file->SetStream(kDataResourceType, kPayloadResource, pe::kLanguageNeutral, &stream, contents.PayloadSize());
+        }
+    } else if (contents.writePayload && !contents.payload.empty()) {
+        Put(file, kPayloadResource, contents.payload);
+    }
     if (contents.writeRecord) {
         *record = contents.rawRecord.empty() ? contents.EncodedRecord() : contents.rawRecord;
         Put(file, kSetupRecordResource, *record);
@@ -130,12 +194,14 @@ bool WritePackage(const std::string& setupExe, const std::string& outExe, const 
                   std::string* error) {
     pe::ResourceFile file;
     std::string record;
-    return ComposePackage(setupExe, contents, &file, &record, error) && WriteThenRename(file, outExe, error);
+    PayloadStream stream(contents);
+    return ComposePackage(setupExe, contents, stream, &file, &record, error) && WriteThenRename(file, outExe, error);
 }
 
 bool PackageImage(const std::string& setupExe, const PackageContents& contents, std::vector<uint8_t>* image,
                   std::string* error) {
     pe::ResourceFile file;
     std::string record;
-    return ComposePackage(setupExe, contents, &file, &record, error) && file.WriteToBytes(image, error);
+    PayloadStream stream(contents);
+    return ComposePackage(setupExe, contents, stream, &file, &record, error) && file.WriteToBytes(image, error);
 }

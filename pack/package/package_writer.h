@@ -22,10 +22,19 @@ enum {
     kVersionResourceId = 1,  // RT_VERSION
 };
 
+// Where the bytes of one payload file come from: a file of this system, read
+// when the package is written, or bytes of PackageContents::payload.
+struct PayloadPart {
+    std::string hostPath;  // "" for bytes held in memory
+    uint64_t size = 0;
+    uint64_t memoryOffset = 0;  // where they are in payload, for bytes in memory
+};
+
 struct PackageContents {
     SetupRecord record;             // names, folder token, flags (fileData is ignored)
     std::vector<FileEntry> files;   // entries of the record, in payload order
-    std::string payload;            // the files' bytes back to back
+    std::vector<PayloadPart> parts; // the source of each file's bytes, in payload order
+    std::string payload;            // the bytes of the files added with their bytes, back to back
     bool writeRecord = true;        // false: no "5001" at all
     bool writePayload = true;       // false: no "5000" at all (an empty payload is never written)
     std::string rawRecord;          // when not empty, stored as "5001" instead of the encoded record
@@ -42,6 +51,12 @@ struct PackageContents {
     PackageContents();
     // Appends a file entry and its bytes to the payload.
     void AddFile(const std::string& name, const std::string& subFolder, const std::string& bytes);
+    // Appends a file entry whose size bytes are read from hostPath only when
+    // the package is written, so that pack never holds the payload in memory.
+    void AddFileFrom(const std::string& name, const std::string& subFolder, const std::string& hostPath,
+                     uint64_t size);
+    // The payload's size: every file's bytes.
+    uint64_t PayloadSize() const;
     // The encoded "5001" record of these contents.
     std::string EncodedRecord() const;
 };

@@ -92,28 +92,67 @@ bool ResourceKey::operator<(const ResourceKey& other) const {
 
 // ---------------------------------------------------------------- checksum
 
+namespace {
+
+// The sum of the little-endian 16-bit words of size bytes (an even number).
+// Eight bytes at a time where the machine is little-endian: the four words of
+// a 64-bit load are added in two 32-bit lanes, folded before they can overflow.
+uint64_t SumOfWords(const uint8_t* p, size_t size) {
+    uint64_t sum = 0;
+    size_t k = 0;
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    const uint64_t kLanes = 0x0000FFFF0000FFFFull;
+    while (size - k >= 8) {
+        size_t block = std::min<size_t>((size - k) / 8, 16384);
+        uint64_t lanes = 0;
+        for (size_t n = 0; n < block; ++n, k += 8) {
+            uint64_t x;
+            memcpy(&x, p + k, 8);
+            lanes += (x & kLanes) + ((x >> 16) & kLanes);
+        }
+        sum += (lanes & 0xFFFFFFFF) + (lanes >> 32);
+    }
+#endif
+    for (; k < size; k += 2) sum += static_cast<uint32_t>(p[k]) | static_cast<uint32_t>(p[k + 1]) << 8;
+    return sum;
+}
+
+}  // namespace
+
 void PeChecksum::Add(const uint8_t* bytes, size_t size) {
-    for (size_t i = 0; i < size; ++i, ++position_) {
+    size_t i = 0;
+    while (i < size) {
+        // Whole words, two bytes at a time, outside the checksum field: the
+        // sum of up to 2^48 words fits the 64-bit accumulator unfolded.
+        if (!haveLow_ && (position_ + 4 <= skip_ || position_ >= skip_ + 4)) {
+            size_t run = size - i;
+            if (position_ < skip_) run = std::min<uint64_t>(run, skip_ - position_);
+            run &= ~static_cast<size_t>(1);
+            if (run >= 2) {
+                sum_ += SumOfWords(bytes + i, run);
+                i += run;
+                position_ += run;
+                continue;
+            }
+        }
         uint8_t b = position_ >= skip_ && position_ < skip_ + 4 ? 0 : bytes[i];
+        ++i;
+        ++position_;
         if (!haveLow_) {
             low_ = b;
             haveLow_ = true;
             continue;
         }
         sum_ += static_cast<uint32_t>(low_) | (static_cast<uint32_t>(b) << 8);
-        sum_ = (sum_ & 0xFFFF) + (sum_ >> 16);
         haveLow_ = false;
     }
 }
 
 uint32_t PeChecksum::Finish() const {
-    uint32_t sum = sum_;
-    if (haveLow_) {
-        sum += low_;
-        sum = (sum & 0xFFFF) + (sum >> 16);
-    }
-    sum = (sum & 0xFFFF) + (sum >> 16);
-    return sum + static_cast<uint32_t>(position_);
+    uint64_t sum = sum_;
+    if (haveLow_) sum += low_;
+    while (sum >> 16) sum = (sum & 0xFFFF) + (sum >> 16);
+    return static_cast<uint32_t>(sum) + static_cast<uint32_t>(position_);
 }
 
 // ---------------------------------------------------------------- reading
@@ -434,6 +473,12 @@ void ResourceFile::Set(const ResourceKey& type, const ResourceKey& name, uint16_
     }
 }
 
+void ResourceFile::SetStream(const ResourceKey& type, const ResourceKey& name, uint16_t language,
+                             const ResourceStream* stream, uint64_t size, uint32_t codePage) {
+    Set(type, name, language, nullptr, static_cast<size_t>(size), codePage);
+    const_cast<Resource*>(Find(type, name, language))->stream = stream;
+}
+
 void ResourceFile::SetCopy(const ResourceKey& type, const ResourceKey& name, uint16_t language, std::string bytes,
                            uint32_t codePage) {
     owned_.push_back(std::unique_ptr<std::string>(new std::string(std::move(bytes))));
@@ -455,13 +500,45 @@ namespace {
 struct Piece {
     const uint8_t* bytes;
     uint64_t size;
+    const ResourceStream* stream;  // instead of bytes: size bytes it produces
 };
+
+// Sends a piece to sink; a stream must produce exactly its size.
+bool Emit(const Piece& piece, const ByteSink& sink, std::string* error) {
+    if (!piece.stream) {
+        if (piece.size == 0 || sink(piece.bytes, static_cast<size_t>(piece.size))) return true;
+        *error = "the new program file could not be written";
+        return false;
+    }
+    uint64_t produced = 0;
+    bool sinkFailed = false;
+    bool emitted = piece.stream->Emit(
+        [&](const uint8_t* bytes, size_t size) {
+            produced += size;
+            if (produced > piece.size) return false;
+            if (!sink(bytes, size)) {
+                sinkFailed = true;
+                return false;
+            }
+            return true;
+        },
+        error);
+    if (sinkFailed) {
+        *error = "the new program file could not be written";
+        return false;
+    }
+    if (emitted && produced == piece.size) return true;
+    if (error->empty() || emitted) {
+        *error = "a resource gave " + std::to_string(produced) + " bytes instead of " + std::to_string(piece.size);
+    }
+    return false;
+}
 
 // Zero bytes of any length, as pieces of the shared zero block.
 void AddZeros(std::vector<Piece>* pieces, uint64_t count) {
     while (count > 0) {
         uint64_t n = std::min<uint64_t>(count, sizeof(kZeros));
-        pieces->push_back({kZeros, n});
+        pieces->push_back({kZeros, n, nullptr});
         count -= n;
     }
 }
@@ -473,6 +550,7 @@ struct ResourceFile::Layout {
     std::vector<uint8_t> tree;     // directories, data entries, names
     std::vector<Piece> pieces;     // the whole output, in order
     uint64_t total = 0;
+    bool streamed = false;         // a piece is a stream: the checksum is not in headers yet
 };
 
 bool ResourceFile::PlanLayout(Layout* layout, std::string* error) const {
@@ -787,40 +865,64 @@ bool ResourceFile::PlanLayout(Layout* layout, std::string* error) const {
 
     // The output, piece by piece.
     std::vector<Piece>& pieces = layout->pieces;
-    pieces.push_back({h.data(), h.size()});
-    pieces.push_back({f + sizeOfHeaders, keptEnd - sizeOfHeaders});
+    pieces.push_back({h.data(), h.size(), nullptr});
+    pieces.push_back({f + sizeOfHeaders, keptEnd - sizeOfHeaders, nullptr});
     AddZeros(&pieces, resourceRaw - keptEnd);
-    pieces.push_back({tree.data(), tree.size()});
+    pieces.push_back({tree.data(), tree.size(), nullptr});
     uint64_t written = tree.size();
     for (size_t i = 0; i < all.size(); ++i) {
         AddZeros(&pieces, dataAt[i] - written);
-        pieces.push_back({all[i].data, all[i].size});
+        pieces.push_back({all[i].data, all[i].size, all[i].stream});
+        if (all[i].stream) layout->streamed = true;
         written = dataAt[i] + all[i].size;
     }
     AddZeros(&pieces, resource.rawSize - written);
-    for (const Section* s : moved) pieces.push_back({f + s->rawPointer, s->rawSize});
-    if (overlayEnd > overlayStart) pieces.push_back({f + overlayStart, overlayEnd - overlayStart});
+    for (const Section* s : moved) pieces.push_back({f + s->rawPointer, s->rawSize, nullptr});
+    if (overlayEnd > overlayStart) pieces.push_back({f + overlayStart, overlayEnd - overlayStart, nullptr});
 
-    // The checksum over everything but its own field.
+    // The checksum over everything but its own field; with streams, Write
+    // works it out.
     PeChecksum sum(optionalOffset_ + 64);
     uint64_t total = 0;
     for (const Piece& p : pieces) {
-        sum.Add(p.bytes, p.size);
+        if (!layout->streamed) sum.Add(p.bytes, static_cast<size_t>(p.size));
         total += p.size;
     }
-    Put32(opt + 64, sum.Finish());
+    if (!layout->streamed) Put32(opt + 64, sum.Finish());
     layout->total = total;
     return true;
 }
 
-bool ResourceFile::Write(const ByteSink& sink, std::string* error) const {
+bool ResourceFile::Write(const ByteSink& sink, std::string* error, const Patch& patch) const {
     Layout layout;
     if (!PlanLayout(&layout, error)) return false;
-    for (const Piece& p : layout.pieces) {
-        if (p.size && !sink(p.bytes, p.size)) {
-            *error = "the new program file could not be written";
-            return false;
+    const uint64_t checksumAt = optionalOffset_ + 64;
+    PeChecksum sum(checksumAt);
+    auto summed = [&](const uint8_t* bytes, size_t size) {
+        sum.Add(bytes, size);
+        return true;
+    };
+    if (layout.streamed && !patch) {
+        // A first pass over every byte for the checksum, then the writing.
+        for (const Piece& p : layout.pieces) {
+            if (!Emit(p, summed, error)) return false;
         }
+        Put32(layout.headers.data() + checksumAt, sum.Finish());
+        layout.streamed = false;
+    }
+    auto out = [&](const uint8_t* bytes, size_t size) {
+        if (layout.streamed) sum.Add(bytes, size);
+        return sink(bytes, size);
+    };
+    for (const Piece& p : layout.pieces) {
+        if (!Emit(p, out, error)) return false;
+    }
+    if (!layout.streamed) return true;
+    uint8_t checksum[4];
+    Put32(checksum, sum.Finish());
+    if (!patch(checksumAt, checksum, sizeof(checksum))) {
+        *error = "the new program file's checksum could not be written";
+        return false;
     }
     return true;
 }

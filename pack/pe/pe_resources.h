@@ -87,20 +87,30 @@ private:
     std::u16string name_;
 };
 
+// Pieces of a written file go to a sink; it returns false to stop the writing.
+using ByteSink = std::function<bool(const uint8_t* bytes, size_t size)>;
+
+// The bytes of a resource too large to hold in memory, produced when the file
+// is written: Emit gives exactly the size the resource was set with, piece by
+// piece, or returns false with a reason.
+class ResourceStream {
+public:
+    virtual ~ResourceStream() = default;
+    virtual bool Emit(const ByteSink& sink, std::string* error) const = 0;
+};
+
 struct Resource {
     ResourceKey type;
     ResourceKey name;
     uint16_t language;
     uint32_t codePage;
-    const uint8_t* data;  // the bytes: inside the loaded file or given by Set
+    const uint8_t* data;  // the bytes: inside the loaded file or given by Set; null for a stream
     size_t size;
+    const ResourceStream* stream = nullptr;  // set by SetStream instead of data
 };
 
 // Languages as the system numbers them.
 const uint16_t kLanguageNeutral = 0;
-
-// Pieces of a written file go to a sink; it returns false to stop the writing.
-using ByteSink = std::function<bool(const uint8_t* bytes, size_t size)>;
 
 // A program file and its resources, edited in memory and written out whole.
 class ResourceFile {
@@ -131,6 +141,10 @@ public:
     // written straight from the caller's buffer).
     void Set(const ResourceKey& type, const ResourceKey& name, uint16_t language, const uint8_t* data, size_t size,
              uint32_t codePage = 0);
+    // The same with bytes produced by stream while the file is written (the
+    // stream must stay alive until the last Write).
+    void SetStream(const ResourceKey& type, const ResourceKey& name, uint16_t language, const ResourceStream* stream,
+                   uint64_t size, uint32_t codePage = 0);
     // The same, with a copy of the bytes kept by this object.
     void SetCopy(const ResourceKey& type, const ResourceKey& name, uint16_t language, std::string bytes,
                  uint32_t codePage = 0);
@@ -138,8 +152,13 @@ public:
     bool Remove(const ResourceKey& type, const ResourceKey& name, uint16_t language);
 
     // Writes the whole new program file to the sink, piece by piece. False with
-    // a reason in *error (the sink may have received part of the file).
-    bool Write(const ByteSink& sink, std::string* error) const;
+    // a reason in *error (the sink may have received part of the file). The
+    // header checksum covers every byte: with streamed resources it is known
+    // only at the end, so patch, when given, gets it then (its offset in the
+    // file and its 4 bytes) after the header went out with 0 in its place;
+    // without patch the streams are read twice, once for the checksum.
+    using Patch = std::function<bool(uint64_t offset, const uint8_t* bytes, size_t size)>;
+    bool Write(const ByteSink& sink, std::string* error, const Patch& patch = nullptr) const;
     // The whole new program file in memory.
     bool WriteToBytes(std::vector<uint8_t>* out, std::string* error) const;
 
@@ -182,7 +201,7 @@ public:
 private:
     uint64_t skip_;
     uint64_t position_ = 0;
-    uint32_t sum_ = 0;
+    uint64_t sum_ = 0;  // 16-bit words added up, folded by Finish
     bool haveLow_ = false;
     uint8_t low_ = 0;
 };
