@@ -12,6 +12,7 @@ const char kPayloadResource[] = "5000";       // the payload files back to back
 const char kSetupRecordResource[] = "5001";   // the setup record
 const char kLicenseResource[] = "5010";       // the licence text
 const char kInfoResource[] = "5011";          // the information text
+const char kCompressedPayloadResource[] = "5002";  // the payload compressed, instead of "5000"
 
 // In an installed uninst.exe: the install log.
 const char kInstallLogResource[] = "5000";

@@ -13,6 +13,7 @@
 #include "pack_description.h"
 #include "pack_sign.h"
 #include "package_writer.h"
+#include "payload_compressor.h"
 
 namespace {
 
@@ -219,6 +220,10 @@ bool ReadDescribedPackage(const std::string& descriptionPath, Builder* builder, 
         contents->record.infoFormat = static_cast<int16_t>(format);
     }
     builder->ReadBranding(description, contents);
+    contents->compression = description.compression;
+    if (description.compression != kPackCompressionNone && !CompressionAvailable(&why)) {
+        builder->Error(description.compressionLine, why);
+    }
     return true;
 }
 
@@ -273,6 +278,9 @@ int BuildPackage(const std::string& descriptionPath, const std::string& outExe, 
     }
     std::string summary = "pack: wrote " + outExe + ": " + std::to_string(contents.files.size()) + " file(s), " +
                           std::to_string(contents.PayloadSize()) + " bytes of payload";
+    if (contents.compression != kPackCompressionNone) {
+        summary += contents.compression == kPackCompressionBest ? " (compressed, best)" : " (compressed, fast)";
+    }
     if (contents.writeLicense) summary += contents.record.licenseFormat == 2 ? ", RTF licence" : ", text licence";
     if (contents.writeInfo) summary += contents.record.infoFormat == 2 ? ", RTF information" : ", text information";
     if (!contents.icon.empty()) summary += ", icon";

@@ -35,6 +35,7 @@ enum KeyId {
     kCopyright,
     kDescription,
     kOriginalFileName,
+    kCompression,
     kKeyCount
 };
 
@@ -43,7 +44,7 @@ const char* const kKeyNames[kKeyCount] = {
     "AllowDirChange", "NoIcons",    "AllowGroupChange", "OfferMenuIcons", "RunOffered",
     "UninstallIcon",  "License",    "LicenseFormat", "Info",       "InfoFormat",
     "SetupIcon",      "SidePicture", "HeaderPicture", "AppVersion", "Publisher",
-    "Copyright",      "Description", "OriginalFileName",
+    "Copyright",      "Description", "OriginalFileName", "Compression",
 };
 
 // Where setup usually resolves each token, to estimate the length of install paths.
@@ -430,6 +431,21 @@ void Parser::CheckSetup() {
     record.licenseFormat = static_cast<int16_t>(out_->license.format == kTextRtf ? 2 : out_->license.format ? 1 : 0);
     record.infoFormat = static_cast<int16_t>(out_->info.format == kTextRtf ? 2 : out_->info.format ? 1 : 0);
     CheckBranding();
+
+    const Value& compression = values_[kCompression];
+    out_->compressionLine = compression.line;
+    if (compression.line != 0) {
+        std::string level = Lower(compression.text);
+        if (level == "none") {
+            out_->compression = kPackCompressionNone;
+        } else if (level == "fast") {
+            out_->compression = kPackCompressionFast;
+        } else if (level == "best") {
+            out_->compression = kPackCompressionBest;
+        } else {
+            Error(compression.line, "Compression must be none, fast or best, not " + Quoted(compression.text));
+        }
+    }
 }
 
 void Parser::BrandingFile(int key, const char* what, PackSource* source) {

@@ -68,12 +68,18 @@ struct PackBranding {
     std::string originalFileName;  // OriginalFileName, by default "<AppName without blanks>Setup.exe"
 };
 
+// How the payload is stored: as it is, or compressed (quickly, or as small as
+// can be at the cost of time).
+enum PackCompression { kPackCompressionNone = 0, kPackCompressionFast = 1, kPackCompressionBest = 2 };
+
 struct PackDescription {
     SetupRecord record;  // names, folder token and flags; file entries are in files
     std::vector<PackFile> files;
     PackText license;
     PackText info;
     PackBranding branding;
+    PackCompression compression = kPackCompressionNone;
+    int compressionLine = 0;  // line of the Compression key (0 when not given)
 };
 
 struct PackError {

@@ -5,6 +5,7 @@
 #include <stdio.h>
 
 #include "host_files.h"
+#include "payload_compressor.h"
 #include "pe_resources.h"
 #include "resource_names.h"
 #include "text.h"
@@ -165,43 +166,104 @@ bool UpdateProgramResource(const std::string& exe, const char* type, const char*
 namespace {
 
 // Loads setupExe and puts the package's resources into it, in memory.
-bool ComposePackage(const std::string& setupExe, const PackageContents& contents, const PayloadStream& stream,
-                    pe::ResourceFile* file, std::string* record, std::string* error) {
-    if (!file->LoadFile(setupExe, error)) return false;
-    // The payload is written straight from contents or from the files, not
-    // copied. An empty one is not written, as the system's resource-update
-    // functions never could.
-    if (contents.writePayload && HasFileParts(contents)) {
-        if (contents.PayloadSize() > 0) {
-            file->SetStream(kDataResourceType, kPayloadResource, pe::kLanguageNeutral, &stream, contents.PayloadSize());
+// A package being put together: setup.exe loaded, the package's resources set
+// into it, the payload streamed from its sources or from a temporary file
+// holding it compressed. Lives until the package is written.
+class Composer {
+public:
+    explicit Composer(const PackageContents& contents) : contents_(contents), payload_(contents), compressed_(this) {}
+    ~Composer() {
+        if (temporary_) fclose(temporary_);
+    }
+
+    bool Compose(const std::string& setupExe, std::string* error) {
+        if (!file_.LoadFile(setupExe, error)) return false;
+        uint64_t size = contents_.PayloadSize();
+        // The payload is written straight from contents or from the files,
+        // not copied. An empty one is not written, as the system's
+        // resource-update functions never could.
+        if (contents_.writePayload && size > 0 && contents_.compression != kCompressionNone) {
+            if (!Compress(size, error)) return false;
+            file_.SetStream(kDataResourceType, kCompressedPayloadResource, pe::kLanguageNeutral, &compressed_,
+                            compressedSize_);
+        } else if (contents_.writePayload && HasFileParts(contents_)) {
+            if (size > 0) file_.SetStream(kDataResourceType, kPayloadResource, pe::kLanguageNeutral, &payload_, size);
+        } else if (contents_.writePayload && !contents_.payload.empty()) {
+            Put(&file_, kPayloadResource, contents_.payload);
         }
-    } else if (contents.writePayload && !contents.payload.empty()) {
-        Put(file, kPayloadResource, contents.payload);
+        if (contents_.writeRecord) {
+            record_ = contents_.rawRecord.empty() ? contents_.EncodedRecord() : contents_.rawRecord;
+            Put(&file_, kSetupRecordResource, record_);
+        }
+        if (contents_.writeLicense) Put(&file_, kLicenseResource, contents_.license);
+        if (contents_.writeInfo) Put(&file_, kInfoResource, contents_.info);
+        PutBranding(&file_, contents_);
+        return true;
     }
-    if (contents.writeRecord) {
-        *record = contents.rawRecord.empty() ? contents.EncodedRecord() : contents.rawRecord;
-        Put(file, kSetupRecordResource, *record);
+
+    const pe::ResourceFile& file() const { return file_; }
+
+private:
+    // The compressed payload, read back from the temporary file.
+    class TemporaryStream : public pe::ResourceStream {
+    public:
+        explicit TemporaryStream(const Composer* owner) : owner_(owner) {}
+        bool Emit(const pe::ByteSink& sink, std::string* error) const override {
+            FILE* in = owner_->temporary_;
+            if (fseek(in, 0, SEEK_SET) != 0) {
+                *error = "cannot read back the compressed payload";
+                return false;
+            }
+            std::vector<uint8_t> buffer(1 << 20);
+            size_t got;
+            while ((got = fread(buffer.data(), 1, buffer.size(), in)) > 0) {
+                if (!sink(buffer.data(), got)) return false;
+            }
+            return true;
+        }
+
+    private:
+        const Composer* owner_;
+    };
+
+    bool Compress(uint64_t size, std::string* error) {
+        if (!CompressionAvailable(error)) return false;
+        temporary_ = tmpfile();
+        if (!temporary_) {
+            *error = "cannot make a temporary file for the compressed payload (" + LastSystemError() + ")";
+            return false;
+        }
+        if (!CompressPayload(payload_, size, static_cast<PayloadCompression>(contents_.compression), temporary_, error)) {
+            return false;
+        }
+        long end = fseek(temporary_, 0, SEEK_END) == 0 ? ftell(temporary_) : -1;
+        if (end < 0) {
+            *error = "the compressed payload is larger than 2 GB";
+            return false;
+        }
+        compressedSize_ = static_cast<uint64_t>(end);
+        return true;
     }
-    if (contents.writeLicense) Put(file, kLicenseResource, contents.license);
-    if (contents.writeInfo) Put(file, kInfoResource, contents.info);
-    PutBranding(file, contents);
-    return true;
-}
+
+    const PackageContents& contents_;
+    PayloadStream payload_;
+    TemporaryStream compressed_;
+    FILE* temporary_ = nullptr;
+    uint64_t compressedSize_ = 0;
+    pe::ResourceFile file_;
+    std::string record_;
+};
 
 }  // namespace
 
 bool WritePackage(const std::string& setupExe, const std::string& outExe, const PackageContents& contents,
                   std::string* error) {
-    pe::ResourceFile file;
-    std::string record;
-    PayloadStream stream(contents);
-    return ComposePackage(setupExe, contents, stream, &file, &record, error) && WriteThenRename(file, outExe, error);
+    Composer composer(contents);
+    return composer.Compose(setupExe, error) && WriteThenRename(composer.file(), outExe, error);
 }
 
 bool PackageImage(const std::string& setupExe, const PackageContents& contents, std::vector<uint8_t>* image,
                   std::string* error) {
-    pe::ResourceFile file;
-    std::string record;
-    PayloadStream stream(contents);
-    return ComposePackage(setupExe, contents, stream, &file, &record, error) && file.WriteToBytes(image, error);
+    Composer composer(contents);
+    return composer.Compose(setupExe, error) && composer.file().WriteToBytes(image, error);
 }

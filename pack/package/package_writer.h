@@ -1,6 +1,6 @@
 // Writes a setup package: a copy of setup.exe carrying the package resources
-// RT_DATA "5000" (payload), "5001" (setup record), "5010" (licence) and "5011"
-// (information), language neutral, and the package's branding when given:
+// RT_DATA "5000" (payload) or "5002" (the payload compressed), "5001" (setup
+// record), "5010" (licence) and "5011" (information), language neutral, and the package's branding when given:
 // the icon group 110, the bitmaps 200 and 201, the version information.
 #pragma once
 
@@ -47,6 +47,7 @@ struct PackageContents {
     std::string headerBitmap;       // when not empty, RT_BITMAP 201
     bool writeVersion = false;      // true: every RT_VERSION 1 is replaced by version
     VersionInfo version;
+    int compression = 0;            // a PayloadCompression: other than none, "5002" replaces "5000"
 
     PackageContents();
     // Appends a file entry and its bytes to the payload.
