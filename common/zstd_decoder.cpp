@@ -93,6 +93,75 @@ inline void CopyMatch(uint8_t* dst, size_t offset, size_t len) {
     }
 }
 
+struct Sequence {
+    uint32_t literalLength;
+    uint32_t matchLength;
+    uint32_t offset;  // 0 when damaged (a repeat offset minus one that was 1)
+};
+
+// The sequences' bit stream and its three FSE states, and the recent offsets.
+struct SequenceReader {
+    BackwardBits in;
+    const FseCell* literalLengths;
+    const FseCell* offsets;
+    const FseCell* matchLengths;
+    unsigned llState, ofState, mlState;
+    uint32_t rep[3];
+
+    void Start(const FseCell* ll, unsigned llLog, const FseCell* of, unsigned ofLog, const FseCell* ml,
+               unsigned mlLog, const uint32_t* recent) {
+        literalLengths = ll;
+        offsets = of;
+        matchLengths = ml;
+        llState = in.Read(llLog);
+        ofState = in.Read(ofLog);
+        mlState = in.Read(mlLog);
+        in.Reload();
+        memcpy(rep, recent, sizeof rep);
+    }
+    void Finish(uint32_t* recent) const { memcpy(recent, rep, sizeof rep); }
+
+    // The reloads keep at most 64 bits between them: offset extra bits (31),
+    // then both lengths' (16 + 16), then the state updates (9 + 9 + 8).
+    inline void Next(Sequence* seq, bool last) {
+        const FseCell ll = literalLengths[llState];
+        const FseCell ml = matchLengths[mlState];
+        const FseCell of = offsets[ofState];
+        // Extra bits: offset, then match length, then literal length.
+        uint32_t offsetValue = of.base + in.Read(of.extraBits);
+        in.Reload();
+        seq->matchLength = ml.base + in.Read(ml.extraBits);
+        uint32_t literalLength = ll.base + in.Read(ll.extraBits);
+        seq->literalLength = literalLength;
+        in.Reload();
+        if (!last) {
+            llState = ll.next + in.Read(ll.stateBits);
+            mlState = ml.next + in.Read(ml.stateBits);
+            ofState = of.next + in.Read(of.stateBits);
+        }
+        // Offset values 1-3 pick a recent offset (shifted by one when there
+        // are no literals); larger ones are new offsets plus 3.
+        uint32_t offset;
+        if (offsetValue > 3) {
+            offset = offsetValue - 3;
+            rep[2] = rep[1];
+            rep[1] = rep[0];
+            rep[0] = offset;
+        } else {
+            unsigned index = offsetValue - 1 + (literalLength == 0);
+            if (index == 0) {
+                offset = rep[0];
+            } else {
+                offset = index == 1 ? rep[1] : index == 2 ? rep[2] : rep[0] - 1;
+                if (index != 1) rep[2] = rep[1];
+                rep[1] = rep[0];
+                rep[0] = offset;
+            }
+        }
+        seq->offset = offset;
+    }
+};
+
 }  // namespace
 
 struct ZstdState {
@@ -149,6 +218,12 @@ struct ZstdState {
     bool DecodeLiterals(const uint8_t** ip, const uint8_t* end, size_t* litSize);
     bool ReadTable(int kind, unsigned mode, const uint8_t** ip, const uint8_t* end);
     bool DecodeCompressed(const uint8_t* ip, const uint8_t* end, uint8_t* dst, size_t* outSize);
+    // Asks for the start of seq's match in the cache; *at follows the output position.
+    void Prefetch(const Sequence& seq, size_t* at) const {
+        *at += seq.literalLength;
+        if (seq.offset <= *at && *at - seq.offset < limit) __builtin_prefetch(buf + (*at - seq.offset));
+        *at += seq.matchLength;
+    }
     int Advance();
 };
 
@@ -415,12 +490,10 @@ bool ZstdState::DecodeCompressed(const uint8_t* ip, const uint8_t* end, uint8_t*
         !ReadTable(kMatchLengths, (modes >> 2) & 3, &ip, end))
         return false;
 
-    BackwardBits in;
-    if (!in.Init(ip, static_cast<size_t>(end - ip))) return Fail("damaged sequences stream");
-    unsigned llState = in.Read(tableLog[kLiteralLengths]);
-    unsigned ofState = in.Read(tableLog[kOffsets]);
-    unsigned mlState = in.Read(tableLog[kMatchLengths]);
-    in.Reload();
+    SequenceReader reader;
+    if (!reader.in.Init(ip, static_cast<size_t>(end - ip))) return Fail("damaged sequences stream");
+    reader.Start(literalLengths, tableLog[kLiteralLengths], offsets, tableLog[kOffsets], matchLengths,
+                 tableLog[kMatchLengths], rep);
 
     uint8_t* op = dst;
     uint8_t* const oend = dst + room;
@@ -428,41 +501,27 @@ bool ZstdState::DecodeCompressed(const uint8_t* ip, const uint8_t* end, uint8_t*
     const uint8_t* const lend = lit + litSize;
     // History before this block that matches may reach.
     const size_t before = produced < window ? static_cast<size_t>(produced) : window;
-    uint32_t r0 = rep[0], r1 = rep[1], r2 = rep[2];
-    for (; count; --count) {
-        const FseCell ll = literalLengths[llState];
-        const FseCell ml = matchLengths[mlState];
-        const FseCell of = offsets[ofState];
-        // Extra bits: offset, then match length, then literal length.
-        uint32_t offsetValue = of.base + in.Read(of.extraBits);
-        in.Reload();
-        size_t matchLength = ml.base + in.Read(ml.extraBits);
-        size_t literalLength = ll.base + in.Read(ll.extraBits);
-        in.Reload();
-        if (count > 1) {
-            llState = ll.next + in.Read(ll.stateBits);
-            mlState = ml.next + in.Read(ml.stateBits);
-            ofState = of.next + in.Read(of.stateBits);
+    // Sequences are decoded kAhead before they are carried out, and the
+    // start of their match fetched into the cache meanwhile: far matches
+    // would otherwise wait for memory one after the other.
+    const size_t kAhead = 8;
+    Sequence ring[kAhead];
+    size_t aheadAt = pos;  // where the next decoded sequence's literals go
+    size_t decoded = 0;
+    for (; decoded < count && decoded < kAhead; ++decoded) {
+        reader.Next(&ring[decoded], decoded + 1 == count);
+        Prefetch(ring[decoded], &aheadAt);
+    }
+    for (size_t i = 0; i < count; ++i) {
+        const Sequence seq = ring[i % kAhead];
+        if (decoded < count) {
+            reader.Next(&ring[i % kAhead], decoded + 1 == count);
+            Prefetch(ring[i % kAhead], &aheadAt);
+            ++decoded;
         }
-        // Offset values 1-3 pick a recent offset (shifted by one when there
-        // are no literals); larger ones are new offsets plus 3.
-        uint32_t offset;
-        if (offsetValue > 3) {
-            offset = offsetValue - 3;
-            r2 = r1;
-            r1 = r0;
-            r0 = offset;
-        } else {
-            unsigned index = offsetValue - 1 + (literalLength == 0);
-            if (index == 0) {
-                offset = r0;
-            } else {
-                offset = index == 1 ? r1 : index == 2 ? r2 : r0 - 1;
-                if (index != 1) r2 = r1;
-                r1 = r0;
-                r0 = offset;
-            }
-        }
+        size_t literalLength = seq.literalLength;
+        size_t matchLength = seq.matchLength;
+        size_t offset = seq.offset;
         if (literalLength > static_cast<size_t>(lend - lp)) return Fail("literal length past the literals");
         if (literalLength + matchLength > static_cast<size_t>(oend - op)) return Fail("block output too long");
         uint8_t* litEnd = op + literalLength;
@@ -492,10 +551,8 @@ bool ZstdState::DecodeCompressed(const uint8_t* ip, const uint8_t* end, uint8_t*
         }
         op += matchLength;
     }
-    rep[0] = r0;
-    rep[1] = r1;
-    rep[2] = r2;
-    if (in.Left() != 0) return Fail("damaged sequences stream");
+    reader.Finish(rep);
+    if (reader.in.Left() != 0) return Fail("damaged sequences stream");
     size_t rest = static_cast<size_t>(lend - lp);
     if (rest > static_cast<size_t>(oend - op)) return Fail("block output too long");
     memcpy(op, lp, rest);
