@@ -32,7 +32,6 @@ enum Phase { kFrameStart, kBlocks, kEnd, kFailed };
 enum { kLiteralLengths, kOffsets, kMatchLengths };
 const unsigned kMaxSymbol[3] = {35, 31, 52};
 const unsigned kMaxLog[3] = {9, 8, 9};
-const unsigned kTableSize[3] = {512, 256, 512};
 
 // Probabilities used by the "predefined" mode, and their logs.
 const int8_t kLiteralLengthCounts[36] = {4, 3, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 1, 1, 1, 2, 2,
