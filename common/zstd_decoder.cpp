@@ -82,7 +82,8 @@ inline void CopyMatch(uint8_t* dst, size_t offset, size_t len) {
         size_t far = offset;
         while (far < 8) far += offset;
         size_t head = len < far ? len : far;
-        for (size_t i = 0; i < head; ++i) dst[i] = dst[i - offset];
+        const uint8_t* from = dst - offset;
+        for (size_t i = 0; i < head; ++i) dst[i] = from[i];
         dst += head;
         offset = far;
     }
@@ -561,8 +562,10 @@ bool ZstdState::DecodeCompressed(const uint8_t* ip, const uint8_t* end, uint8_t*
 
 // Decodes until output is waiting (1), the input ended cleanly (0) or failed (-1).
 int ZstdState::Advance() {
+    // A failure may leave decoded bytes behind (a block whose frame then
+    // failed its checksum): they are never handed out.
+    if (phase == kFailed) return -1;
     while (out == pos) {
-        if (phase == kFailed) return -1;
         if (phase == kEnd) return 0;
         if (phase == kFrameStart) {
             if (at == srcLen) {
