@@ -550,6 +550,7 @@ struct ResourceFile::Layout {
     std::vector<uint8_t> tree;     // directories, data entries, names
     std::vector<Piece> pieces;     // the whole output, in order
     uint64_t total = 0;
+    uint64_t imageSize = 0;        // SizeOfImage: the address space the system maps
     bool streamed = false;         // a piece is a stream: the checksum is not in headers yet
 };
 
@@ -835,6 +836,7 @@ bool ResourceFile::PlanLayout(Layout* layout, std::string* error) const {
                           resource.rawSize;
     Put32(opt + 8, static_cast<uint32_t>(std::max<int64_t>(0, std::min<int64_t>(initialized, 0xFFFFFFFFll))));
     Put32(opt + 56, static_cast<uint32_t>(sizeOfImage));
+    layout->imageSize = sizeOfImage;
     Put32(opt + 64, 0);
     uint8_t* dirs = h.data() + directoriesOffset_;
     Put32(dirs + 8 * kDirResources, resource.virtualAddress);
@@ -890,6 +892,14 @@ bool ResourceFile::PlanLayout(Layout* layout, std::string* error) const {
     }
     if (!layout->streamed) Put32(opt + 64, sum.Finish());
     layout->total = total;
+    return true;
+}
+
+bool ResourceFile::PlannedSizes(uint64_t* fileSize, uint64_t* imageSize, std::string* error) const {
+    Layout layout;
+    if (!PlanLayout(&layout, error)) return false;
+    *fileSize = layout.total;
+    *imageSize = layout.imageSize;
     return true;
 }
 

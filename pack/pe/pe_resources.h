@@ -159,6 +159,9 @@ public:
     // without patch the streams are read twice, once for the checksum.
     using Patch = std::function<bool(uint64_t offset, const uint8_t* bytes, size_t size)>;
     bool Write(const ByteSink& sink, std::string* error, const Patch& patch = nullptr) const;
+    // The size the new program file would have, and the address space the
+    // system would map for it (SizeOfImage), without writing it.
+    bool PlannedSizes(uint64_t* fileSize, uint64_t* imageSize, std::string* error) const;
     // The whole new program file in memory.
     bool WriteToBytes(std::vector<uint8_t>* out, std::string* error) const;
 

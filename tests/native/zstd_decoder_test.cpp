@@ -1,0 +1,350 @@
+// The zstd decoder against libzstd: streams compressed with libzstd's
+// settings decoded in pieces of every size, damaged streams, hand-made blocks
+// with out-of-range offsets, and the limits on memory.
+#include <gtest/gtest.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <time.h>
+#include <zstd.h>
+
+#include <string>
+#include <vector>
+
+#include "zstd_decoder.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// Deterministic stand-in for program files: runs of skewed literals, copies
+// from near and far back (some repeating the previous distance), zero runs.
+Bytes MixedData(size_t size, uint32_t seed) {
+    Bytes out;
+    out.reserve(size);
+    uint32_t x = seed * 2654435761u + 1;
+    auto next = [&x]() { return x ^= x << 13, x ^= x >> 17, x ^= x << 5; };
+    size_t lastDistance = 1;
+    while (out.size() < size) {
+        uint32_t kind = next() % 8;
+        size_t len = 1 + next() % (kind < 3 ? 40 : 300);
+        if (kind < 3 || out.size() < 16) {
+            for (size_t i = 0; i < len; ++i) out.push_back(static_cast<uint8_t>(next() % (next() % 2 ? 16 : 256)));
+        } else if (kind == 3) {
+            out.insert(out.end(), len, 0);
+        } else {
+            size_t distance = kind == 4 ? lastDistance : 1 + next() % (kind == 5 ? 64 : out.size());
+            if (distance > out.size()) distance = out.size();
+            lastDistance = distance;
+            for (size_t i = 0; i < len; ++i) out.push_back(out[out.size() - distance]);
+        }
+    }
+    out.resize(size);
+    return out;
+}
+
+Bytes RandomData(size_t size, uint32_t seed) {
+    Bytes out(size);
+    for (auto& b : out) b = static_cast<uint8_t>((seed = seed * 1103515245u + 12345u) >> 16);
+    return out;
+}
+
+// A random megabyte, other data, then the same megabyte again: only a long window finds it.
+Bytes FarRepeat() {
+    Bytes a = RandomData(1 << 20, 7), out = a, mid = MixedData(3 << 19, 8);
+    out.insert(out.end(), mid.begin(), mid.end());
+    out.insert(out.end(), a.begin(), a.end());
+    return out;
+}
+
+struct Settings {
+    int level;
+    int windowLog;  // 0: the level's own
+    bool longMatches;
+    bool checksum;
+    bool contentSize;
+};
+
+Bytes Compress(const Bytes& data, const Settings& s) {
+    ZSTD_CCtx* cctx = ZSTD_createCCtx();
+    ZSTD_CCtx_setParameter(cctx, ZSTD_c_compressionLevel, s.level);
+    if (s.windowLog) ZSTD_CCtx_setParameter(cctx, ZSTD_c_windowLog, s.windowLog);
+    ZSTD_CCtx_setParameter(cctx, ZSTD_c_enableLongDistanceMatching, s.longMatches);
+    ZSTD_CCtx_setParameter(cctx, ZSTD_c_checksumFlag, s.checksum);
+    ZSTD_CCtx_setParameter(cctx, ZSTD_c_contentSizeFlag, s.contentSize);
+    Bytes out(ZSTD_compressBound(data.size()));
+    size_t n;
+    if (s.contentSize) {
+        n = ZSTD_compress2(cctx, out.data(), out.size(), data.data(), data.size());
+    } else {
+        // Streamed, the size unknown to libzstd: it keeps the whole window.
+        ZSTD_inBuffer in = {data.data(), data.size(), 0};
+        ZSTD_outBuffer o = {out.data(), out.size(), 0};
+        n = ZSTD_compressStream2(cctx, &o, &in, ZSTD_e_continue);
+        while (!ZSTD_isError(n) && (n = ZSTD_compressStream2(cctx, &o, &in, ZSTD_e_end)) != 0 && !ZSTD_isError(n)) {
+        }
+        if (!ZSTD_isError(n)) n = o.pos;
+    }
+    ZSTD_freeCCtx(cctx);
+    EXPECT_FALSE(ZSTD_isError(n)) << ZSTD_getErrorName(n);
+    out.resize(ZSTD_isError(n) ? 0 : n);
+    return out;
+}
+
+// Reads `size` bytes in pieces cycling through `pieces`, then asks for the end.
+// Returns the error, or "" when everything was read and the input ended cleanly.
+std::string Decode(const Bytes& in, size_t size, const std::vector<size_t>& pieces, Bytes* out,
+                   size_t maxWindow = 1u << 27) {
+    ZstdReader reader;
+    if (!reader.Open(in.data(), in.size(), maxWindow)) return "open";
+    out->assign(size, 0xEE);
+    for (size_t at = 0, i = 0; at < size; ++i) {
+        size_t n = std::min(pieces[i % pieces.size()], size - at);
+        if (!reader.Read(out->data() + at, n)) {
+            // A failure is for good: nothing more comes out.
+            std::string error = reader.Error();
+            uint8_t byte;
+            return reader.Read(&byte, 1) || reader.AtEnd() ? "output after a failure" : error;
+        }
+        at += n;
+    }
+    return reader.AtEnd() ? "" : std::string("no clean end: ") + reader.Error();
+}
+
+const std::vector<std::vector<size_t>> kPieces = {{1}, {7, 13, 4093, 1, 65536 + 5}, {1u << 22}};
+
+TEST(ZstdDecoder, DecodesWhatLibzstdCompressesInPiecesOfEverySize) {
+    const Bytes mixed = MixedData(1 << 20, 1), far = FarRepeat();
+    const struct {
+        const char* name;
+        Bytes data;
+        Settings settings;
+    } cases[] = {
+        {"empty", {}, {3, 0, false, true, true}},
+        {"one byte", {42}, {3, 0, false, true, true}},
+        {"random, raw blocks", RandomData(300000, 3), {19, 0, false, true, true}},
+        {"one byte repeated", Bytes(1 << 20, 'a'), {3, 0, false, true, false}},
+        {"level 1", mixed, {1, 0, false, true, true}},
+        {"level 3, no checksum", mixed, {3, 0, false, false, true}},
+        {"level 9, no size", mixed, {9, 0, false, true, false}},
+        {"level 19", mixed, {19, 0, false, true, true}},
+        {"1 KB window, many wraps", MixedData(300000, 2), {19, 10, false, true, false}},
+        {"128 KB window", MixedData(3 << 20, 4), {9, 17, false, true, false}},
+        {"long matches, window 2^23", far, {3, 23, true, true, false}},
+        {"long matches, window 2^24", far, {3, 24, true, false, false}},
+        {"long matches, window 2^25", far, {19, 25, true, true, true}},
+        {"long matches, window 2^26", far, {3, 26, true, true, false}},
+    };
+    for (const auto& c : cases) {
+        const Bytes packed = Compress(c.data, c.settings);
+        for (const auto& pieces : kPieces) {
+            Bytes out;
+            EXPECT_EQ("", Decode(packed, c.data.size(), pieces, &out)) << c.name << ", first piece " << pieces[0];
+            EXPECT_TRUE(out == c.data) << c.name << ", first piece " << pieces[0];
+        }
+    }
+}
+
+TEST(ZstdDecoder, FramesBackToBackWithSkippableFramesBetween) {
+    const Bytes a = MixedData(200000, 5), b = RandomData(5000, 6), c = MixedData(70000, 7);
+    const Bytes skippable = {0x5A, 0x2A, 0x4D, 0x18, 3, 0, 0, 0, 'x', 'y', 'z'};
+    Bytes in = Compress(a, {19, 0, false, true, true}), expected = a;
+    in.insert(in.end(), skippable.begin(), skippable.end());
+    for (const auto& part : {std::make_pair(b, Settings{1, 0, false, false, false}),
+                             std::make_pair(c, Settings{9, 0, false, true, false})}) {
+        Bytes packed = Compress(part.first, part.second);
+        in.insert(in.end(), packed.begin(), packed.end());
+        expected.insert(expected.end(), part.first.begin(), part.first.end());
+    }
+    in.insert(in.end(), skippable.begin(), skippable.end());
+    for (const auto& pieces : kPieces) {
+        Bytes out;
+        EXPECT_EQ("", Decode(in, expected.size(), pieces, &out));
+        EXPECT_TRUE(out == expected);
+    }
+    Bytes out;
+    EXPECT_EQ("", Decode(skippable, 0, {1}, &out)) << "a lone skippable frame is a clean end";
+}
+
+// Hand-made frames: 1 KB window, one compressed block with the literals "abc"
+// and one sequence (literal length 3, match length 3) whose codes come from
+// one-symbol tables, so that the bit stream holds only the offset's extra bits.
+Bytes OneSequenceFrame(uint8_t offsetCode, uint8_t offsetBitsByte, uint8_t literalLengthCode = 3) {
+    return {0x28, 0xB5, 0x2F, 0xFD, 0x00, 0x00, 0x55, 0x00, 0x00, 0x18, 'a', 'b', 'c', 0x01, 0x54,
+            literalLengthCode, offsetCode, 0x00, offsetBitsByte};
+}
+
+TEST(ZstdDecoder, OffsetsReachOnlyBytesOfTheCurrentFrame) {
+    const Bytes abc = {0x28, 0xB5, 0x2F, 0xFD, 0x00, 0x00, 0x19, 0x00, 0x00, 'x', 'y', 'z'};
+    const struct {
+        const char* name;
+        Bytes frame;
+        const char* output;  // nullptr: must fail
+    } cases[] = {
+        {"offset 3", OneSequenceFrame(2, 0x06), "abcabc"},
+        {"offset 4, before the start", OneSequenceFrame(2, 0x07), nullptr},
+        {"first recent offset (1)", OneSequenceFrame(0, 0x01), "abcccc"},
+        {"second recent offset (4), before the start", OneSequenceFrame(1, 0x02), nullptr},
+        {"third recent offset (8), before the start", OneSequenceFrame(1, 0x03), nullptr},
+        {"no literals, first recent offset minus one is 0", OneSequenceFrame(1, 0x03, 0), nullptr},
+        {"marker bit missing", OneSequenceFrame(2, 0x00), nullptr},
+        {"bits left over", OneSequenceFrame(2, 0x0C), nullptr},
+    };
+    for (const auto& c : cases) {
+        for (bool afterAnotherFrame : {false, true}) {
+            Bytes in = afterAnotherFrame ? abc : Bytes();
+            in.insert(in.end(), c.frame.begin(), c.frame.end());
+            std::string expected = (afterAnotherFrame ? "xyz" : "") + std::string(c.output ? c.output : "");
+            Bytes out;
+            std::string error = Decode(in, c.output ? expected.size() : 16, {1}, &out);
+            if (c.output) {
+                EXPECT_EQ("", error) << c.name;
+                EXPECT_EQ(expected, std::string(out.begin(), out.end())) << c.name;
+            } else {
+                EXPECT_NE("", error) << c.name;
+            }
+        }
+    }
+}
+
+TEST(ZstdDecoder, RefusesWhatItCannotOrMustNotDecode) {
+    const Bytes data = MixedData(100000, 9);
+    const Bytes wide = Compress(data, {3, 20, false, true, false});
+    // The same frame with a 4-byte content size after the window byte.
+    Bytes sized = wide;
+    sized[4] |= 0x80;
+    const uint8_t size[4] = {static_cast<uint8_t>(data.size()), static_cast<uint8_t>(data.size() >> 8),
+                             static_cast<uint8_t>(data.size() >> 16), 0};
+    sized.insert(sized.begin() + 6, size, size + 4);
+    Bytes trailing = sized;
+    trailing.push_back(0);
+    const Bytes dictionary = {0x28, 0xB5, 0x2F, 0xFD, 0x01, 0x00, 0x07, 0x01, 0x00, 0x00};
+    Bytes noDictionary = dictionary;
+    noDictionary[6] = 0;
+    const struct {
+        const char* name;
+        const Bytes& in;
+        size_t size;
+        size_t maxWindow;
+        bool ok;
+    } cases[] = {
+        {"1 MB window, 512 KB allowed", wide, data.size(), 512 << 10, false},
+        {"same, content size known and small enough", sized, data.size(), 512 << 10, true},
+        {"more output asked than there is", sized, data.size() + 1, 1 << 20, false},
+        {"bytes after the last frame", trailing, data.size(), 1 << 20, false},
+        {"dictionary needed", dictionary, 0, 1 << 20, false},
+        {"dictionary field present but 0", noDictionary, 0, 1 << 20, true},
+        {"empty input", Bytes(), 0, 1 << 20, false},
+    };
+    for (const auto& c : cases) {
+        Bytes out;
+        std::string error = Decode(c.in, c.size, {4096}, &out, c.maxWindow);
+        EXPECT_EQ(c.ok, error.empty()) << c.name << ": " << error;
+        if (c.ok && c.size) {
+            EXPECT_TRUE(out == data) << c.name;
+        }
+    }
+}
+
+TEST(ZstdDecoder, DamagedStreamsFailOrGiveTheRightBytes) {
+    const Bytes data = MixedData(150000, 10);
+    for (bool checksum : {true, false}) {
+        const Bytes packed = Compress(data, {19, 17, false, checksum, true});
+        // Every cut fails: the frame is incomplete.
+        for (size_t cut = 0; cut < packed.size(); cut += cut + 8 < packed.size() ? 37 : 1) {
+            Bytes out;
+            EXPECT_NE("", Decode(Bytes(packed.begin(), packed.begin() + cut), data.size(), {999}, &out)) << cut;
+        }
+        if (!checksum) continue;
+        // A changed byte anywhere either fails or changes nothing in the output.
+        size_t failures = 0, tries = 0;
+        for (size_t at = 0; at < packed.size(); at += 1 + at / 64) {
+            for (uint8_t flip : {0x01, 0x80, 0xFF}) {
+                Bytes damaged = packed, out;
+                damaged[at] ^= flip;
+                ++tries;
+                if (Decode(damaged, data.size(), {4096}, &out).empty())
+                    EXPECT_TRUE(out == data) << "byte " << at << " ^ " << int(flip) << " gave wrong data";
+                else
+                    ++failures;
+            }
+        }
+        EXPECT_GT(failures, tries * 9 / 10);
+        // A wrong checksum withholds the last block: the whole output cannot be read.
+        Bytes wrongSum = packed;
+        wrongSum.back() ^= 1;
+        for (size_t piece : {size_t(1), data.size()}) {
+            Bytes out;
+            EXPECT_EQ("checksum mismatch", Decode(wrongSum, data.size(), {piece}, &out)) << piece;
+        }
+    }
+}
+
+TEST(ZstdDecoder, MemoryFollowsTheWindowNotTheOutput) {
+    const Bytes data = MixedData(4 << 20, 11);
+    const Bytes packed = Compress(data, {3, 17, false, true, false});
+    ZstdReader reader;
+    ASSERT_TRUE(reader.Open(packed.data(), packed.size(), 1 << 17));
+    Bytes out(data.size());
+    ASSERT_TRUE(reader.Read(out.data(), out.size())) << reader.Error();
+    EXPECT_TRUE(reader.AtEnd());
+    EXPECT_TRUE(out == data);
+    EXPECT_LT(reader.MemoryUsed(), (128u << 10) * 3 + (32u << 10));
+}
+
+// Not a test: decoding speed and memory on real data, with
+// ZSTD_BENCH=a.zst:b.zst native_tests --gtest_also_run_disabled_tests --gtest_filter='*Bench*'
+// in a build without sanitizers. Prints the best of three runs, in CPU time,
+// of ours and of libzstd's streaming decoder, both writing 64 KB pieces.
+double CpuSeconds() {
+    timespec t;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+TEST(ZstdDecoder, DISABLED_Bench) {
+    const char* list = getenv("ZSTD_BENCH");
+    if (!list) GTEST_SKIP() << "ZSTD_BENCH names no files";
+    std::string names = list;
+    for (size_t start = 0, end; start < names.size(); start = end + 1) {
+        end = std::min(names.find(':', start), names.size());
+        std::string name = names.substr(start, end - start);
+        FILE* f = fopen(name.c_str(), "rb");
+        ASSERT_TRUE(f) << name;
+        Bytes in;
+        uint8_t chunk[1 << 16];
+        for (size_t n; (n = fread(chunk, 1, sizeof chunk, f)) > 0;) in.insert(in.end(), chunk, chunk + n);
+        fclose(f);
+        double ours = 1e9, theirs = 1e9;
+        size_t total = 0, memory = 0;
+        for (int run = 0; run < 3; ++run) {
+            double t = CpuSeconds();
+            ZSTD_DCtx* dctx = ZSTD_createDCtx();
+            ZSTD_DCtx_setParameter(dctx, ZSTD_d_windowLogMax, 31);
+            ZSTD_inBuffer zin = {in.data(), in.size(), 0};
+            size_t status = 1;
+            for (total = 0; status != 0 && zin.pos < zin.size;) {
+                ZSTD_outBuffer zout = {chunk, sizeof chunk, 0};
+                status = ZSTD_decompressStream(dctx, &zout, &zin);
+                ASSERT_FALSE(ZSTD_isError(status)) << ZSTD_getErrorName(status);
+                total += zout.pos;
+            }
+            ZSTD_freeDCtx(dctx);
+            theirs = std::min(theirs, CpuSeconds() - t);
+
+            t = CpuSeconds();
+            ZstdReader reader;
+            ASSERT_TRUE(reader.Open(in.data(), in.size(), 1u << 30));
+            for (size_t at = 0, n; at < total; at += n) {
+                n = std::min(sizeof chunk, total - at);
+                ASSERT_TRUE(reader.Read(chunk, n)) << reader.Error();
+            }
+            ASSERT_TRUE(reader.AtEnd()) << reader.Error();
+            memory = reader.MemoryUsed();
+            ours = std::min(ours, CpuSeconds() - t);
+        }
+        printf("%s: %zu bytes; ours %.3f s (%.0f MB/s), %.1f MB memory; libzstd %.3f s (%.0f MB/s)\n",
+               name.c_str(), total, ours, total / ours / 1e6, memory / 1048576.0, theirs, total / theirs / 1e6);
+    }
+}
+
+}  // namespace
