@@ -10,7 +10,7 @@ packages=(
   wine wine64 fonts-wine xvfb xauth
   liblnk-utils python3-pefile python3-pil python3-numpy icoutils imagemagick
   osslsigncode openssl python3-cryptography valgrind
-  libzstd-dev zstd nsis
+  libzstd-dev
 )
 optional=(wine32:i386)
 missing=() missing_optional=()
