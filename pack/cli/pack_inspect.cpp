@@ -3,7 +3,11 @@
 
 #include <stdio.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "bitmap_file.h"
+#include "compressed_payload.h"
 #include "console.h"
 #include "host_files.h"
 #include "icon_file.h"
@@ -14,6 +18,7 @@
 #include "resource_names.h"
 #include "setup_record.h"
 #include "version_resource.h"
+#include "zstd_decoder.h"
 
 namespace {
 
@@ -36,6 +41,42 @@ private:
 };
 
 const char* YesNo(int32_t flag) { return flag ? "yes" : "no"; }
+
+// The compressed payload: its header, and whether its stream decodes, with
+// setup's own decoder and memory bound, to exactly the files' bytes.
+std::string DescribeCompressedPayload(const std::string& bytes, unsigned long long sum, int* problems) {
+    CompressedPayloadHeader header;
+    const uint8_t* data = reinterpret_cast<const uint8_t*>(bytes.data());
+    if (!DecodeCompressedHeader(data, bytes.size(), &header)) {
+        ++*problems;
+        return "Payload: compressed (RT_DATA 5002), " + std::to_string(bytes.size()) +
+               " bytes, but its header is not one setup can decode  <- problem\n";
+    }
+    std::string out = "Payload: compressed (RT_DATA 5002), Zstandard, window " +
+                      std::to_string(1u << header.windowLog >> 10) + " KB: " + std::to_string(bytes.size()) +
+                      " bytes for " + std::to_string(header.decodedSize) + " (" +
+                      std::to_string(header.decodedSize ? bytes.size() * 1000 / header.decodedSize / 10 : 0) + "." +
+                      std::to_string(header.decodedSize ? bytes.size() * 1000 / header.decodedSize % 10 : 0) + " %)\n";
+    if (header.decodedSize != sum) {
+        out += "  it holds " + std::to_string(header.decodedSize) + " bytes, but the file sizes add up to " +
+               std::to_string(sum) + "  <- problem\n";
+        ++*problems;
+        return out;
+    }
+    ZstdReader reader;
+    std::vector<char> piece(1 << 20);
+    bool ok = reader.Open(data + kCompressedHeaderSize, bytes.size() - kCompressedHeaderSize,
+                          size_t(1) << header.windowLog);
+    for (unsigned long long left = sum; ok && left > 0;) {
+        size_t n = static_cast<size_t>(std::min<unsigned long long>(left, piece.size()));
+        ok = reader.Read(piece.data(), n);
+        left -= n;
+    }
+    if (ok && reader.AtEnd()) return out + "  the stream decodes to the files' bytes, its checksum verified\n";
+    ++*problems;
+    return out + "  the stream does not decode to the files' bytes (" +
+           (*reader.Error() ? reader.Error() : "more data after them") + ")  <- problem\n";
+}
 
 std::string TextLine(const DataModule& module, const char* name, int16_t format, int* problems) {
     std::string bytes;
@@ -149,7 +190,15 @@ int InspectSetup(const std::string& path, const DataModule& module, const std::s
     }
     std::string payload;
     bool hasPayload = module.Resource(kDataResourceType, kPayloadResource, &payload);
-    if (!hasPayload) {
+    std::string compressed;
+    if (module.Resource(kDataResourceType, kCompressedPayloadResource, &compressed)) {
+        if (hasPayload) {
+            out += "Payload: both RT_DATA 5000 and 5002; setup installs from 5000  <- problem\n";
+            ++problems;
+        } else {
+            out += DescribeCompressedPayload(compressed, sum, &problems);
+        }
+    } else if (!hasPayload) {
         out += "Payload: missing (RT_DATA 5000): setup will find no files to extract  <- problem\n";
         ++problems;
     } else if (payload.size() == sum) {
