@@ -198,7 +198,7 @@ public:
         if (contents_.writeLicense) Put(&file_, kLicenseResource, contents_.license);
         if (contents_.writeInfo) Put(&file_, kInfoResource, contents_.info);
         PutBranding(&file_, contents_);
-        return true;
+        return FitsInAddressSpace(error);
     }
 
     const pe::ResourceFile& file() const { return file_; }
@@ -225,6 +225,20 @@ private:
     private:
         const Composer* owner_;
     };
+
+    // A 32-bit setup.exe is mapped whole into a 2 GB address space that the
+    // system's libraries share: a package whose image is larger than
+    // kLargestImage32 might not start at all, so it is refused here.
+    bool FitsInAddressSpace(std::string* error) const {
+        uint64_t fileSize = 0, imageSize = 0;
+        if (!file_.PlannedSizes(&fileSize, &imageSize, error)) return false;
+        if (file_.is64() || imageSize <= kLargestImage32) return true;
+        *error = "the package would take " + std::to_string(imageSize) + " bytes of memory once started (a file of " +
+                 std::to_string(fileSize) + " bytes), more than the " + std::to_string(kLargestImage32) +
+                 " bytes (1.5 GB) a 32-bit setup.exe can be sure to start with; make the payload smaller "
+                 "(Compression = best) or package it with the 64-bit setup.exe";
+        return false;
+    }
 
     bool Compress(uint64_t size, std::string* error) {
         if (!CompressionAvailable(error)) return false;

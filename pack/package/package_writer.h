@@ -30,6 +30,14 @@ struct PayloadPart {
     uint64_t memoryOffset = 0;  // where they are in payload, for bytes in memory
 };
 
+// The largest image (the whole program file as the system maps it) of a
+// package built on a 32-bit setup.exe: 1.5 GB. Such a program has 2 GB of
+// address space, and the image must fit there in one piece at start, below
+// the system's libraries, which Windows places in the upper part of it
+// (measured under Wine: 2,013,421,568 bytes start, 2,080,530,432 do not).
+// A 64-bit setup.exe has room for any package (whose payload is at most 2 GB).
+const uint64_t kLargestImage32 = 1536ull << 20;
+
 struct PackageContents {
     SetupRecord record;             // names, folder token, flags (fileData is ignored)
     std::vector<FileEntry> files;   // entries of the record, in payload order
