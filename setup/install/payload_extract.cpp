@@ -2,6 +2,7 @@
 #include "payload_extract.h"
 
 #include <commctrl.h>
+#include <string.h>
 
 #include "folder_ops.h"
 #include "log_entries.h"
@@ -23,20 +24,39 @@ bool WriteWhole(HANDLE file, const uint8_t* bytes, DWORD count) {
     return WriteFile(file, bytes, count, &written, nullptr) && written == count;
 }
 
-// Writes one entry at *offset of the payload and moves the offset past it.
-bool ExtractEntry(CSetupConfig* config, const FileEntry& entry, const uint8_t* data, DWORD size, DWORD* offset,
-                  HWND fileLabel) {
-    char folder[kPathSize];
-    char target[kPathSize];
+// The folder of the entries being written: made or found once for a run of
+// entries with the same sub-folder, not asked for again for each file.
+struct TargetFolder {
+    char subFolder[kPathSize];  // the sub-folder path holds, "" for installDir
+    char path[kPathSize];       // "" until the first entry
+};
+
+// Sets folder to the entry's folder, making it (and logging it) when it is
+// missing; a folder already made or found for the previous entry is taken as
+// it is.
+bool EntryFolder(CSetupConfig* config, const FileEntry& entry, TargetFolder* folder) {
+    if (folder->path[0] && strcmp(folder->subFolder, entry.subFolder) == 0) return true;
+    folder->path[0] = 0;
     if (entry.subFolder[0]) {
-        if (!JoinPath(folder, sizeof(folder), config->installDir, entry.subFolder)) return false;
+        if (!JoinPath(folder->path, sizeof(folder->path), config->installDir, entry.subFolder)) return false;
         // Only the deepest folder is logged; removing it empty is what the
         // uninstaller can do safely.
-        if (CreateFolderPath(folder, 0)) AddLogEntry(config, folder, kLogFolder);
-    } else if (!CopyText(folder, sizeof(folder), config->installDir)) {
+        if (CreateFolderPath(folder->path, 0)) AddLogEntry(config, folder->path, kLogFolder);
+    } else if (!CopyText(folder->path, sizeof(folder->path), config->installDir)) {
         return false;
     }
-    if (!JoinPath(target, sizeof(target), folder, entry.name)) return false;
+    return CopyText(folder->subFolder, sizeof(folder->subFolder), entry.subFolder) != 0;
+}
+
+// Writes one entry at *offset of the payload and moves the offset past it.
+bool ExtractEntry(CSetupConfig* config, const FileEntry& entry, const uint8_t* data, DWORD size, DWORD* offset,
+                  TargetFolder* folder, HWND fileLabel) {
+    char target[kPathSize];
+    if (!EntryFolder(config, entry, folder)) {
+        folder->path[0] = 0;
+        return false;
+    }
+    if (!JoinPath(target, sizeof(target), folder->path, entry.name)) return false;
     if (fileLabel) SendMessageA(fileLabel, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(target));
 
     if (!PayloadEntryFits(size, *offset, entry.size)) return false;
@@ -84,9 +104,10 @@ ExtractResult ExtractPayload(CSetupConfig* config, const uint8_t* data, DWORD si
     *running = 1;
     DWORD offset = 0;
     int written = 0;
+    TargetFolder folder = {};
     for (auto* node = config->files.First(); node; node = config->files.Next(node)) {
         if (*running == 0) return kExtractStopped;
-        if (!ExtractEntry(config, node->payload, data, size, &offset, fileLabel)) {
+        if (!ExtractEntry(config, node->payload, data, size, &offset, &folder, fileLabel)) {
             *running = 0;
             return kExtractFailed;
         }

@@ -73,7 +73,9 @@ LRESULT CPageInstal::OnCreate(HWND page) {
     BuildHeader(page, pageBitmap, config, kTitle, subtitle, width);
 
     AddControl(page, "static", kExtracting, 0, 40, 80, 400, 16, WS_CHILD | WS_VISIBLE);
-    AddControl(page, "static", "", IDC_INSTALL_FILE, 40, 100, 400, 16, WS_CHILD | WS_VISIBLE | SS_PATHELLIPSIS);
+    // Drawn by the page (DrawItem), so that the pacer can have it painted from
+    // its picture while the worker's updates come in.
+    AddControl(page, "static", "", IDC_INSTALL_FILE, 40, 100, 400, 16, WS_CHILD | WS_VISIBLE | SS_OWNERDRAW);
     AddControl(page, PROGRESS_CLASSA, "", IDC_INSTALL_PROGRESS, 40, 150, 400, 25,
                WS_CHILD | WS_VISIBLE | PBS_SMOOTH);
     PostMessageA(page, WM_COMMAND, IDC_INSTALL_START, 0);
@@ -96,6 +98,12 @@ LRESULT CPageInstal::OnCommand(HWND page, WPARAM wParam, LPARAM) {
     // extraction so that the quit question follows.
     if (!workerThread) PostDone(page, 0);
     return 0;
+}
+
+LRESULT CPageInstal::OnDrawItem(HWND page, WPARAM wParam, LPARAM lParam) {
+    if (wParam != IDC_INSTALL_FILE) return FALSE;
+    pacer.DrawLabel(page, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    return TRUE;
 }
 
 LRESULT CPageInstal::OnQueryCancel(HWND) {

@@ -2,7 +2,8 @@
 #include "progress_pacer.h"
 
 #include <commctrl.h>
-#include <string.h>
+
+#include "records.h"
 
 namespace {
 
@@ -12,120 +13,192 @@ namespace {
 // for 1,000 files on its 400), half the work of 60 a second.
 const UINT kTickMs = 33;
 
+// The label as a static control with SS_PATHELLIPSIS draws it, without
+// prefix characters: a file name may hold an "&".
+void DrawFileName(HWND page, HWND label, HDC dc, const RECT& area) {
+    int saved = SaveDC(dc);
+    // The page chooses the colours of its static controls, as for any static.
+    HBRUSH background = reinterpret_cast<HBRUSH>(
+        SendMessageA(page, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(label)));
+    FillRect(dc, &area, background ? background : GetSysColorBrush(COLOR_BTNFACE));
+    HFONT font = reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0));
+    if (font) SelectObject(dc, font);
+    SetBkMode(dc, TRANSPARENT);
+    char text[kPathSize] = "";
+    GetWindowTextA(label, text, sizeof(text));
+    RECT box = area;
+    DrawTextA(dc, text, -1, &box, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_PATH_ELLIPSIS);
+    if (saved) RestoreDC(dc, saved);
+}
+
 }  // namespace
 
-CProgressPacer::CProgressPacer()
-    : controls(), paced(0), stale(0), shownPosition(0), shownFile(), memory(nullptr), picture(nullptr),
-      memoryOwnBitmap(nullptr) {}
+CProgressPacer::CProgressPacer() : controls(), pictures(), updating(nullptr), changed(0), pacing(false) {}
 
 CProgressPacer::~CProgressPacer() {
-    ReleasePicture();
+    ReleasePictures();
 }
 
 void CProgressPacer::Start(HWND page, HWND label, HWND bar) {
-    controls[0] = label;
-    controls[1] = bar;
-    paced = 0;
-    stale = 0;
-    shownPosition = static_cast<int>(SendMessageA(bar, PBM_GETPOS, 0, 0));
-    GetWindowTextA(label, shownFile, sizeof(shownFile));
+    controls[kLabel] = label;
+    controls[kBar] = bar;
+    updating = nullptr;
+    changed = 0;
+    // Without pictures the controls draw every update themselves: slower, but
+    // nothing is lost.
+    pacing = MakePictures(page);
+    for (int which = kLabel; which <= kBar; ++which) {
+        if (!pacing) break;
+        if (!SetWindowSubclass(controls[which], ControlProc, which, reinterpret_cast<DWORD_PTR>(this))) {
+            RemoveWindowSubclass(controls[kLabel], ControlProc, kLabel);
+            pacing = false;
+        }
+    }
+    if (!pacing) ReleasePictures();
     SetTimer(page, kTimerId, kTickMs, nullptr);
 }
 
-// With drawing off, a control still takes every update, its text or its
-// position, but does not repaint for it, so the worker's sent message returns
-// without waiting for a picture.
-void CProgressPacer::SetDrawing(BOOL on) {
-    for (HWND control : controls) SendMessageA(control, WM_SETREDRAW, on, 0);
-}
-
-// Makes the memory picture on first use, in the format of the screen.
-bool CProgressPacer::HavePicture(HDC screen) {
-    if (memory) return true;
-    int width = 0, height = 0;
-    for (HWND control : controls) {
+// Makes the two pictures, in the format of the screen, with what the controls
+// show now: the first update may come before the first tick.
+bool CProgressPacer::MakePictures(HWND page) {
+    HDC screen = GetDC(page);
+    if (!screen) return false;
+    bool made = true;
+    for (int which = kLabel; which <= kBar && made; ++which) {
+        Picture& picture = pictures[which];
         RECT area;
-        if (!GetClientRect(control, &area)) return false;
-        if (area.right > width) width = area.right;
-        if (area.bottom > height) height = area.bottom;
+        made = GetClientRect(controls[which], &area) != 0;
+        if (!made) break;
+        picture.width = area.right;
+        picture.height = area.bottom;
+        picture.dc = CreateCompatibleDC(screen);
+        picture.bitmap = picture.dc ? CreateCompatibleBitmap(screen, picture.width, picture.height) : nullptr;
+        made = picture.bitmap != nullptr;
+        if (made) picture.ownBitmap = SelectObject(picture.dc, picture.bitmap);
     }
-    memory = CreateCompatibleDC(screen);
-    picture = memory ? CreateCompatibleBitmap(screen, width, height) : nullptr;
-    if (!picture) {
-        ReleasePicture();
+    ReleaseDC(page, screen);
+    if (!made) {
+        ReleasePictures();
         return false;
     }
-    memoryOwnBitmap = SelectObject(memory, picture);
+    Render(page, kLabel);
+    Render(page, kBar);
     return true;
 }
 
-void CProgressPacer::ReleasePicture() {
-    if (memory && memoryOwnBitmap) SelectObject(memory, memoryOwnBitmap);
-    if (picture) DeleteObject(picture);
-    if (memory) DeleteDC(memory);
-    memory = nullptr;
-    picture = nullptr;
-    memoryOwnBitmap = nullptr;
+void CProgressPacer::ReleasePictures() {
+    for (Picture& picture : pictures) {
+        if (picture.dc && picture.ownBitmap) SelectObject(picture.dc, picture.ownBitmap);
+        if (picture.bitmap) DeleteObject(picture.bitmap);
+        if (picture.dc) DeleteDC(picture.dc);
+        picture = Picture();
+    }
 }
 
-// Draws the controls named by which, as they are now, onto the page where
-// they lie, while their own drawing stays off: turning it on and off for each
-// picture would cost more than the picture. Each control draws itself into the
-// memory picture (WM_PRINTCLIENT, which controls handle), laid on the page's
-// background first, and its part is copied to the page in one piece. The
-// memory DC's state is saved around each control's drawing, so that what one
-// control selects or clips does not carry over to the next picture.
-void CProgressPacer::DrawOnPage(HWND page, int which) {
-    HDC dc = GetDC(page);
+// Draws the control's current state into its picture. The bar draws itself
+// (WM_PRINTCLIENT, which controls handle) over the page's background; the
+// picture DC's state is saved around it, so that what the bar selects or
+// clips does not carry over to the next picture.
+void CProgressPacer::Render(HWND page, int which) {
+    Picture& picture = pictures[which];
+    RECT area = {0, 0, picture.width, picture.height};
+    if (which == kLabel) {
+        DrawFileName(page, controls[kLabel], picture.dc, area);
+        return;
+    }
+    HBRUSH background = reinterpret_cast<HBRUSH>(GetClassLongPtrA(page, GCLP_HBRBACKGROUND));
+    FillRect(picture.dc, &area, background ? background : GetSysColorBrush(COLOR_BTNFACE));
+    int saved = SaveDC(picture.dc);
+    SendMessageA(controls[kBar], WM_PRINTCLIENT, reinterpret_cast<WPARAM>(picture.dc), PRF_CLIENT | PRF_ERASEBKGND);
+    if (saved) RestoreDC(picture.dc, saved);
+}
+
+// Copies the control's picture onto the control, in its visible part.
+void CProgressPacer::Show(int which) {
+    HWND control = controls[which];
+    HDC dc = GetDC(control);
     if (!dc) return;
-    if (HavePicture(dc)) {
-        HBRUSH background = reinterpret_cast<HBRUSH>(GetClassLongPtrA(page, GCLP_HBRBACKGROUND));
-        for (int i = 0; i < 2; ++i) {
-            HWND control = controls[i];
-            RECT area;
-            if (!(which & (i == 0 ? kLabel : kBar)) || !GetClientRect(control, &area)) continue;
-            FillRect(memory, &area, background ? background : GetSysColorBrush(COLOR_BTNFACE));
-            int saved = SaveDC(memory);
-            SendMessageA(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
-            if (saved) RestoreDC(memory, saved);
-            MapWindowPoints(control, page, reinterpret_cast<POINT*>(&area), 2);
-            BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, memory, 0, 0, SRCCOPY);
-        }
+    const Picture& picture = pictures[which];
+    BitBlt(dc, 0, 0, picture.width, picture.height, picture.dc, 0, 0, SRCCOPY);
+    ReleaseDC(control, dc);
+}
+
+// The control takes the update as usual (its text or its position, at once);
+// what it paints meanwhile comes from its picture, and the next tick draws it.
+LRESULT CProgressPacer::TakeUpdate(HWND control, int which, UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND outer = updating;
+    updating = control;
+    LRESULT result = DefSubclassProc(control, message, wParam, lParam);
+    updating = outer;
+    changed |= 1 << which;
+    return result;
+}
+
+// A paint during an update: the area to paint, whether the update or an
+// uncovering made it so, gets the picture, never a blank.
+LRESULT CProgressPacer::PaintPicture(HWND control, int which) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(control, &paint);
+    if (dc) {
+        const RECT& area = paint.rcPaint;
+        BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, pictures[which].dc,
+               area.left, area.top, SRCCOPY);
     }
-    ReleaseDC(page, dc);
+    EndPaint(control, &paint);
+    return 0;
 }
 
-// The controls draw themselves again, starting with their current state.
-void CProgressPacer::DrawnByThemselves() {
-    paced = 0;
-    SetDrawing(TRUE);
-    for (HWND control : controls) RedrawWindow(control, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_UPDATENOW);
+LRESULT CALLBACK CProgressPacer::ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                                             UINT_PTR which, DWORD_PTR pacerData) {
+    CProgressPacer* pacer = reinterpret_cast<CProgressPacer*>(pacerData);
+    int index = static_cast<int>(which);
+    switch (message) {
+    case WM_SETTEXT:
+    case PBM_SETPOS:
+        return pacer->TakeUpdate(control, index, message, wParam, lParam);
+    case WM_ERASEBKGND:
+        // The picture covers the whole area: nothing to erase under it.
+        if (pacer->updating == control) return 1;
+        break;
+    case WM_PAINT:
+        if (pacer->updating == control) return pacer->PaintPicture(control, index);
+        break;
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(control, ControlProc, which);
+        break;
+    }
+    return DefSubclassProc(control, message, wParam, lParam);
 }
 
-// Compares the controls with the previous tick: while updates keep coming,
-// drawing stays off and the tick draws the latest state of the controls that
-// changed.
+void CProgressPacer::DrawLabel(HWND page, const DRAWITEMSTRUCT* item) {
+    const RECT& area = item->rcItem;
+    if (pacing && updating == item->hwndItem) {
+        BitBlt(item->hDC, area.left, area.top, area.right - area.left, area.bottom - area.top,
+               pictures[kLabel].dc, 0, 0, SRCCOPY);
+    } else {
+        DrawFileName(page, item->hwndItem, item->hDC, area);
+    }
+}
+
+// Draws the controls updated since the previous tick, as they are now.
 void CProgressPacer::Tick(HWND page) {
-    char file[kPathSize] = "";
-    GetWindowTextA(controls[0], file, sizeof(file));
-    int position = static_cast<int>(SendMessageA(controls[1], PBM_GETPOS, 0, 0));
-    int changed = (strcmp(file, shownFile) != 0 ? kLabel : 0) | (position != shownPosition ? kBar : 0);
-    shownPosition = position;
-    memcpy(shownFile, file, sizeof(shownFile));
-    if (changed && paced) {
-        DrawOnPage(page, changed | stale);
-        stale = 0;
-    } else if (changed) {
-        SetDrawing(FALSE);
-        paced = 1;
-        stale = kLabel | kBar;
-    } else if (paced) {
-        DrawnByThemselves();
+    if (!pacing) return;
+    for (int which = kLabel; which <= kBar; ++which) {
+        if (!(changed & (1 << which))) continue;
+        Render(page, which);
+        Show(which);
     }
+    changed = 0;
 }
 
 void CProgressPacer::Stop(HWND page) {
     KillTimer(page, kTimerId);
-    if (paced) DrawnByThemselves();
-    ReleasePicture();
+    if (!pacing) return;
+    pacing = false;
+    for (int which = kLabel; which <= kBar; ++which) {
+        RemoveWindowSubclass(controls[which], ControlProc, which);
+        if (changed & (1 << which)) RedrawWindow(controls[which], nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    }
+    changed = 0;
+    ReleasePictures();
 }

@@ -4,17 +4,23 @@
 
 #include <windows.h>
 
-#include "records.h"
-
 // The worker updates the file name label and the progress bar for every file,
 // several hundred times a second with small files, and each update made the
 // controls repaint themselves while the worker waited: most of the time of an
-// installation of many files. The pacer lets the controls take the updates
-// with their drawing off (WM_SETREDRAW) and draws them itself from a timer of
-// the page, once a tick at most, about 30 times a second. A tick that sees no
-// update turns the controls' own drawing back on, so that they show their last
-// state and repaint themselves when uncovered (a long file, the steps after
-// the last file, a message box); Stop does the same.
+// installation of many files. The pacer keeps a picture of each control in
+// memory and, while an update is being handled, has the control's painting
+// copy that picture instead of drawing the control anew; a timer of the page
+// draws the controls whose state changed into their pictures and onto the
+// screen, once a tick at most, about 30 times a second.
+//
+// The controls stay visible and enabled throughout, and take every update at
+// once: WM_GETTEXT and PBM_GETPOS read the latest state at any moment, and
+// assistive tools see both controls. A part of a control uncovered outside
+// an update is painted by the control itself, from its current state.
+//
+// The label is an owner-drawn static (SS_OWNERDRAW): the page passes its
+// WM_DRAWITEM to DrawLabel. The bar is a progress bar. Both are subclassed
+// (SetWindowSubclass) between Start and Stop.
 class CProgressPacer {
 public:
     // The id of the page timer whose WM_TIMER goes to Tick.
@@ -23,37 +29,44 @@ public:
     CProgressPacer();
     ~CProgressPacer();
 
-    // Starts the timer on page, whose controls label and bar are drawing
-    // themselves as usual.
+    // Starts the timer on page and the pacing of label and bar.
     void Start(HWND page, HWND label, HWND bar);
     void Tick(HWND page);
-    // Stops the timer; the controls draw themselves again and show their state.
+    // Stops the timer and the pacing; a control whose latest state was not
+    // drawn yet draws itself.
     void Stop(HWND page);
 
-private:
-    // Bits of the controls to draw: the label, the bar.
-    enum { kLabel = 1, kBar = 2 };
+    // Handles the page's WM_DRAWITEM for the label: the file name, cut in its
+    // middle to fit (as a path), in the page's static colours and the
+    // label's font; while an update of the label is handled, its picture.
+    void DrawLabel(HWND page, const DRAWITEMSTRUCT* item);
 
-    void SetDrawing(BOOL on);
-    bool HavePicture(HDC screen);
-    void ReleasePicture();
-    void DrawOnPage(HWND page, int which);
-    void DrawnByThemselves();
+private:
+    enum { kLabel = 0, kBar = 1 };
+
+    // A control's picture: a memory DC holding a bitmap as large as the control.
+    struct Picture {
+        HDC dc;
+        HBITMAP bitmap;
+        HGDIOBJ ownBitmap;
+        int width, height;
+    };
+
+    static LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                                        UINT_PTR which, DWORD_PTR pacer);
+    LRESULT TakeUpdate(HWND control, int which, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT PaintPicture(HWND control, int which);
+    bool MakePictures(HWND page);
+    void ReleasePictures();
+    void Render(HWND page, int which);
+    void Show(int which);
 
     HWND controls[2];  // the label, then the bar
-    // 1 while the controls take updates without drawing them.
-    int paced;
-    // The controls whose picture on screen may be older than their state
-    // although it did not change since the previous tick: both, when their
-    // own drawing has just been turned off.
-    int stale;
-    // What the controls held at the previous tick.
-    int shownPosition;
-    char shownFile[kPathSize];
-    // The memory picture the controls are drawn into, as large as the larger
-    // of the two, made at the first picture and kept until Stop: making a
-    // bitmap costs more than drawing the label into it.
-    HDC memory;
-    HBITMAP picture;
-    HGDIOBJ memoryOwnBitmap;
+    Picture pictures[2];
+    // The control whose update is being handled, or null.
+    HWND updating;
+    // Bits (1 << which) of the controls updated since their picture was drawn.
+    int changed;
+    // True between Start and Stop while both pictures exist.
+    bool pacing;
 };

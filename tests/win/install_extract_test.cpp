@@ -87,6 +87,39 @@ TEST(Extract, WritesEveryFileAndLogsWhatItCreated) {
     EXPECT_EQ((std::vector<Logged>{{install + "\\one.exe", 0}, {install + "\\a\\b\\two.dat", 0}}), again.Log());
 }
 
+// Files of one sub-folder in a row, sub-folders coming back after others, a
+// sub-folder below another, one named in other letter case and one that was
+// there before: each folder the extraction makes is logged once, where it was
+// made, and every file lands in its own folder.
+TEST(Extract, EachFolderIsMadeAndLoggedOnceWhateverTheOrderOfTheFiles) {
+    ScratchDir dir("extract");
+    std::string install = dir / "new";
+    ASSERT_TRUE(CreateDirectoryA(install.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((install + "\\pre").c_str(), nullptr));
+    Extraction x(install);
+    const struct {
+        const char* name;
+        const char* sub;
+    } files[] = {
+        {"a1", "x"}, {"a2", "x"}, {"b1", "y"}, {"a3", "x"}, {"c1", ""}, {"d1", "x\\deep"},
+        {"a4", "X"}, {"p1", "pre"}, {"p2", "pre"}, {"c2", ""},
+    };
+    for (const auto& f : files) x.Add(f.name, f.sub, std::string(f.sub) + "/" + f.name);
+    EXPECT_EQ(kExtractDone, x.Run());
+    for (const auto& f : files) {
+        std::string folder = f.sub[0] ? install + "\\" + f.sub : install;
+        EXPECT_EQ(std::string(f.sub) + "/" + f.name, ReadFileBytes(folder + "\\" + f.name)) << f.name;
+    }
+    std::vector<Logged> expected = {
+        {install + "\\x", 1},         {install + "\\x\\a1", 0}, {install + "\\x\\a2", 0},
+        {install + "\\y", 1},         {install + "\\y\\b1", 0}, {install + "\\x\\a3", 0},
+        {install + "\\c1", 0},        {install + "\\x\\deep", 1}, {install + "\\x\\deep\\d1", 0},
+        {install + "\\X\\a4", 0},    {install + "\\pre\\p1", 0}, {install + "\\pre\\p2", 0},
+        {install + "\\c2", 0},
+    };
+    EXPECT_EQ(expected, x.Log());
+}
+
 // The payload ends before or inside an entry: nothing is read past its end,
 // no file is made for that entry, and the extraction fails.
 TEST(Extract, EntryPastThePayloadEndFails) {

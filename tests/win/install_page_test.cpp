@@ -198,4 +198,83 @@ TEST(InstallPage, FailedFileStaysOnScreenBehindTheQuitQuestion) {
     EXPECT_TRUE(run.program.WaitExit(10000));
 }
 
+// The index of the file "<installDir>\\f<i>.txt" the label names, or -1.
+int FileIndex(const std::string& text, const std::string& installDir) {
+    std::string prefix = installDir + "\\f";
+    if (text.compare(0, prefix.size(), prefix) != 0 || text.size() < prefix.size() + 5) return -1;
+    return atoi(text.c_str() + prefix.size());
+}
+
+// While the files are written, the label and the bar are visible and enabled
+// to the system (assistive tools skip hidden windows), hold the worker's last
+// update whenever they are asked, and show it on screen, also right after
+// another window uncovers them.
+TEST(InstallPage, ControlsStayVisibleAndHoldTheLatestUpdateWhileFilesAreWritten) {
+    std::string app = UniqueName("PageSeen");
+    SystemCleanup cleanup(app, app);
+    ScratchDir target("target");
+    std::string installDir = target / "app";
+    PackageContents p = PlainPackage(app, installDir);
+    const int kFiles = 2000;
+    for (int i = 0; i < kFiles; ++i) p.AddFile("f" + std::to_string(i) + ".txt", "", std::to_string(i));
+
+    WizardSession run;
+    ASSERT_NO_FATAL_FAILURE(run.StartInstalling(p));
+    HWND bar = nullptr;
+    ASSERT_TRUE(gui::WaitFor([&] { return (bar = run.Control(IDC_INSTALL_PROGRESS)) != nullptr; }));
+    HWND label = run.Control(IDC_INSTALL_FILE);
+    ASSERT_TRUE(label != nullptr);
+    ASSERT_TRUE(WaitPosition(bar, 1));
+
+    // The worker names file i, then writes it, then sets the bar to i + 1: a
+    // position read before the label and one read after it enclose its file.
+    int samples = 0, hidden = 0, disabled = 0, behind = 0;
+    std::string firstBehind;
+    while (Position(bar) < kFiles * 3 / 4) {
+        int before = Position(bar);
+        std::string text = gui::Text(label);
+        int after = Position(bar);
+        for (HWND control : {label, bar}) {
+            hidden += !IsWindowVisible(control) || !gui::Visible(control);
+            disabled += !IsWindowEnabled(control);
+        }
+        int index = FileIndex(text, installDir);
+        if (index < before - 1 || index > after) {
+            if (!behind++) firstBehind = text + " with the bar from " + std::to_string(before) + " to " +
+                                         std::to_string(after);
+        }
+        ++samples;
+        Sleep(1);
+    }
+    ASSERT_LT(Position(bar), kFiles) << "the files went by too fast to be watched";
+    EXPECT_GT(samples, 50);
+    EXPECT_EQ(0, hidden) << "of " << samples << " samples";
+    EXPECT_EQ(0, disabled) << "of " << samples << " samples";
+    EXPECT_EQ(0, behind) << firstBehind;
+
+    // A window over both controls, then gone: the screen shows the file name
+    // and about as much of the bar as its position says.
+    RECT area, barRect;
+    GetWindowRect(label, &area);
+    GetWindowRect(bar, &barRect);
+    UnionRect(&area, &area, &barRect);
+    HWND cover = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "static", "", WS_POPUP | WS_VISIBLE, area.left,
+                                 area.top, area.right - area.left, area.bottom - area.top, nullptr, nullptr,
+                                 nullptr, nullptr);
+    ASSERT_TRUE(cover != nullptr);
+    Sleep(100);
+    DestroyWindow(cover);
+    Sleep(100);
+    ScreenShot name, shown;
+    ASSERT_TRUE(name.Take(label));
+    ASSERT_TRUE(shown.Take(bar));
+    int position = Position(bar);
+    ASSERT_LT(position, kFiles) << "the files went by too fast to be watched";
+    EXPECT_GT(name.PixelsOtherThan(GetSysColor(COLOR_BTNFACE)), 20);
+    COLORREF empty = shown.At(shown.width - shown.width / 20, shown.height / 2);
+    EXPECT_NEAR(shown.width * position / kFiles, shown.FilledColumns(empty), shown.width / 10);
+    EXPECT_TRUE(run.WaitFinishPage());
+    run.Close();
+}
+
 }  // namespace
