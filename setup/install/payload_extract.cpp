@@ -4,6 +4,9 @@
 #include <commctrl.h>
 #include <string.h>
 
+#include <new>
+
+#include "compressed_payload.h"
 #include "folder_ops.h"
 #include "log_entries.h"
 #include "path_rules.h"
@@ -13,6 +16,7 @@
 #include "setup_ids.h"
 #include "text.h"
 #include "timer_resolution.h"
+#include "zstd_decoder.h"
 
 namespace {
 
@@ -48,9 +52,47 @@ bool EntryFolder(CSetupConfig* config, const FileEntry& entry, TargetFolder* fol
     return CopyText(folder->subFolder, sizeof(folder->subFolder), entry.subFolder) != 0;
 }
 
-// Writes one entry at *offset of the payload and moves the offset past it.
-bool ExtractEntry(CSetupConfig* config, const FileEntry& entry, const uint8_t* data, DWORD size, DWORD* offset,
-                  TargetFolder* folder, HWND fileLabel) {
+// Where the files' bytes come from: the payload as stored, walked with an
+// offset, or the compressed payload decoded a piece at a time into a buffer.
+struct PayloadCursor {
+    const uint8_t* data;  // the stored payload (null when decoding)
+    DWORD size;
+    DWORD offset;
+    ZstdReader* reader;  // the decoder of the compressed payload (null otherwise)
+    uint8_t* buffer;     // kDecodePiece bytes
+};
+
+// Files are decoded and written a megabyte at a time, so that a file of any
+// size needs no more memory than that besides the decoder's history.
+const DWORD kDecodePiece = 1 << 20;
+
+bool EntryFits(const PayloadCursor& cursor, int32_t entrySize) {
+    if (cursor.reader) return entrySize >= 0;
+    return PayloadEntryFits(cursor.size, cursor.offset, entrySize) != 0;
+}
+
+// Writes the entry's bytes into file and moves the cursor past them. A
+// damaged compressed stream is a failure: what was decoded before it stays
+// in the file, and nothing is written as if it were right.
+bool WriteEntryBytes(HANDLE file, PayloadCursor* cursor, int32_t entrySize) {
+    if (!cursor->reader) {
+        if (!WriteWhole(file, cursor->data + cursor->offset, static_cast<DWORD>(entrySize))) return false;
+        uint32_t next = cursor->offset;
+        if (!NextPayloadOffset(cursor->size, &next, entrySize)) return false;
+        cursor->offset = next;
+        return true;
+    }
+    for (DWORD left = static_cast<DWORD>(entrySize); left > 0;) {
+        DWORD piece = left < kDecodePiece ? left : kDecodePiece;
+        if (!cursor->reader->Read(cursor->buffer, piece) || !WriteWhole(file, cursor->buffer, piece)) return false;
+        left -= piece;
+    }
+    return true;
+}
+
+// Writes one entry at the cursor and moves the cursor past it.
+bool ExtractEntry(CSetupConfig* config, const FileEntry& entry, PayloadCursor* cursor, TargetFolder* folder,
+                  HWND fileLabel) {
     char target[kPathSize];
     if (!EntryFolder(config, entry, folder)) {
         folder->path[0] = 0;
@@ -59,18 +101,14 @@ bool ExtractEntry(CSetupConfig* config, const FileEntry& entry, const uint8_t* d
     if (!JoinPath(target, sizeof(target), folder->path, entry.name)) return false;
     if (fileLabel) SendMessageA(fileLabel, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(target));
 
-    if (!PayloadEntryFits(size, *offset, entry.size)) return false;
+    if (!EntryFits(*cursor, entry.size)) return false;
     HANDLE file = CreateFileA(target, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
-    bool whole = WriteWhole(file, data + *offset, static_cast<DWORD>(entry.size));
+    bool whole = WriteEntryBytes(file, cursor, entry.size);
     bool closed = CloseHandle(file) != 0;
     // The file exists now, whole or not, so the uninstaller must know it.
     AddLogEntry(config, target, kLogFile);
-    if (!whole || !closed) return false;
-    uint32_t next = *offset;
-    if (!NextPayloadOffset(size, &next, entry.size)) return false;
-    *offset = next;
-    return true;
+    return whole && closed;
 }
 
 }  // namespace
@@ -92,8 +130,21 @@ int LockPayload(HMODULE module, const uint8_t** data, DWORD* size, int* missing)
     return 1;
 }
 
-ExtractResult ExtractPayload(CSetupConfig* config, const uint8_t* data, DWORD size, std::atomic<int>* running,
-                             HWND page) {
+int LockCompressedPayload(HMODULE module, const uint8_t** data, DWORD* size) {
+    *data = nullptr;
+    *size = 0;
+    HRSRC found = FindResourceA(module, kCompressedPayloadResource, kDataResourceType);
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    const uint8_t* bytes = loaded ? static_cast<const uint8_t*>(LockResource(loaded)) : nullptr;
+    if (!bytes) return 0;
+    *data = bytes;
+    *size = SizeofResource(module, found);
+    return 1;
+}
+
+namespace {
+
+ExtractResult ExtractFrom(CSetupConfig* config, PayloadCursor* cursor, std::atomic<int>* running, HWND page) {
     if (CreateFolderPath(config->installDir, 0)) AddLogEntry(config, config->installDir, kLogFolder);
     // The pause after each file lasts 1 ms only with a 1 ms timer period; the
     // period is given back on every way out of this function.
@@ -102,12 +153,11 @@ ExtractResult ExtractPayload(CSetupConfig* config, const uint8_t* data, DWORD si
     HWND fileLabel = page ? GetDlgItem(page, IDC_INSTALL_FILE) : nullptr;
     HWND bar = page ? GetDlgItem(page, IDC_INSTALL_PROGRESS) : nullptr;
     *running = 1;
-    DWORD offset = 0;
     int written = 0;
     TargetFolder folder = {};
     for (auto* node = config->files.First(); node; node = config->files.Next(node)) {
         if (*running == 0) return kExtractStopped;
-        if (!ExtractEntry(config, node->payload, data, size, &offset, &folder, fileLabel)) {
+        if (!ExtractEntry(config, node->payload, cursor, &folder, fileLabel)) {
             *running = 0;
             return kExtractFailed;
         }
@@ -118,5 +168,34 @@ ExtractResult ExtractPayload(CSetupConfig* config, const uint8_t* data, DWORD si
     // A stop request that came after the last file still counts as a stop.
     if (*running == 0) return kExtractStopped;
     *running = 0;
+    // The whole stream, to its checksum and its end, must have been the
+    // files' bytes: anything else means the files written may be wrong.
+    if (cursor->reader && !cursor->reader->AtEnd()) return kExtractFailed;
     return kExtractDone;
+}
+
+}  // namespace
+
+ExtractResult ExtractPayload(CSetupConfig* config, const uint8_t* data, DWORD size, std::atomic<int>* running,
+                             HWND page) {
+    PayloadCursor cursor = {data, size, 0, nullptr, nullptr};
+    return ExtractFrom(config, &cursor, running, page);
+}
+
+ExtractResult ExtractCompressedPayload(CSetupConfig* config, const uint8_t* data, DWORD size,
+                                       std::atomic<int>* running, HWND page) {
+    CompressedPayloadHeader header;
+    if (!DecodeCompressedHeader(data, size, &header)) return kExtractFailed;
+    ZstdReader reader;
+    uint8_t* buffer = new (std::nothrow) uint8_t[kDecodePiece];
+    ExtractResult result = kExtractFailed;
+    if (buffer && reader.Open(data + kCompressedHeaderSize, size - kCompressedHeaderSize,
+                              static_cast<size_t>(1) << header.windowLog)) {
+        PayloadCursor cursor = {nullptr, 0, 0, &reader, buffer};
+        result = ExtractFrom(config, &cursor, running, page);
+    }
+    *running = 0;
+    reader.Close();
+    delete[] buffer;
+    return result;
 }

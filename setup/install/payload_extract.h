@@ -1,5 +1,6 @@
 // Extraction of the payload: the files stored back to back in RT_DATA "5000",
-// written below installDir in the order of the files list.
+// or the same bytes compressed in RT_DATA "5002", written below installDir in
+// the order of the files list.
 #pragma once
 
 #include <windows.h>
@@ -35,3 +36,15 @@ int LockPayload(HMODULE module, const uint8_t** data, DWORD* size, int* missing)
 //   than the entry holds (that file is logged: it exists on disk).
 ExtractResult ExtractPayload(CSetupConfig* config, const uint8_t* data, DWORD size, std::atomic<int>* running,
                              HWND page);
+
+// Finds and locks the compressed payload of module ("5002"); 0 when there is none.
+int LockCompressedPayload(HMODULE module, const uint8_t** data, DWORD* size);
+
+// The same as ExtractPayload from the compressed payload (size bytes at data,
+// its header first): each file is decoded a piece at a time straight into the
+// file being written, with no more memory than the stream's window and one
+// piece. A damaged stream (a header, a length or an offset that does not
+// hold, a checksum that does not match, bytes left over after the last file)
+// is a failure like a file that cannot be written.
+ExtractResult ExtractCompressedPayload(CSetupConfig* config, const uint8_t* data, DWORD size,
+                                       std::atomic<int>* running, HWND page);

@@ -37,7 +37,11 @@ DWORD WINAPI InstallThreadProc(LPVOID parameter) {
     const uint8_t* payload = nullptr;
     DWORD size = 0;
     int missing = 0;
+    int compressed = 0;
     if (!LockPayload(GetModuleHandleA(nullptr), &payload, &size, &missing)) {
+        compressed = missing && LockCompressedPayload(GetModuleHandleA(nullptr), &payload, &size);
+    }
+    if (!payload) {
         if (missing) MessageBoxA(page, kNothingToExtract, wizardCaption, MB_ICONINFORMATION);
         PostDone(page, 0);
         return 0;
@@ -47,7 +51,8 @@ DWORD WINAPI InstallThreadProc(LPVOID parameter) {
         PostDone(page, 0);
         return 0;
     }
-    ExtractResult result = ExtractPayload(config, payload, size, &pageObject->running, page);
+    ExtractResult result = compressed ? ExtractCompressedPayload(config, payload, size, &pageObject->running, page)
+                                      : ExtractPayload(config, payload, size, &pageObject->running, page);
     if (result != kExtractDone) {
         PostDone(page, 0);
         return 0;

@@ -18,18 +18,6 @@ namespace {
 using namespace testenv;
 using namespace wintest;
 
-// Waits for the quit question that follows a failed extraction and checks it.
-HWND WaitQuitQuestion(WizardSession& run, const std::string& app) {
-    HWND box = run.program.WaitMessageBox(Caption(app), 30000);
-    EXPECT_TRUE(box != nullptr) << "no quit question";
-    if (!box) return nullptr;
-    gui::MessageBoxInfo info = gui::ReadMessageBox(box);
-    EXPECT_EQ(kQuitText, info.text);
-    EXPECT_EQ((std::vector<int>{IDYES, IDNO}), info.buttons);
-    EXPECT_FALSE(run.OnFinishPage());
-    return box;
-}
-
 // Clicks through to "Installer" and waits for the quit question that follows
 // the failed extraction (null, with the failure given, when it never comes).
 HWND InstallUntilQuitQuestion(WizardSession& run, const PackageContents& p, const std::string& app) {

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
+#include <vector>
+
 namespace wintest {
 
 const char kQuitText[] =
@@ -167,6 +169,17 @@ bool SaveShot(HWND window, const std::string& name) {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     Sleep(300);
     return gui::Capture(window, testenv::ArtefactDir() + "\\" + name + ".bmp");
+}
+
+HWND WaitQuitQuestion(WizardSession& run, const std::string& app) {
+    HWND box = run.program.WaitMessageBox(Caption(app), 30000);
+    EXPECT_TRUE(box != nullptr) << "no quit question";
+    if (!box) return nullptr;
+    gui::MessageBoxInfo info = gui::ReadMessageBox(box);
+    EXPECT_EQ(kQuitText, info.text);
+    EXPECT_EQ((std::vector<int>{IDYES, IDNO}), info.buttons);
+    EXPECT_FALSE(run.OnFinishPage());
+    return box;
 }
 
 }  // namespace wintest

@@ -85,6 +85,10 @@ struct WizardSession {
     void Close();
 };
 
+// Waits for the quit question that follows a failed extraction and checks it;
+// null, with the failure given, when it never comes.
+HWND WaitQuitQuestion(WizardSession& run, const std::string& app);
+
 // Saves what the window shows as <artefacts>/<name>.bmp once it has painted.
 bool SaveShot(HWND window, const std::string& name);
 

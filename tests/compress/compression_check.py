@@ -1,0 +1,158 @@
+#!/usr/bin/env python3
+"""Compressed packages, end to end, with the pack built for Linux.
+
+Packages real program files (the programs of this build) with Compression =
+best, fast and none, and checks:
+  - each compressed package is smaller than the plain one, best no larger than
+    fast, and `pack inspect` finds its stream decoding to the files' bytes;
+  - without the key the package is what it always was (no "5002" resource);
+  - two builds are byte-identical, and `pack verify` accepts a compressed one;
+  - damaged streams (a byte changed in the frame header, in the middle, in the
+    checksum; the stream cut short) are reported by `pack inspect`;
+  - pack.exe under Wine refuses Compression with a clear message and writes
+    nothing.
+Leaves in WORK the source folder, the compressed package and the damaged ones
+for the Win32 test that installs them.
+Usage: compression_check.py --pack PACK --setup SETUP.exe --bin BIN --work DIR [--pack-exe PACK.exe]
+"""
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+
+import pefile
+
+APP = "PressedAtlas"
+failures = []
+
+
+def check(condition, what, detail=""):
+    if not condition:
+        failures.append(what + (": " + detail if detail else ""))
+        print("FAILED: " + what + (("\n  " + detail.replace("\n", "\n  ")) if detail else ""))
+    return condition
+
+
+def run(command, **kwargs):
+    return subprocess.run(command, capture_output=True, text=True, errors="replace", **kwargs)
+
+
+def resource_offset(path, name):
+    """File offset and size of RT_DATA NAME of a program file."""
+    pe = pefile.PE(path, fast_load=True)
+    pe.parse_data_directories(directories=[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_RESOURCE"]])
+    for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries if hasattr(pe, "DIRECTORY_ENTRY_RESOURCE") else []:
+        if str(kind.name) != "RT_DATA":
+            continue
+        for entry in kind.directory.entries:
+            if str(entry.name) == name:
+                data = entry.directory.entries[0].data.struct
+                return pe.get_offset_from_rva(data.OffsetToData), data.Size
+    return None, 0
+
+
+def make_source(work, binaries):
+    """Real program files in two folders, and a text, with their description."""
+    source = os.path.join(work, "source")
+    os.makedirs(os.path.join(source, "programmes"))
+    files = []
+    for name in ("setup.exe", "uninst.exe", "Cartopia.exe", "pack.exe"):
+        if os.path.exists(os.path.join(binaries, name)):
+            shutil.copy(os.path.join(binaries, name), os.path.join(source, "programmes", name))
+            files.append("programmes/%s = programmes" % name)
+    with open(os.path.join(source, "lisez-moi.txt"), "w") as f:
+        f.write("Un atlas compressé.\n" * 500)
+    files.append("lisez-moi.txt")
+    return source, files
+
+
+def describe(source, files, compression, folder):
+    path = os.path.join(source, "package-%s.ini" % (compression or "plain"))
+    with open(path, "w", encoding="utf-8") as f:
+        f.write("[Setup]\nAppName = %s\nFolder = %s\nSubFolder =\nNoIcons = yes\n" % (APP, folder))
+        if compression:
+            f.write("Compression = %s\n" % compression)
+        f.write("[Files]\n" + "\n".join(files) + "\n")
+    return path
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--pack", required=True)
+    parser.add_argument("--setup", required=True)
+    parser.add_argument("--bin", required=True)
+    parser.add_argument("--work", required=True)
+    parser.add_argument("--pack-exe")
+    args = parser.parse_args()
+    work = os.path.abspath(args.work)
+    shutil.rmtree(work, ignore_errors=True)
+    os.makedirs(work)
+    source, files = make_source(work, args.bin)
+    folder = "C:\\ct_compressed\\Atlas"
+
+    sizes = {}
+    for compression in ("best", "fast", None):
+        label = compression or "plain"
+        out = os.path.join(work, "%s.exe" % label)
+        result = run([args.pack, "build", describe(source, files, compression, folder), "-o", out, "--setup", args.setup])
+        if not check(result.returncode == 0, "pack build, compression %s" % label, result.stderr):
+            continue
+        sizes[label] = os.path.getsize(out)
+        shown = run([args.pack, "inspect", out])
+        if compression:
+            check(shown.returncode == 0 and "the stream decodes to the files' bytes" in shown.stdout,
+                  "inspect checks the %s stream" % label, shown.stdout + shown.stderr)
+            check(resource_offset(out, "5000")[0] is None, "no plain payload beside the compressed one (%s)" % label)
+        else:
+            check(resource_offset(out, "5002")[0] is None and resource_offset(out, "5000")[0] is not None,
+                  "without Compression the payload is stored as it is")
+    if len(sizes) == 3:
+        check(sizes["best"] <= sizes["fast"] < sizes["plain"], "best <= fast < plain", str(sizes))
+
+    best = os.path.join(work, "best.exe")
+    again = os.path.join(work, "best-again.exe")
+    result = run([args.pack, "build", describe(source, files, "best", folder), "-o", again, "--setup", args.setup])
+    check(result.returncode == 0 and open(again, "rb").read() == open(best, "rb").read(),
+          "two compressed builds are identical", result.stderr)
+    result = run([args.pack, "verify", best, describe(source, files, "best", folder), "--setup", args.setup])
+    check(result.returncode == 0, "pack verify accepts the compressed package", result.stdout + result.stderr)
+
+    # Damaged copies for the installer, each reported by inspect.
+    offset, size = resource_offset(best, "5002")
+    data = open(best, "rb").read()
+    damages = {
+        "frame-header": offset + 16 + 4,      # the frame header descriptor, after the zstd magic
+        "middle": offset + size // 2,
+        "checksum": offset + size - 2,        # in the content checksum at the end of the frame
+    }
+    for name, at in damages.items():
+        changed = bytearray(data)
+        changed[at] ^= 0x5A
+        path = os.path.join(work, "damaged-%s.exe" % name)
+        open(path, "wb").write(changed)
+        shown = run([args.pack, "inspect", path])
+        check(shown.returncode == 1 and "<- problem" in shown.stdout, "inspect reports a damaged stream (%s)" % name,
+              shown.stdout[-600:])
+    # The stream cut short: the resource keeps its size, its last quarter zeros.
+    cut = bytearray(data)
+    cut[offset + size * 3 // 4:offset + size] = bytes(size - size * 3 // 4)
+    open(os.path.join(work, "damaged-cut.exe"), "wb").write(cut)
+
+    if args.pack_exe:
+        out = os.path.join(work, "from-pack-exe.exe")
+        windows = lambda p: "Z:" + os.path.abspath(p).replace("/", "\\")
+        result = run(["wine", windows(args.pack_exe), "build", windows(describe(source, files, "best", folder)), "-o",
+                      windows(out), "--setup", windows(args.setup)], env=dict(os.environ, WINEDEBUG="-all"),
+                     timeout=120)
+        check(result.returncode == 1 and "pack.exe cannot compress" in result.stderr and not os.path.exists(out),
+              "pack.exe refuses Compression and writes nothing", result.stderr)
+    if failures:
+        print("%d check(s) failed" % len(failures))
+        return 1
+    print("compressed packages: every check passed (%s)" % ", ".join("%s %d" % kv for kv in sorted(sizes.items())))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
