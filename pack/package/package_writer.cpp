@@ -276,6 +276,16 @@ bool WritePackage(const std::string& setupExe, const std::string& outExe, const 
     return composer.Compose(setupExe, error) && WriteThenRename(composer.file(), outExe, error);
 }
 
+bool PlanPackage(const std::string& setupExe, const PackageContents& contents, uint64_t* fileSize,
+                 uint64_t* imageSize, std::string* error) {
+    PackageContents plain = contents;
+    plain.compression = kCompressionNone;  // sizes of the stored payload: nothing to compress
+    Composer composer(plain);
+    std::string ignored;
+    composer.Compose(setupExe, &ignored);  // fails past the limit, after setting every resource
+    return composer.file().PlannedSizes(fileSize, imageSize, error);
+}
+
 bool PackageImage(const std::string& setupExe, const PackageContents& contents, std::vector<uint8_t>* image,
                   std::string* error) {
     Composer composer(contents);

@@ -77,6 +77,11 @@ struct PackageContents {
 bool WritePackage(const std::string& setupExe, const std::string& outExe, const PackageContents& contents,
                   std::string* error);
 
+// The size of the file WritePackage would write for uncompressed contents,
+// and of its image in memory (which kLargestImage32 bounds), without writing it.
+bool PlanPackage(const std::string& setupExe, const PackageContents& contents, uint64_t* fileSize,
+                 uint64_t* imageSize, std::string* error);
+
 // The bytes WritePackage would write, in memory.
 bool PackageImage(const std::string& setupExe, const PackageContents& contents, std::vector<uint8_t>* image,
                   std::string* error);
