@@ -506,19 +506,17 @@ bool ZstdState::DecodeCompressed(const uint8_t* ip, const uint8_t* end, uint8_t*
     // would otherwise wait for memory one after the other.
     const size_t kAhead = 8;
     Sequence ring[kAhead];
+    const size_t lag = count < kAhead ? count : kAhead;
     size_t aheadAt = pos;  // where the next decoded sequence's literals go
-    size_t decoded = 0;
-    for (; decoded < count && decoded < kAhead; ++decoded) {
-        reader.Next(&ring[decoded], decoded + 1 == count);
-        Prefetch(ring[decoded], &aheadAt);
-    }
-    for (size_t i = 0; i < count; ++i) {
-        const Sequence seq = ring[i % kAhead];
-        if (decoded < count) {
-            reader.Next(&ring[i % kAhead], decoded + 1 == count);
+    // Turn i carries out sequence i - lag, then decodes sequence i into the freed slot.
+    for (size_t i = 0; i < count + lag; ++i) {
+        Sequence seq = {0, 0, 0};
+        if (i >= lag) seq = ring[(i - lag) % kAhead];
+        if (i < count) {
+            reader.Next(&ring[i % kAhead], i + 1 == count);
             Prefetch(ring[i % kAhead], &aheadAt);
-            ++decoded;
         }
+        if (i < lag) continue;
         size_t literalLength = seq.literalLength;
         size_t matchLength = seq.matchLength;
         size_t offset = seq.offset;
