@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <map>
 
 #include "cp1252.h"
 #include "text.h"
@@ -527,13 +528,16 @@ void Parser::CheckFiles() {
         Error(line ? line : (setupLine_ ? setupLine_ : 1),
               "the install folder " + installDir_ + " is too long for setup's paths of at most 259 characters");
     }
-    std::vector<std::string> targets;  // lower-case target paths, in file order
+    // Lower-case target paths and the folders they need, each with the first
+    // file that has it: a new file is checked against them in one lookup per
+    // folder of its path, so that a package of 100,000 files is checked at once.
+    std::map<std::string, size_t> fileAt;
+    std::map<std::string, size_t> folderAt;
     for (size_t i = 0; i < out_->files.size(); ++i) {
         const PackFile& file = out_->files[i];
+        if (!file.valid) continue;
         std::string relative = file.subFolder.empty() ? file.name : file.subFolder + "\\" + file.name;
         std::string target = Lower(relative);
-        targets.push_back(file.valid ? target : std::string());
-        if (!file.valid) continue;
         std::string full = installDir_ + "\\" + relative;
         if (full.size() > kMaxPathLength && installDir_.size() + strlen("\\uninst.exe") <= kMaxPathLength) {
             Error(file.line, "installed as " + full + ", " + std::to_string(full.size()) +
@@ -544,20 +548,38 @@ void Parser::CheckFiles() {
             Error(file.line, "uninst.exe in the install folder is the uninstaller that setup writes; rename the file or "
                              "give it a sub-folder");
         }
-        for (size_t j = 0; j < i; ++j) {
-            const std::string& other = targets[j];
-            if (other.empty()) continue;
-            if (other == target) {
-                Error(file.line, "installs " + relative + " again (already on line " +
-                                     std::to_string(out_->files[j].line) + ")");
-                break;
+        // The earliest file this one clashes with: the same target, a file
+        // below this target (a folder there), or a file where this one needs a folder.
+        const size_t kNone = static_cast<size_t>(-1);
+        size_t clash = kNone;
+        bool again = false;
+        auto same = fileAt.find(target);
+        if (same != fileAt.end()) {
+            clash = same->second;
+            again = true;
+        }
+        auto below = folderAt.find(target);
+        if (below != folderAt.end() && below->second < clash) {
+            clash = below->second;
+            again = false;
+        }
+        for (size_t cut = target.find('\\'); cut != std::string::npos; cut = target.find('\\', cut + 1)) {
+            auto above = fileAt.find(target.substr(0, cut));
+            if (above != fileAt.end() && above->second < clash) {
+                clash = above->second;
+                again = false;
             }
-            if (target.compare(0, other.size() + 1, other + "\\") == 0 ||
-                other.compare(0, target.size() + 1, target + "\\") == 0) {
-                Error(file.line, "installs " + relative + ", but line " + std::to_string(out_->files[j].line) +
-                                     " needs the same name for a file and a folder");
-                break;
-            }
+        }
+        if (clash != kNone && again) {
+            Error(file.line, "installs " + relative + " again (already on line " + std::to_string(out_->files[clash].line) +
+                                 ")");
+        } else if (clash != kNone) {
+            Error(file.line, "installs " + relative + ", but line " + std::to_string(out_->files[clash].line) +
+                                 " needs the same name for a file and a folder");
+        }
+        fileAt.emplace(target, i);
+        for (size_t cut = target.find('\\'); cut != std::string::npos; cut = target.find('\\', cut + 1)) {
+            folderAt.emplace(target.substr(0, cut), i);
         }
     }
 }
