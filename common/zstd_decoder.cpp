@@ -256,6 +256,9 @@ bool ZstdState::StartFrame() {
     uint64_t windowSize = 0;
     if (!single) {
         unsigned exponent = *p >> 3;
+        // No encoder makes a window past 2^31, and the reference decoder
+        // refuses one even when the content is small: so does this one.
+        if (10 + exponent > 31) return Fail("frame window larger than allowed");
         uint64_t base = static_cast<uint64_t>(1) << (10 + exponent);
         windowSize = base + (base >> 3) * (*p & 7u);
         ++p;

@@ -220,6 +220,9 @@ TEST(ZstdDecoder, RefusesWhatItCannotOrMustNotDecode) {
     const Bytes dictionary = {0x28, 0xB5, 0x2F, 0xFD, 0x01, 0x00, 0x07, 0x01, 0x00, 0x00};
     Bytes noDictionary = dictionary;
     noDictionary[6] = 0;
+    // Window 2^34 declared, content size 0 (found by fuzzing): refused as the reference decoder does.
+    const Bytes hugeWindow = {0x28, 0xB5, 0x2F, 0xFD, 0xC4, 0xC2, 0, 0, 0, 0, 0, 0, 0, 0, 0x01, 0x00, 0x00,
+                              0x99, 0xE9, 0xD8, 0x51};
     const struct {
         const char* name;
         const Bytes& in;
@@ -234,6 +237,7 @@ TEST(ZstdDecoder, RefusesWhatItCannotOrMustNotDecode) {
         {"dictionary needed", dictionary, 0, 1 << 20, false},
         {"dictionary field present but 0", noDictionary, 0, 1 << 20, true},
         {"empty input", Bytes(), 0, 1 << 20, false},
+        {"window past 2^31, empty content", hugeWindow, 0, 1 << 20, false},
     };
     for (const auto& c : cases) {
         Bytes out;
