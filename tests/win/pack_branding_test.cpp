@@ -8,6 +8,7 @@
 #include <string>
 
 #include "gui_driver.h"
+#include "image_files.h"
 #include "install_checks.h"
 #include "pack_run.h"
 #include "wizard_session.h"
@@ -19,64 +20,11 @@ const COLORREF kSideBottom = RGB(20, 60, 190);    // lower half
 const COLORREF kHeaderColour = RGB(30, 170, 60);  // the header picture
 const COLORREF kIconColour = RGB(150, 20, 160);   // every pixel of the icon
 
-void Le(std::string* out, uint32_t value, int size) {
-    for (int i = 0; i < size; ++i) out->push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
-// A 24-bit bottom-up BMP file; colourAt(x, y) with y from the top.
-template <typename ColourAt>
-std::string Bmp24(int width, int height, ColourAt colourAt) {
-    int stride = (width * 3 + 3) / 4 * 4;
-    std::string file = "BM";
-    Le(&file, 54 + stride * height, 4);
-    Le(&file, 0, 4);
-    Le(&file, 54, 4);
-    Le(&file, 40, 4);
-    Le(&file, width, 4);
-    Le(&file, height, 4);
-    Le(&file, 1, 2);
-    Le(&file, 24, 2);
-    file.append(24, '\0');
-    for (int row = height - 1; row >= 0; --row) {
-        std::string line(stride, '\0');
-        for (int x = 0; x < width; ++x) {
-            COLORREF c = colourAt(x, row);
-            line[x * 3] = static_cast<char>(GetBValue(c));
-            line[x * 3 + 1] = static_cast<char>(GetGValue(c));
-            line[x * 3 + 2] = static_cast<char>(GetRValue(c));
-        }
-        file += line;
-    }
-    return file;
-}
+// A COLORREF (0x00BBGGRR) as the image builders take it (0xRRGGBB).
+uint32_t Rgb(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
 
 // An .ico file with one 32x32 32-bit image of a single colour, fully opaque.
-std::string Icon32(COLORREF colour) {
-    std::string image;
-    Le(&image, 40, 4);
-    Le(&image, 32, 4);
-    Le(&image, 64, 4);
-    Le(&image, 1, 2);
-    Le(&image, 32, 2);
-    image.append(24, '\0');
-    for (int i = 0; i < 32 * 32; ++i) {
-        image.push_back(static_cast<char>(GetBValue(colour)));
-        image.push_back(static_cast<char>(GetGValue(colour)));
-        image.push_back(static_cast<char>(GetRValue(colour)));
-        image.push_back(static_cast<char>(0xFF));
-    }
-    image.append(4 * 32, '\0');  // AND mask: all shown
-    std::string file;
-    Le(&file, 0, 2);
-    Le(&file, 1, 2);
-    Le(&file, 1, 2);
-    file += std::string("\x20\x20\0\0", 4);
-    Le(&file, 1, 2);
-    Le(&file, 32, 2);
-    Le(&file, static_cast<uint32_t>(image.size()), 4);
-    Le(&file, 22, 4);
-    return file + image;
-}
+std::string Icon32(COLORREF colour) { return testimg::IconFile({{32, 32, testimg::SolidIconImage(32, Rgb(colour))}}); }
 
 // Pixels of a 24-bit BMP written by gui::Capture.
 class Shot {
@@ -163,8 +111,9 @@ TEST(PackBranding, TheWizardShowsThePackagesPicturesIconAndVersion) {
     testenv::ScratchDir source("brandsrc");
     ASSERT_TRUE(testenv::WriteFileBytes(source / "atlas.exe", "MZ not really a program"));
     ASSERT_TRUE(testenv::WriteFileBytes(
-        source / "side.bmp", Bmp24(144, 324, [](int, int y) { return y < 162 ? kSideTop : kSideBottom; })));
-    ASSERT_TRUE(testenv::WriteFileBytes(source / "header.bmp", Bmp24(64, 64, [](int, int) { return kHeaderColour; })));
+        source / "side.bmp", testimg::Bmp24(144, 324, [](int, int y) { return Rgb(y < 162 ? kSideTop : kSideBottom); })));
+    ASSERT_TRUE(testenv::WriteFileBytes(source / "header.bmp",
+                                        testimg::Bmp24(64, 64, [](int, int) { return Rgb(kHeaderColour); })));
     ASSERT_TRUE(testenv::WriteFileBytes(source / "atlas.ico", Icon32(kIconColour)));
     ASSERT_TRUE(testenv::WriteFileBytes(source / "package.ini",
                                         "[Setup]\n"
