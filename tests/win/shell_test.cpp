@@ -7,6 +7,7 @@
 
 #include "folder_ops.h"
 #include "install_checks.h"
+#include "record_checks.h"
 #include "setup_config.h"
 #include "test_env.h"
 
@@ -64,12 +65,7 @@ TEST(LoadConfig, TwoFilesWithProgramFilesTokenAndSubFolder) {
         wintest::RunsOn64BitWindowsAs32Bit() ? ":\\Program Files (x86)\\Demo Sub" : ":\\Program Files\\Demo Sub";
     EXPECT_STREQ(expected, c.installDir + 1);
     EXPECT_EQ(dir.path(), c.sourceDir);
-    EXPECT_STREQ("Demo", c.appName);
-    EXPECT_STREQ("Demo 3.0", c.appVerName);
-    EXPECT_STREQ("Demo Group", c.groupName);
-    EXPECT_EQ(0, c.noIcons);
-    EXPECT_EQ(1, c.runOffered);
-    EXPECT_EQ(1, c.uninstallIconOffered);
+    testrec::ExpectSameRecord(p.record, c);
     ASSERT_EQ(2, c.files.Count());
     EXPECT_STREQ("demo.exe", c.files.First()->payload.name);
     EXPECT_STREQ("data", c.files.Next(c.files.First())->payload.subFolder);
