@@ -125,4 +125,34 @@ std::string IconFile(const std::vector<IconImageFile>& images) {
     return file;
 }
 
+namespace {
+
+uint32_t U32(const std::string& bytes, size_t at) {
+    uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<uint8_t>(bytes[at + i]);
+    return v;
+}
+
+}  // namespace
+
+bool BmpPixels::Load(const std::string& file) {
+    bytes_ = file;
+    width_ = height_ = 0;
+    if (bytes_.size() < 54 || bytes_.compare(0, 2, "BM") != 0) return false;
+    offset_ = U32(bytes_, 10);
+    width_ = static_cast<int32_t>(U32(bytes_, 18));
+    height_ = static_cast<int32_t>(U32(bytes_, 22));
+    return (U32(bytes_, 28) & 0xFFFF) == 24;
+}
+
+uint32_t BmpPixels::At(int x, int y) const {
+    int rows = height();
+    if (x < 0 || y < 0 || x >= width_ || y >= rows) return 0xFFFFFFFFu;
+    int row = height_ < 0 ? y : rows - 1 - y;
+    size_t at = offset_ + static_cast<size_t>(row) * ((static_cast<size_t>(width_) * 3 + 3) / 4 * 4) + x * 3;
+    if (at + 3 > bytes_.size()) return 0xFFFFFFFFu;
+    return static_cast<uint32_t>(static_cast<uint8_t>(bytes_[at + 2])) << 16 |
+           static_cast<uint32_t>(static_cast<uint8_t>(bytes_[at + 1])) << 8 | static_cast<uint8_t>(bytes_[at]);
+}
+
 }  // namespace testimg

@@ -47,4 +47,22 @@ struct IconImageFile {
 // An .ico file of these images, in this order.
 std::string IconFile(const std::vector<IconImageFile>& images);
 
+// The pixels of a 24-bit BMP file (bottom-up or top-down), as a window capture
+// writes them.
+class BmpPixels {
+public:
+    // False unless the bytes are a 24-bit BMP file.
+    bool Load(const std::string& file);
+    int width() const { return width_; }
+    int height() const { return height_ < 0 ? -height_ : height_; }
+    // Pixel (x, y), y from the top, as 0xRRGGBB; 0xFFFFFFFF outside the picture.
+    uint32_t At(int x, int y) const;
+
+private:
+    std::string bytes_;
+    size_t offset_ = 0;
+    int32_t width_ = 0;
+    int32_t height_ = 0;
+};
+
 }  // namespace testimg
