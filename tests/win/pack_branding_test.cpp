@@ -112,13 +112,14 @@ TEST(PackBranding, TheWizardShowsThePackagesPicturesIconAndVersion) {
     auto page = [&] { return GetDlgItem(dialog, IDC_PAGE); };
 
     // The icon the wizard loads for its caption (LoadIcon of group 110) is the package's.
-    HMODULE resources = LoadLibraryExA(package.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_TRUE(resources != nullptr);
-    HICON caption = LoadIconA(resources, MAKEINTRESOURCEA(110));
-    ASSERT_TRUE(caption != nullptr);
-    EXPECT_EQ(Hex(Rgb(kIconColour)), Hex(Rgb(IconCentre(caption, 32))));
-    DestroyIcon(caption);
-    FreeLibrary(resources);
+    {
+        wintest::DataModule resources(package);
+        ASSERT_TRUE(resources.get() != nullptr);
+        HICON caption = LoadIconA(resources.get(), MAKEINTRESOURCEA(110));
+        ASSERT_TRUE(caption != nullptr);
+        EXPECT_EQ(Hex(Rgb(kIconColour)), Hex(Rgb(IconCentre(caption, 32))));
+        DestroyIcon(caption);
+    }
 
     // Welcome page: the side picture at the page's left edge.
     Sleep(500);

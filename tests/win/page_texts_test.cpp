@@ -10,6 +10,7 @@
 
 #include <memory>
 
+#include "install_checks.h"
 #include "page_checks.h"
 #include "page_info.h"
 #include "page_license.h"
@@ -246,19 +247,16 @@ TEST(InfoPage, AfterTheLicenceNextIsEnabledAndBackStartsTheLicenceAgain) {
 // in this process.
 class PackageModule {
 public:
-    explicit PackageModule(const PackageContents& contents) : dir_("stream") {
-        std::string exe = dir_ / "setup.exe";
-        testenv::MakePackage(exe, contents);
-        module_ = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    }
-    ~PackageModule() {
-        if (module_) FreeLibrary(module_);
-    }
-    HMODULE get() const { return module_; }
+    explicit PackageModule(const PackageContents& contents) : dir_("stream"), module_(Made(dir_, contents)) {}
+    HMODULE get() const { return module_.get(); }
 
 private:
+    static std::string Made(const testenv::ScratchDir& dir, const PackageContents& contents) {
+        testenv::MakePackage(dir / "setup.exe", contents);
+        return dir / "setup.exe";
+    }
     testenv::ScratchDir dir_;
-    HMODULE module_ = nullptr;
+    wintest::DataModule module_;
 };
 
 // The license text of 200 KB in lines of 50 characters.

@@ -16,21 +16,14 @@ namespace {
 using testenv::ScratchDir;
 
 // Loads the configuration of a packaged copy of setup.exe, as the copy would.
-class LoadedConfig {
-public:
-    LoadedConfig(const std::string& exe) {
-        module_ = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        EXPECT_TRUE(module_ != nullptr) << exe;
-        found = config.LoadFrom(module_, exe.c_str());
+struct LoadedConfig {
+    explicit LoadedConfig(const std::string& exe) : module(exe) {
+        EXPECT_TRUE(module.get() != nullptr) << exe;
+        found = config.LoadFrom(module.get(), exe.c_str());
     }
-    ~LoadedConfig() {
-        if (module_) FreeLibrary(module_);
-    }
+    wintest::DataModule module;
     CSetupConfig config;
     int found = 0;
-
-private:
-    HMODULE module_ = nullptr;
 };
 
 PackageContents TwoFiles(const char* token, const char* sub) {

@@ -32,11 +32,9 @@ void ExpectDefaults(const CUninstConfig& c) {
 
 // Loads the log of a copy of uninst.exe as that copy would find it.
 LogLoadResult LoadFromCopy(const std::string& exe, CUninstConfig* config) {
-    HMODULE module = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    EXPECT_TRUE(module != nullptr) << exe;
-    LogLoadResult r = LoadInstallLogFrom(*config, module);
-    if (module) FreeLibrary(module);
-    return r;
+    wintest::DataModule module(exe);
+    EXPECT_TRUE(module.get() != nullptr) << exe;
+    return LoadInstallLogFrom(*config, module.get());
 }
 
 TEST(LoadInstallLog, EmbeddedLogGivesNamesAndEntriesInLogOrder) {

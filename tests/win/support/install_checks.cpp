@@ -35,20 +35,18 @@ void SystemCleanup::Clean() const {
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey(app_).c_str());
 }
 
-std::string ProgramResource(const std::string& exe, const char* type, const char* name, bool* found) {
+std::string DataModule::Resource(const char* type, const char* name, bool* found) const {
     if (found) *found = false;
-    HMODULE module = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    if (!module) return "";
-    std::string bytes;
-    HRSRC resource = FindResourceA(module, name, type);
-    if (resource) {
-        HGLOBAL loaded = LoadResource(module, resource);
-        const char* data = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
-        if (data) bytes.assign(data, SizeofResource(module, resource));
-        if (found) *found = data != nullptr;
-    }
-    FreeLibrary(module);
-    return bytes;
+    HRSRC resource = module_ ? FindResourceA(module_, name, type) : nullptr;
+    if (!resource) return "";
+    HGLOBAL loaded = LoadResource(module_, resource);
+    const char* data = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+    if (found) *found = data != nullptr;
+    return data ? std::string(data, SizeofResource(module_, resource)) : "";
+}
+
+std::string ProgramResource(const std::string& exe, const char* type, const char* name, bool* found) {
+    return DataModule(exe).Resource(type, name, found);
 }
 
 std::ostream& operator<<(std::ostream& out, const LogLine& line) {

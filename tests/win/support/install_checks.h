@@ -40,6 +40,25 @@ private:
     std::string app_, group_;
 };
 
+// A program file opened for its resources alone (LOAD_LIBRARY_AS_DATAFILE),
+// freed when the object goes.
+class DataModule {
+public:
+    explicit DataModule(const std::string& path)
+        : module_(LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
+    ~DataModule() {
+        if (module_) FreeLibrary(module_);
+    }
+    DataModule(const DataModule&) = delete;
+    DataModule& operator=(const DataModule&) = delete;
+    HMODULE get() const { return module_; }
+    // The bytes of a resource ("" when missing); *found says whether it is there.
+    std::string Resource(const char* type, const char* name, bool* found = nullptr) const;
+
+private:
+    HMODULE module_;
+};
+
 // A resource of a program file, read as data ("" when absent; *found tells).
 std::string ProgramResource(const std::string& exe, const char* type, const char* name, bool* found = nullptr);
 
