@@ -116,13 +116,20 @@ void ExpectRefusal(const char* folder, const char* group, const std::string& mes
     EXPECT_EQ(nullptr, run.program.FindMessageBox());
 }
 
-TEST(ReadyPage, EmptyGroupIsRefusedWhenShortcutsAreAllowed) {
+TEST(ReadyPage, EmptyFolderOrGroupIsRefused) {
     testenv::ScratchDir target("target");
-    ExpectRefusal(target.path().c_str(), "", "Saisissez un nom de groupe pour votre application.");
-}
-
-TEST(ReadyPage, EmptyFolderIsRefusedFirst) {
-    ExpectRefusal("", "", "Séléctionnez un dossier d'installation des fichiers.");
+    const struct {
+        const char* what;
+        std::string folder;
+        const char* message;
+    } cases[] = {
+        {"empty group, shortcuts allowed", target.path(), "Saisissez un nom de groupe pour votre application."},
+        {"empty folder, refused first", "", "Séléctionnez un dossier d'installation des fichiers."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ExpectRefusal(c.folder.c_str(), "", c.message);
+    }
 }
 
 }  // namespace
