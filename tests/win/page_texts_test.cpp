@@ -57,6 +57,8 @@ const TextPage kTextPages[] = {
      "Avant de continuer, fermez les programmes.\nMerci.", {1}, {2}, "page_info"},
 };
 const TextPage& kLicensePage = kTextPages[0];
+// The page's name in test listings and failures.
+void PrintTo(const TextPage& page, std::ostream* out) { *out << page.name; }
 
 std::vector<ControlRow> PageTable(const TextPage& page, int width, const std::string& text) {
     const LONG kChild = WS_CHILD | WS_VISIBLE;
