@@ -20,13 +20,10 @@ using namespace wintest;
 
 // Waits for the quit question that follows a failed extraction and checks it.
 HWND WaitQuitQuestion(WizardSession& run, const std::string& app) {
-    HWND box = run.program.WaitMessageBox(Caption(app), 30000);
-    EXPECT_TRUE(box != nullptr) << "no quit question";
-    if (!box) return nullptr;
-    gui::MessageBoxInfo info = gui::ReadMessageBox(box);
-    EXPECT_EQ(kQuitText, info.text);
-    EXPECT_EQ((std::vector<int>{IDYES, IDNO}), info.buttons);
-    EXPECT_FALSE(run.OnFinishPage());
+    HWND box = ExpectMessageBox(run.program, Caption(app), kQuitText, {IDYES, IDNO}, 30000);
+    if (box) {
+        EXPECT_FALSE(run.OnFinishPage());
+    }
     return box;
 }
 
@@ -308,11 +305,8 @@ TEST(FaultSetup, SetupStartedFromReadOnlyFolder) {
     WizardSession run;
     ASSERT_NO_FATAL_FAILURE(StartAndInstall(program, run, readOnly + "\\setup.exe", app));
 
-    HWND box = program.WaitMessageBox("Erreur", 30000);
+    HWND box = ExpectMessageBox(program, "Erreur", "On ne peut pas créer un fichier log.", {IDOK}, 30000);
     ASSERT_TRUE(box != nullptr);
-    gui::MessageBoxInfo info = gui::ReadMessageBox(box);
-    EXPECT_EQ("On ne peut pas créer un fichier log.", info.text);
-    EXPECT_EQ(std::vector<int>{IDOK}, info.buttons);
     ASSERT_TRUE(gui::AnswerMessageBox(box, IDOK));
     box = program.WaitMessageBox("Erreur");
     ASSERT_TRUE(box != nullptr);
@@ -362,17 +356,15 @@ TEST(FaultSetup, InstallLogCutByAFullDisk) {
     ASSERT_NO_FATAL_FAILURE(StartAndInstall(program, run, source + "\\setup.exe", app));
 
     std::string log = source + "\\Temp_002.log";
-    HWND box = program.WaitMessageBox("Erreur", 30000);
+    HWND box = ExpectMessageBox(program, "Erreur",
+                                "Le fichier log " + log + " n'a pas pu être écrit en entier (disque plein ?).\n"
+                                "Sans lui, le programme ne pourrait pas être désinstallé : l'installation n'est pas "
+                                "terminée.",
+                                {IDOK}, 30000);
     ASSERT_TRUE(box != nullptr);
-    gui::MessageBoxInfo info = gui::ReadMessageBox(box);
-    EXPECT_EQ("Le fichier log " + log + " n'a pas pu être écrit en entier (disque plein ?).\n"
-              "Sans lui, le programme ne pourrait pas être désinstallé : l'installation n'est pas terminée.",
-              info.text);
-    EXPECT_EQ(std::vector<int>{IDOK}, info.buttons);
     ASSERT_TRUE(gui::AnswerMessageBox(box, IDOK));
-    box = program.WaitMessageBox(Caption(app), 30000);
+    box = ExpectMessageBox(program, Caption(app), kQuitText, {IDYES, IDNO}, 30000);
     ASSERT_TRUE(box != nullptr) << "no quit question";
-    EXPECT_EQ(kQuitText, gui::ReadMessageBox(box).text);
     EXPECT_FALSE(run.OnFinishPage());
 
     EXPECT_EQ("data", ReadFileBytes(installDir + "\\f15.txt"));

@@ -147,11 +147,9 @@ TEST(QuizWindow, QuitAsksFromTheMenuAndTheCloseBox) {
         } else {
             gui::CloseBox(q.main);
         }
-        HWND box = q.program.WaitMessageBox(kCaption);
+        gui::MessageBoxInfo info;
+        HWND box = wintest::ExpectMessageBox(q.program, kCaption, kQuitQuestion, {IDYES, IDNO}, 10000, &info);
         ASSERT_TRUE(box != nullptr) << "no quit confirmation";
-        gui::MessageBoxInfo info = gui::ReadMessageBox(box);
-        EXPECT_EQ(kQuitQuestion, info.text);
-        EXPECT_EQ((std::vector<int>{IDYES, IDNO}), info.buttons);
         EXPECT_TRUE(info.hasIcon);
         ASSERT_TRUE(gui::AnswerMessageBox(box, answer));
     };

@@ -102,11 +102,9 @@ void ExpectRefusal(const char* folder, const char* group, const std::string& mes
     ASSERT_TRUE(run.ToReadyPage());
     HWND page = run.Page();
     run.Install();
-    HWND box = run.program.WaitMessageBox("Installation : " + app);
+    gui::MessageBoxInfo info;
+    HWND box = wintest::ExpectMessageBox(run.program, "Installation : " + app, message, {IDOK}, 10000, &info);
     ASSERT_TRUE(box != nullptr);
-    gui::MessageBoxInfo info = gui::ReadMessageBox(box);
-    EXPECT_EQ(message, info.text);
-    EXPECT_EQ(std::vector<int>{IDOK}, info.buttons);
     EXPECT_TRUE(info.hasIcon);
     ASSERT_TRUE(gui::AnswerMessageBox(box, IDOK));
     run.Settle();

@@ -45,6 +45,18 @@ std::string DataModule::Resource(const char* type, const char* name, bool* found
     return data ? std::string(data, SizeofResource(module_, resource)) : "";
 }
 
+HWND ExpectMessageBox(const gui::Program& program, const std::string& caption, const std::string& text,
+                      const std::vector<int>& buttons, int timeoutMs, gui::MessageBoxInfo* shown) {
+    HWND box = program.WaitMessageBox(caption, timeoutMs);
+    EXPECT_TRUE(box != nullptr) << "no message box titled " << caption;
+    if (!box) return nullptr;
+    gui::MessageBoxInfo info = gui::ReadMessageBox(box);
+    EXPECT_EQ(text, info.text);
+    EXPECT_EQ(buttons, info.buttons);
+    if (shown) *shown = info;
+    return box;
+}
+
 std::string ProgramResource(const std::string& exe, const char* type, const char* name, bool* found) {
     return DataModule(exe).Resource(type, name, found);
 }
