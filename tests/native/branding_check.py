@@ -8,20 +8,22 @@ its RT_ICON is not there), and "bitmap ID WxH MODE" for bitmaps 200 and 201
 as PIL decodes them.
 """
 import io
+import os
 import struct
 import sys
 
 import pefile
 from PIL import Image
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import pe_tree  # noqa: E402
+
 
 def resources(pe):
+    """{(type, name): {language: bytes}}."""
     found = {}
-    for t in pe.DIRECTORY_ENTRY_RESOURCE.entries:
-        for n in t.directory.entries:
-            for l in n.directory.entries:
-                d = l.data.struct
-                found.setdefault((t.id, n.id), {})[l.id] = pe.get_data(d.OffsetToData, d.Size)
+    for (rtype, name, language), data in pe_tree.read_resources(pe)[0].items():
+        found.setdefault((rtype, name), {})[language] = data
     return found
 
 

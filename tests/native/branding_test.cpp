@@ -11,115 +11,34 @@
 
 #include "bitmap_file.h"
 #include "icon_file.h"
+#include "image_files.h"
 #include "package_writer.h"
 #include "pe_resources.h"
+#include "test_files.h"
 #include "version_resource.h"
 
 namespace {
 
-std::string SourceDir() {
-    std::string script = PE_CHECK_SCRIPT;
-    return script.substr(0, script.size() - std::string("/tests/native/pe_resources_check.py").size());
-}
+using testfiles::FileExists;
+using testfiles::ReadFileBytes;
+using testfiles::RunCommand;
+using testfiles::WriteFileBytes;
+using testimg::BitmapIconImage;
+using testimg::Channel;
+using testimg::IconFile;
+using testimg::Le;
+using testimg::MakeBmp;
+using testimg::SetLe;
+using TestImage = testimg::IconImageFile;
 
-bool ReadFile(const std::string& path, std::string* bytes) {
-    FILE* f = fopen(path.c_str(), "rb");
-    if (!f) return false;
-    bytes->clear();
-    char buffer[65536];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof(buffer), f)) > 0) bytes->append(buffer, n);
-    fclose(f);
-    return true;
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-    FILE* f = fopen(path.c_str(), "wb");
-    ASSERT_TRUE(f);
-    fwrite(bytes.data(), 1, bytes.size(), f);
-    fclose(f);
-}
-
-std::string RunCommand(const std::string& command) {
-    std::string out;
-    FILE* pipe = popen(("(" + command + ") 2>&1").c_str(), "r");
-    if (!pipe) return "<cannot run>";
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof(buffer), pipe)) > 0) out.append(buffer, n);
-    pclose(pipe);
-    return out;
-}
-
-void Le(std::string* out, uint32_t value, int size) {
-    for (int i = 0; i < size; ++i) out->push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
-void SetLe(std::string* out, size_t at, uint32_t value, int size) {
-    for (int i = 0; i < size; ++i) (*out)[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-}
+std::string SourceDir() { return TESTS_SOURCE_DIR; }
 
 // ---- icon files -------------------------------------------------------------
-
-// A bitmap icon image: 40-byte header (height doubled), palette, colour and mask rows.
-std::string BitmapIconImage(int size, int bits, uint8_t shade) {
-    std::string image;
-    Le(&image, 40, 4);
-    Le(&image, static_cast<uint32_t>(size), 4);
-    Le(&image, static_cast<uint32_t>(size * 2), 4);
-    Le(&image, 1, 2);
-    Le(&image, static_cast<uint32_t>(bits), 2);
-    image.append(24, '\0');
-    if (bits <= 8) image.append((1u << bits) * 4, static_cast<char>(shade));
-    size_t colourStride = (static_cast<size_t>(size) * bits + 31) / 32 * 4;
-    size_t maskStride = (static_cast<size_t>(size) + 31) / 32 * 4;
-    image.append(colourStride * size, static_cast<char>(shade));
-    image.append(maskStride * size, '\0');
-    return image;
-}
-
-// The start of a PNG file: signature and IHDR chunk (enough for the checks).
-std::string PngIconImage(uint32_t width, uint32_t height) {
-    std::string image("\x89PNG\r\n\x1A\n", 8);
-    image += std::string("\0\0\0\x0DIHDR", 8);
-    for (uint32_t v : {width, height}) {
-        for (int i = 3; i >= 0; --i) image.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-    }
-    image += std::string("\x08\x06\0\0\0", 5) + "crc." + "IEND";
-    return image;
-}
-
-struct TestImage {
-    int width;
-    int bits;
-    std::string bytes;
-};
-
-std::string IconFile(const std::vector<TestImage>& images) {
-    std::string file;
-    Le(&file, 0, 2);
-    Le(&file, 1, 2);
-    Le(&file, static_cast<uint32_t>(images.size()), 2);
-    uint32_t offset = static_cast<uint32_t>(6 + 16 * images.size());
-    for (const TestImage& image : images) {
-        file.push_back(static_cast<char>(image.width == 256 ? 0 : image.width));
-        file.push_back(static_cast<char>(image.width == 256 ? 0 : image.width));
-        file.push_back(static_cast<char>(image.bits == 4 ? 16 : 0));
-        file.push_back(0);
-        Le(&file, 1, 2);
-        Le(&file, static_cast<uint32_t>(image.bits), 2);
-        Le(&file, static_cast<uint32_t>(image.bytes.size()), 4);
-        Le(&file, offset, 4);
-        offset += static_cast<uint32_t>(image.bytes.size());
-    }
-    for (const TestImage& image : images) file += image.bytes;
-    return file;
-}
 
 std::vector<TestImage> ThreeImages() {
     return {{16, 4, BitmapIconImage(16, 4, 0x11)},
             {32, 8, BitmapIconImage(32, 8, 0x22)},
-            {256, 32, PngIconImage(256, 256)}};
+            {256, 32, testimg::PngIconImage(256, 256)}};
 }
 
 TEST(IconFile, GoodFilesGiveEveryImageWithItsSizeAndDepth) {
@@ -140,7 +59,7 @@ TEST(IconFile, GoodFilesGiveEveryImageWithItsSizeAndDepth) {
 
     // setup's own icon, made by another tool.
     std::string own;
-    ASSERT_TRUE(ReadFile(SourceDir() + "/setup/res/setup.ico", &own));
+    ASSERT_TRUE(ReadFileBytes(SourceDir() + "/setup/res/setup.ico", &own));
     ASSERT_TRUE(ParseIconFile(own, &images, &error)) << error;
     ASSERT_EQ(3u, images.size());
     EXPECT_EQ(48, images[0].width);
@@ -208,59 +127,13 @@ TEST(IconFile, DamagedOrForeignFilesAreRefusedWithAReason) {
 
 // ---- the wizard's pictures --------------------------------------------------
 
-// The colour of pixel (x, y), y counted from the top, as (b, g, r).
-uint8_t Channel(int x, int y, int c) { return static_cast<uint8_t>(x * 7 + y * 3 + c * 50); }
-
-// A BMP file of the given depth; rows run bottom-up unless topDown.
-std::string MakeBmp(int width, int height, int bits, bool topDown = false, uint32_t headerSize = 40,
-                    uint32_t compression = 0) {
-    size_t stride = (static_cast<size_t>(width) * bits + 31) / 32 * 4;
-    uint32_t colours = bits <= 8 ? (1u << bits) : 0;
-    bool masks = compression == 3 && headerSize == 40;
-    uint32_t offset = 14 + headerSize + (masks ? 12 : 0) + colours * 4;
-    std::string file = "BM";
-    Le(&file, static_cast<uint32_t>(offset + stride * height), 4);
-    Le(&file, 0, 4);
-    Le(&file, offset, 4);
-    std::string header;
-    Le(&header, headerSize, 4);
-    Le(&header, static_cast<uint32_t>(width), 4);
-    Le(&header, static_cast<uint32_t>(topDown ? -height : height), 4);
-    Le(&header, 1, 2);
-    Le(&header, static_cast<uint32_t>(bits), 2);
-    Le(&header, compression, 4);
-    Le(&header, static_cast<uint32_t>(stride * height), 4);
-    header.append(16, '\0');
-    if (compression == 3) {
-        Le(&header, 0xFF0000, 4);
-        Le(&header, 0xFF00, 4);
-        Le(&header, 0xFF, 4);
-    }
-    header.resize(headerSize + (masks ? 12 : 0), '\0');
-    file += header;
-    for (uint32_t i = 0; i < colours; ++i) Le(&file, (i << 16) | ((255 - i) << 8) | (i / 2), 4);
-    for (int row = 0; row < height; ++row) {
-        int y = topDown ? row : height - 1 - row;
-        std::string line(stride, '\0');
-        for (int x = 0; x < width; ++x) {
-            if (bits == 8) line[x] = static_cast<char>(Channel(x, y, 0));
-            if (bits >= 24) {
-                for (int c = 0; c < 3; ++c) line[x * (bits / 8) + c] = static_cast<char>(Channel(x, y, c));
-                if (bits == 32) line[x * 4 + 3] = static_cast<char>(0x80);
-            }
-        }
-        file += line;
-    }
-    return file;
-}
-
 TEST(Picture, AcceptedFormatsBecomeAPlainBottomUpBitmap) {
     std::string resource;
     std::string error;
     // setup's own pictures pass unchanged: the file minus its 14-byte header.
     for (const auto& own : {std::make_pair("side.bmp", 144), std::make_pair("header.bmp", 64)}) {
         std::string file;
-        ASSERT_TRUE(ReadFile(SourceDir() + "/setup/res/" + own.first, &file));
+        ASSERT_TRUE(ReadFileBytes(SourceDir() + "/setup/res/" + own.first, &file));
         int height = own.second == 144 ? 324 : 64;
         ASSERT_TRUE(PrepareBitmap(file, own.second, height, &resource, &error)) << own.first << ": " << error;
         EXPECT_EQ(file.substr(14, 40 + 1024), resource.substr(0, 40 + 1024)) << own.first;
@@ -383,8 +256,7 @@ class BrandedPackage : public testing::Test {
 protected:
     void SetUp() override {
         setup_ = std::string(PE_FIXTURE_DIR) + "/fixture32.exe";
-        struct stat info;
-        if (stat(setup_.c_str(), &info) != 0) GTEST_SKIP() << "no " << setup_;
+        if (!FileExists(setup_)) GTEST_SKIP() << "no " << setup_;
         dir_ = testing::TempDir();
     }
     std::string setup_;
@@ -424,8 +296,7 @@ std::string SetupWithIcons(const std::string& fixture, const std::string& path) 
     file.SetCopy(14, 111, 1033, group111);
     std::vector<uint8_t> bytes;
     if (!file.WriteToBytes(&bytes, &error)) return error;
-    WriteFile(path, std::string(bytes.begin(), bytes.end()));
-    return "";
+    return WriteFileBytes(path, bytes) ? "" : "cannot write " + path;
 }
 
 TEST_F(BrandedPackage, IconGroupReplacedWithoutDanglingOrLostImages) {
@@ -473,7 +344,7 @@ TEST_F(BrandedPackage, IconGroupReplacedWithoutDanglingOrLostImages) {
     remove(extracted.c_str());
     std::string said = RunCommand("wrestool -x --type=14 --name=110 -o " + extracted + " " + again);
     std::string ico;
-    if (!ReadFile(extracted, &ico)) GTEST_SKIP() << "wrestool: " << said;
+    if (!ReadFileBytes(extracted, &ico)) GTEST_SKIP() << "wrestool: " << said;
     std::vector<IconImage> back;
     ASSERT_TRUE(ParseIconFile(ico, &back, &error)) << error;
     ASSERT_EQ(made.size(), back.size());
@@ -525,32 +396,28 @@ TEST_F(BrandedPackage, VersionAndPicturesSeenByPefileAndPil) {
     EXPECT_NE(std::string::npos, layout.find("checksum ok")) << layout;
 }
 
-}  // namespace
-
-namespace {
-
 // The native pack itself: bad branding files give description:line errors,
 // exit code 1 and no output file; good ones are listed by `pack inspect`.
 TEST_F(BrandedPackage, PackReportsBadBrandingFilesAndWritesNothing) {
     std::string pack = std::string(PE_FIXTURE_DIR) + "/../../../bin/pack";
-    struct stat info;
-    if (stat(pack.c_str(), &info) != 0) GTEST_SKIP() << "no " << pack;
+    if (!FileExists(pack)) GTEST_SKIP() << "no " << pack;
     std::string folder = dir_ + "/branding_pack";
     mkdir(folder.c_str(), 0755);
-    WriteFile(folder + "/a.exe", "program");
-    WriteFile(folder + "/good.ico", IconFile(ThreeImages()));
-    WriteFile(folder + "/notes.ico", "these are notes, not an icon");
-    WriteFile(folder + "/side.bmp", MakeBmp(144, 324, 24));
-    WriteFile(folder + "/small.bmp", MakeBmp(60, 60, 24));
-    WriteFile(folder + "/header.bmp", MakeBmp(64, 64, 8));
-    WriteFile(folder + "/rle.bmp", MakeBmp(64, 64, 8, false, 40, 1));
-    WriteFile(folder + "/bad.ini",
-              "[Setup]\nAppName = Atlas\nSetupIcon = notes.ico\nSidePicture = small.bmp\n"
-              "HeaderPicture = rle.bmp\nAppVersion = 2.1\n[Files]\na.exe\n");
-    WriteFile(folder + "/missing.ini", "[Setup]\nAppName = Atlas\nSetupIcon = nowhere.ico\n[Files]\na.exe\n");
-    WriteFile(folder + "/good.ini",
-              "[Setup]\nAppName = Atlas\nAppVersion = 2.1\nPublisher = Globe\nSetupIcon = good.ico\n"
-              "SidePicture = side.bmp\nHeaderPicture = header.bmp\n[Files]\na.exe\n");
+    const std::pair<const char*, std::string> files[] = {
+        {"a.exe", "program"},
+        {"good.ico", IconFile(ThreeImages())},
+        {"notes.ico", "these are notes, not an icon"},
+        {"side.bmp", MakeBmp(144, 324, 24)},
+        {"small.bmp", MakeBmp(60, 60, 24)},
+        {"header.bmp", MakeBmp(64, 64, 8)},
+        {"rle.bmp", MakeBmp(64, 64, 8, false, 40, 1)},
+        {"bad.ini", "[Setup]\nAppName = Atlas\nSetupIcon = notes.ico\nSidePicture = small.bmp\n"
+                    "HeaderPicture = rle.bmp\nAppVersion = 2.1\n[Files]\na.exe\n"},
+        {"missing.ini", "[Setup]\nAppName = Atlas\nSetupIcon = nowhere.ico\n[Files]\na.exe\n"},
+        {"good.ini", "[Setup]\nAppName = Atlas\nAppVersion = 2.1\nPublisher = Globe\nSetupIcon = good.ico\n"
+                     "SidePicture = side.bmp\nHeaderPicture = header.bmp\n[Files]\na.exe\n"},
+    };
+    for (const auto& file : files) ASSERT_TRUE(WriteFileBytes(folder + "/" + file.first, file.second)) << file.first;
     std::string out = folder + "/out.exe";
     remove(out.c_str());
     std::string command = "cd " + folder + " && " + pack + " build %s -o out.exe --setup " + setup_ + "; echo exit=$?";
@@ -566,12 +433,12 @@ TEST_F(BrandedPackage, PackReportsBadBrandingFilesAndWritesNothing) {
                                            "compressed"))
         << said;
     EXPECT_NE(std::string::npos, said.find("exit=1")) << said;
-    EXPECT_NE(0, stat(out.c_str(), &info));
+    EXPECT_FALSE(FileExists(out));
     snprintf(line, sizeof(line), command.c_str(), "missing.ini");
     said = RunCommand(line);
     EXPECT_NE(std::string::npos, said.find("missing.ini:3: error: SetupIcon file 'nowhere.ico' not found")) << said;
     EXPECT_NE(std::string::npos, said.find("exit=1")) << said;
-    EXPECT_NE(0, stat(out.c_str(), &info));
+    EXPECT_FALSE(FileExists(out));
 
     snprintf(line, sizeof(line), command.c_str(), "good.ini");
     said = RunCommand(line);

@@ -2,11 +2,14 @@
 // with its line.
 #include <gtest/gtest.h>
 
+#include <string.h>
+
 #include <string>
 #include <vector>
 
 #include "cp1252.h"
 #include "pack_description.h"
+#include "record_checks.h"
 
 namespace {
 
@@ -54,22 +57,18 @@ TEST(PackDescription, FullDescription) {
         "docs\\manuel.txt = Documentation/fr/\r\n"
         "  \"a = b.txt\"  =  \"\"\r\n");
     ASSERT_TRUE(parsed.ok) << Errors(parsed);
-    const SetupRecord& r = parsed.description.record;
-    EXPECT_STREQ("Cartopia", r.appName);
-    EXPECT_STREQ("Cartopia 1.2", r.appVerName);
-    EXPECT_STREQ("{pf}", r.folderToken);
-    EXPECT_STREQ("Jeux\\Cartopia", r.subFolder);
-    EXPECT_STREQ("Jeux\\Cartopia", r.groupName);
-    EXPECT_EQ(0, r.allowDirChange);
-    EXPECT_EQ(0, r.noIcons);
-    EXPECT_EQ(0, r.allowGroupChange);
-    EXPECT_EQ(0, r.offerMenuIcons);
-    EXPECT_EQ(1, r.runOffered);
-    EXPECT_EQ(1, r.uninstallIconOffered);
-    EXPECT_EQ(1, r.reservedFlag);
-    EXPECT_STREQ("", r.reservedText);
-    EXPECT_EQ(2, r.licenseFormat);
-    EXPECT_EQ(1, r.infoFormat);
+    testrec::ExpectSameRecord(testrec::Record([](SetupRecord& r) {
+                                  strcpy(r.appName, "Cartopia");
+                                  strcpy(r.appVerName, "Cartopia 1.2");
+                                  strcpy(r.folderToken, "{pf}");
+                                  strcpy(r.subFolder, "Jeux\\Cartopia");
+                                  strcpy(r.groupName, "Jeux\\Cartopia");
+                                  r.allowDirChange = r.noIcons = r.allowGroupChange = r.offerMenuIcons = 0;
+                                  r.runOffered = r.uninstallIconOffered = r.reservedFlag = 1;
+                                  r.licenseFormat = 2;
+                                  r.infoFormat = 1;
+                              }),
+                              parsed.description.record);
     EXPECT_EQ("texts/licence.rtf", parsed.description.license.source);
     EXPECT_EQ(14, parsed.description.license.line);
     EXPECT_EQ(15, parsed.description.license.formatLine);
@@ -90,19 +89,15 @@ TEST(PackDescription, FullDescription) {
 TEST(PackDescription, DefaultsOfAMinimalDescription) {
     Parsed parsed = Parse("[Setup]\nAppName=Atlas\n[Files]\natlas.exe\n");
     ASSERT_TRUE(parsed.ok) << Errors(parsed);
-    const SetupRecord& r = parsed.description.record;
-    EXPECT_STREQ("Atlas", r.appVerName);
-    EXPECT_STREQ("{pf}", r.folderToken);
-    EXPECT_STREQ("Atlas", r.subFolder);  // below Program Files, in a folder of its own
-    EXPECT_STREQ("Atlas", r.groupName);
-    EXPECT_EQ(1, r.allowDirChange);
-    EXPECT_EQ(0, r.noIcons);
-    EXPECT_EQ(1, r.allowGroupChange);
-    EXPECT_EQ(1, r.offerMenuIcons);
-    EXPECT_EQ(0, r.runOffered);
-    EXPECT_EQ(0, r.uninstallIconOffered);
-    EXPECT_EQ(0, r.licenseFormat);
-    EXPECT_EQ(0, r.infoFormat);
+    // Below Program Files, in a folder of its own; shortcuts offered, no texts.
+    testrec::ExpectSameRecord(testrec::Record([](SetupRecord& r) {
+                                  for (char* name : {r.appName, r.appVerName, r.subFolder, r.groupName}) {
+                                      strcpy(name, "Atlas");
+                                  }
+                                  strcpy(r.folderToken, "{pf}");
+                                  r.noIcons = 0;
+                              }),
+                              parsed.description.record);
 
     // Other folders get no sub-folder unless one is given; a licence without a
     // format is decided later from its content.

@@ -3,19 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <stdio.h>
-#include <sys/stat.h>
 
 #include <string>
 
 #include "package_writer.h"
 #include "pe_resources.h"
+#include "test_files.h"
 
 namespace {
 
-bool Exists(const std::string& path) {
-    struct stat info;
-    return stat(path.c_str(), &info) == 0;
-}
+using testfiles::FileExists;
 
 std::string ResourceText(const pe::ResourceFile& file, const char* name) {
     const pe::Resource* r = file.Find("RT_DATA", name, pe::kLanguageNeutral);
@@ -26,7 +23,7 @@ class PackageWriter : public testing::Test {
 protected:
     void SetUp() override {
         setup_ = std::string(PE_FIXTURE_DIR) + "/fixture32.exe";
-        if (!Exists(setup_)) GTEST_SKIP() << "no " << setup_;
+        if (!FileExists(setup_)) GTEST_SKIP() << "no " << setup_;
         out_ = testing::TempDir() + "/package_writer_out.exe";
         remove(out_.c_str());
     }
@@ -42,7 +39,7 @@ TEST_F(PackageWriter, ThePackageResourcesAreAddedToACopyOfSetup) {
     contents.license = "{\\rtf1 licence}";
     std::string error;
     ASSERT_TRUE(WritePackage(setup_, out_, contents, &error)) << error;
-    EXPECT_FALSE(Exists(out_ + ".partial"));
+    EXPECT_FALSE(FileExists(out_ + ".partial"));
     pe::ResourceFile file;
     ASSERT_TRUE(file.LoadFile(out_, &error)) << error;
     EXPECT_EQ("program bytesnotes", ResourceText(file, "5000"));
@@ -62,17 +59,14 @@ TEST_F(PackageWriter, ThePackageResourcesAreAddedToACopyOfSetup) {
 
 TEST_F(PackageWriter, ADamagedSetupWritesNothingAndSaysWhy) {
     std::string cut = testing::TempDir() + "/package_writer_cut.exe";
-    FILE* f = fopen(cut.c_str(), "wb");
-    ASSERT_TRUE(f);
-    fputs("MZ but nothing more", f);
-    fclose(f);
+    ASSERT_TRUE(testfiles::WriteFileBytes(cut, "MZ but nothing more"));
     PackageContents contents;
     contents.AddFile("demo.exe", "", "x");
     std::string error;
     EXPECT_FALSE(WritePackage(cut, out_, contents, &error));
     EXPECT_NE(std::string::npos, error.find("not a Windows program file")) << error;
-    EXPECT_FALSE(Exists(out_));
-    EXPECT_FALSE(Exists(out_ + ".partial"));
+    EXPECT_FALSE(FileExists(out_));
+    EXPECT_FALSE(FileExists(out_ + ".partial"));
     EXPECT_FALSE(WritePackage(setup_, "/nonexistent-folder/out.exe", contents, &error));
     EXPECT_NE(std::string::npos, error.find("cannot create")) << error;
 }

@@ -7,46 +7,43 @@
 
 namespace {
 
-TEST(PayloadWalk, EntriesThatFillThePayloadExactlyAreAllTaken) {
-    uint32_t offset = 0;
-    EXPECT_TRUE(NextPayloadOffset(150, &offset, 100));
-    EXPECT_TRUE(NextPayloadOffset(150, &offset, 50));
-    EXPECT_EQ(150u, offset);
-    // An empty file fits at the very end, and nothing more does.
-    EXPECT_TRUE(NextPayloadOffset(150, &offset, 0));
-    EXPECT_FALSE(NextPayloadOffset(150, &offset, 1));
-    EXPECT_EQ(150u, offset);
-}
-
-TEST(PayloadWalk, AnEntryRunningPastTheEndIsRefusedAndTheOffsetStays) {
-    uint32_t offset = 100;
-    EXPECT_FALSE(PayloadEntryFits(120, offset, 50));
-    EXPECT_FALSE(NextPayloadOffset(120, &offset, 50));
-    EXPECT_EQ(100u, offset);
-    EXPECT_TRUE(PayloadEntryFits(120, offset, 20));
-}
-
-TEST(PayloadWalk, NegativeSizesAndStartsPastTheEndNeverFit) {
-    EXPECT_FALSE(PayloadEntryFits(100, 0, -1));
-    EXPECT_FALSE(PayloadEntryFits(100, 0, std::numeric_limits<int32_t>::min()));
-    EXPECT_FALSE(PayloadEntryFits(100, 101, 0));
-    EXPECT_FALSE(PayloadEntryFits(0, 0, 1));
-    EXPECT_TRUE(PayloadEntryFits(0, 0, 0));
-    EXPECT_FALSE(NextPayloadOffset(100, nullptr, 0));
-}
-
-// Sizes whose sum wraps around 32 bits must not bring the offset back inside.
-TEST(PayloadWalk, SizesThatWouldWrapTheOffsetAreRefused) {
+// Each row asks whether an entry fits at an offset, and takes the step: the
+// offset moves on by the size when it fits and stays where it was when not.
+TEST(PayloadWalk, EntriesFitOnlyWhollyInsideThePayload) {
     const uint32_t huge = 0xFFFFFFFFu;
-    uint32_t offset = 0;
-    EXPECT_TRUE(NextPayloadOffset(huge, &offset, 0x7FFFFFFF));
-    EXPECT_TRUE(NextPayloadOffset(huge, &offset, 0x7FFFFFFF));
-    EXPECT_EQ(0xFFFFFFFEu, offset);
-    // 0xFFFFFFFE + 0x20 wraps to 0x1E, which a naive "offset + size <= size" test accepts.
-    EXPECT_FALSE(NextPayloadOffset(huge, &offset, 0x20));
-    EXPECT_EQ(0xFFFFFFFEu, offset);
-    EXPECT_FALSE(PayloadEntryFits(std::numeric_limits<uint32_t>::max(), 0xFFFFFFFFu, 1));
-    EXPECT_TRUE(PayloadEntryFits(std::numeric_limits<uint32_t>::max(), 0x80000000u, 0x7FFFFFFF));
+    struct Step {
+        const char* what;
+        uint32_t payload;
+        uint32_t offset;
+        int32_t size;
+        bool fits;
+    } steps[] = {
+        {"first of two that fill it exactly", 150, 0, 100, true},
+        {"second of two that fill it exactly", 150, 100, 50, true},
+        {"an empty file at the very end", 150, 150, 0, true},
+        {"one byte past the end", 150, 150, 1, false},
+        {"running past the end", 120, 100, 50, false},
+        {"the rest exactly", 120, 100, 20, true},
+        {"negative size", 100, 0, -1, false},
+        {"most negative size", 100, 0, std::numeric_limits<int32_t>::min(), false},
+        {"start past the end", 100, 101, 0, false},
+        {"a byte of an empty payload", 0, 0, 1, false},
+        {"nothing of an empty payload", 0, 0, 0, true},
+        {"large entry", huge, 0, 0x7FFFFFFF, true},
+        {"second large entry", huge, 0x7FFFFFFF, 0x7FFFFFFF, true},
+        // 0xFFFFFFFE + 0x20 wraps to 0x1E, which a naive "offset + size <= size" test accepts.
+        {"size that wraps the offset", huge, 0xFFFFFFFEu, 0x20, false},
+        {"one byte after the last", std::numeric_limits<uint32_t>::max(), 0xFFFFFFFFu, 1, false},
+        {"the upper half", std::numeric_limits<uint32_t>::max(), 0x80000000u, 0x7FFFFFFF, true},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.what);
+        EXPECT_EQ(s.fits, PayloadEntryFits(s.payload, s.offset, s.size) != 0);
+        uint32_t offset = s.offset;
+        EXPECT_EQ(s.fits, NextPayloadOffset(s.payload, &offset, s.size) != 0);
+        EXPECT_EQ(s.fits ? s.offset + static_cast<uint32_t>(s.size) : s.offset, offset);
+    }
+    EXPECT_FALSE(NextPayloadOffset(100, nullptr, 0));
 }
 
 }  // namespace

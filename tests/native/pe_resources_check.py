@@ -5,14 +5,19 @@ Prints one line per resource, "type<TAB>name<TAB>language<TAB>size<TAB>crc32",
 types and names as "#id" or the string, then "checksum ok|bad" and
 "layout ok" or "layout: <problem>". Exit status 1 when pefile refuses the file.
 """
+import os
 import sys
 import zlib
 
 import pefile
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import pe_tree  # noqa: E402
+
 
 def key(entry):
-    return str(entry.name) if entry.name is not None else "#%d" % entry.id
+    value = pe_tree.key(entry)
+    return value if isinstance(value, str) else "#%d" % value
 
 
 def main(path):
@@ -22,14 +27,11 @@ def main(path):
         print("pefile: %s" % error)
         return 1
     data = pe.__data__
-    if hasattr(pe, "DIRECTORY_ENTRY_RESOURCE"):
-        for t in pe.DIRECTORY_ENTRY_RESOURCE.entries:
-            for n in t.directory.entries:
-                for l in n.directory.entries:
-                    d = l.data.struct
-                    start = pe.get_offset_from_rva(d.OffsetToData)
-                    blob = bytes(data[start:start + d.Size])
-                    print("%s\t%s\t%d\t%d\t%d" % (key(t), key(n), l.id, d.Size, zlib.crc32(blob)))
+    for t, n, l in pe_tree.leaves(pe):
+        d = l.data.struct
+        start = pe.get_offset_from_rva(d.OffsetToData)
+        blob = bytes(data[start:start + d.Size])
+        print("%s\t%s\t%d\t%d\t%d" % (key(t), key(n), l.id, d.Size, zlib.crc32(blob)))
     print("checksum %s" % ("ok" if pe.verify_checksum() else "bad"))
     oh = pe.OPTIONAL_HEADER
     problems = []

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "pe_resources.h"
+#include "test_files.h"
 
 namespace {
 
@@ -19,23 +20,8 @@ using Bytes = std::vector<uint8_t>;
 const uint16_t kFrench = 0x040C;
 const uint16_t kEnglishUs = 0x0409;
 
-bool ReadFile(const std::string& path, Bytes* bytes) {
-    FILE* f = fopen(path.c_str(), "rb");
-    if (!f) return false;
-    bytes->clear();
-    uint8_t buffer[65536];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof(buffer), f)) > 0) bytes->insert(bytes->end(), buffer, buffer + n);
-    fclose(f);
-    return true;
-}
-
-bool WriteFile(const std::string& path, const Bytes& bytes) {
-    FILE* f = fopen(path.c_str(), "wb");
-    if (!f) return false;
-    bool ok = bytes.empty() || fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return fclose(f) == 0 && ok;
-}
+using testfiles::ReadFileBytes;
+using testfiles::WriteFileBytes;
 
 uint32_t Get32(const Bytes& b, size_t at) {
     return static_cast<uint32_t>(b[at]) | (static_cast<uint32_t>(b[at + 1]) << 8) |
@@ -74,13 +60,12 @@ struct PefileView {
 
 PefileView AskPefile(const std::string& path) {
     PefileView view;
-    std::string command = std::string("/usr/bin/python3 ") + PE_CHECK_SCRIPT + " '" + path + "' 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return view;
-    char line[4096];
-    while (fgets(line, sizeof(line), pipe)) {
-        std::string text(line);
-        if (!text.empty() && text.back() == '\n') text.pop_back();
+    int status = -1;
+    std::string said = testfiles::RunCommand(std::string("/usr/bin/python3 ") + PE_CHECK_SCRIPT + " '" + path + "'", &status);
+    for (size_t start = 0, end; start < said.size(); start = end + 1) {
+        end = said.find('\n', start);
+        if (end == std::string::npos) end = said.size();
+        std::string text = said.substr(start, end - start);
         if (text.rfind("checksum ", 0) == 0) {
             view.checksum = text.substr(9);
         } else if (text.rfind("layout ", 0) == 0) {
@@ -91,7 +76,7 @@ PefileView AskPefile(const std::string& path) {
             view.sizeAndHash[text.substr(0, third)] = text.substr(third + 1);
         }
     }
-    view.ran = pclose(pipe) == 0;
+    view.ran = status == 0;
     return view;
 }
 
@@ -129,7 +114,7 @@ class PeResources : public testing::TestWithParam<int> {
 protected:
     void SetUp() override {
         path_ = Fixture("fixture" + std::to_string(GetParam()) + ".exe");
-        if (!ReadFile(path_, &original_)) GTEST_SKIP() << "no " << path_ << " (MinGW cross compiler missing)";
+        if (!ReadFileBytes(path_, &original_)) GTEST_SKIP() << "no " << path_ << " (MinGW cross compiler missing)";
     }
     std::string Out(const std::string& name) const {
         return testing::TempDir() + "/" + name + std::to_string(GetParam()) + ".exe";
@@ -213,7 +198,7 @@ TEST_P(PeResources, ReplacedAndAddedEntriesAreWrittenAndReadBack) {
     EXPECT_EQ(GetParam() == 64, back.is64());
 
     std::string path = Out("replaced");
-    ASSERT_TRUE(WriteFile(path, written));
+    ASSERT_TRUE(WriteFileBytes(path, written));
     ExpectPefileAgrees(path, expected);
 }
 
@@ -238,7 +223,7 @@ TEST_P(PeResources, RepackingAgainKeepsTheFileTheSame) {
         last = next;
     }
     std::string path = Out("repacked");
-    ASSERT_TRUE(WriteFile(path, last));
+    ASSERT_TRUE(WriteFileBytes(path, last));
     pe::ResourceFile back;
     ASSERT_TRUE(back.Load(last, &error)) << error;
     ExpectPefileAgrees(path, ListOf(back));
@@ -257,7 +242,7 @@ TEST_P(PeResources, RepackingAgainKeepsTheFileTheSame) {
 TEST_P(PeResources, AProgramWithoutResourcesGetsANewLastSection) {
     Bytes bare;
     std::string bare_path = Fixture("bare" + std::to_string(GetParam()) + ".exe");
-    ASSERT_TRUE(ReadFile(bare_path, &bare));
+    ASSERT_TRUE(ReadFileBytes(bare_path, &bare));
     pe::ResourceFile file;
     std::string error;
     ASSERT_TRUE(file.Load(bare, &error)) << error;
@@ -270,7 +255,7 @@ TEST_P(PeResources, AProgramWithoutResourcesGetsANewLastSection) {
     Listing expected = {{Key("RT_DATA", "5001", 0), "added"}};
     EXPECT_EQ(expected, ListOf(back));
     std::string path = Out("added");
-    ASSERT_TRUE(WriteFile(path, written));
+    ASSERT_TRUE(WriteFileBytes(path, written));
     ExpectPefileAgrees(path, expected);
     // Every byte of the original sections is still in place.
     EXPECT_TRUE(std::equal(bare.begin() + 0x1000, bare.end(), written.begin() + 0x1000));
@@ -336,7 +321,7 @@ INSTANTIATE_TEST_SUITE_P(Bits, PeResources, testing::Values(32, 64),
 class DamagedResources : public testing::Test {
 protected:
     void SetUp() override {
-        if (!ReadFile(Fixture("fixture64.exe"), &bytes_)) GTEST_SKIP() << "no 64-bit fixture";
+        if (!ReadFileBytes(Fixture("fixture64.exe"), &bytes_)) GTEST_SKIP() << "no 64-bit fixture";
         uint32_t directories = Get32(bytes_, 0x3C) + 24 + 112;
         uint32_t rootRva = Get32(bytes_, directories + 16);
         // The section that holds the tree: walk the section table.
@@ -369,7 +354,7 @@ TEST_F(DamagedResources, ABranchPointingBackAtTheRootIsALoopNotAHang) {
     Put32(&bytes_, nameEntry + 4, 0x80000000u);  // the name level points back at the root
     EXPECT_NE(std::string::npos, LoadError().find("reached twice"));
     // Pointing at itself is the same loop.
-    ASSERT_TRUE(ReadFile(Fixture("fixture64.exe"), &bytes_));
+    ASSERT_TRUE(ReadFileBytes(Fixture("fixture64.exe"), &bytes_));
     uint32_t typeDir = Target(Entry(0, 0));
     Put32(&bytes_, Entry(typeDir, 0) + 4, 0x80000000u | typeDir);
     EXPECT_NE(std::string::npos, LoadError().find("reached twice"));

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "record_checks.h"
 #include "setup_record.h"
 
 namespace {
@@ -80,18 +81,7 @@ TEST(SetupRecord, RoundTripKeepsEveryFieldAndTheFieldOrder) {
     SetupRecord out;
     SetDefaultSetupRecord(&out);
     ASSERT_EQ(kRecordComplete, ParseSetupRecord(bytes.data(), bytes.size(), &out));
-    EXPECT_STREQ("Demo", out.appName);
-    EXPECT_STREQ("Demo 2.1", out.appVerName);
-    EXPECT_STREQ("{pf}", out.folderToken);
-    EXPECT_STREQ("Demo", out.subFolder);
-    EXPECT_STREQ("Demo group", out.groupName);
-    EXPECT_STREQ("note", out.reservedText);
-    EXPECT_EQ(0, out.noIcons);
-    EXPECT_EQ(7, out.reservedFlag);
-    EXPECT_EQ(1, out.runOffered);
-    EXPECT_EQ(5, out.uninstallIconOffered);
-    EXPECT_EQ(2, out.licenseFormat);
-    EXPECT_EQ(-3, out.infoFormat);
+    testrec::ExpectSameRecord(in, out);
     ASSERT_EQ(2, out.fileCount);
     FileEntry e;
     ASSERT_TRUE(GetSetupFileEntry(out, 1, &e));

@@ -25,6 +25,9 @@ import xml.etree.ElementTree as ET
 
 import pefile
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from pe_tree import read_resources  # noqa: E402
+
 # --- What the programs must be ------------------------------------------------
 
 I386, AMD64 = 0x14C, 0x8664
@@ -94,29 +97,6 @@ def parse_pe(data):
         pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_RESOURCE"],
     ])
     return pe
-
-
-def _key(entry):
-    """A resource directory entry's type or name: a string when named, else the id."""
-    return str(entry.name) if entry.name is not None else entry.id
-
-
-def read_resources(pe):
-    """Returns {(type, name, language): bytes} and a list of problems found on the way."""
-    resources, problems = {}, []
-    root = getattr(pe, "DIRECTORY_ENTRY_RESOURCE", None)
-    if root is None:
-        return resources, problems
-    for rtype in root.entries:
-        for name in rtype.directory.entries if hasattr(rtype, "directory") else []:
-            for lang in name.directory.entries if hasattr(name, "directory") else []:
-                where = (_key(rtype), _key(name), lang.id)
-                size = lang.data.struct.Size
-                data = pe.get_data(lang.data.struct.OffsetToData, size)
-                if len(data) != size:
-                    problems.append(f"resource {where} claims {size} bytes but only {len(data)} lie in the file")
-                resources[where] = data
-    return resources, problems
 
 
 def imported_dlls(pe):

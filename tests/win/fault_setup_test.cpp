@@ -296,11 +296,8 @@ TEST(FaultSetup, SetupStartedFromReadOnlyFolder) {
     WizardSession run;
     ASSERT_NO_FATAL_FAILURE(StartAndInstall(program, run, readOnly + "\\setup.exe", app));
 
-    HWND box = program.WaitMessageBox("Erreur", 30000);
+    HWND box = ExpectMessageBox(program, "Erreur", "On ne peut pas créer un fichier log.", {IDOK}, 30000);
     ASSERT_TRUE(box != nullptr);
-    gui::MessageBoxInfo info = gui::ReadMessageBox(box);
-    EXPECT_EQ("On ne peut pas créer un fichier log.", info.text);
-    EXPECT_EQ(std::vector<int>{IDOK}, info.buttons);
     ASSERT_TRUE(gui::AnswerMessageBox(box, IDOK));
     box = program.WaitMessageBox("Erreur");
     ASSERT_TRUE(box != nullptr);
@@ -350,17 +347,15 @@ TEST(FaultSetup, InstallLogCutByAFullDisk) {
     ASSERT_NO_FATAL_FAILURE(StartAndInstall(program, run, source + "\\setup.exe", app));
 
     std::string log = source + "\\Temp_002.log";
-    HWND box = program.WaitMessageBox("Erreur", 30000);
+    HWND box = ExpectMessageBox(program, "Erreur",
+                                "Le fichier log " + log + " n'a pas pu être écrit en entier (disque plein ?).\n"
+                                "Sans lui, le programme ne pourrait pas être désinstallé : l'installation n'est pas "
+                                "terminée.",
+                                {IDOK}, 30000);
     ASSERT_TRUE(box != nullptr);
-    gui::MessageBoxInfo info = gui::ReadMessageBox(box);
-    EXPECT_EQ("Le fichier log " + log + " n'a pas pu être écrit en entier (disque plein ?).\n"
-              "Sans lui, le programme ne pourrait pas être désinstallé : l'installation n'est pas terminée.",
-              info.text);
-    EXPECT_EQ(std::vector<int>{IDOK}, info.buttons);
     ASSERT_TRUE(gui::AnswerMessageBox(box, IDOK));
-    box = program.WaitMessageBox(Caption(app), 30000);
+    box = ExpectMessageBox(program, Caption(app), kQuitText, {IDYES, IDNO}, 30000);
     ASSERT_TRUE(box != nullptr) << "no quit question";
-    EXPECT_EQ(kQuitText, gui::ReadMessageBox(box).text);
     EXPECT_FALSE(run.OnFinishPage());
 
     EXPECT_EQ("data", ReadFileBytes(installDir + "\\f15.txt"));

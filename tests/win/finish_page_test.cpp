@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "image_files.h"
 #include "install_checks.h"
 #include "wizard_session.h"
 #include "page_success.h"
@@ -92,17 +93,13 @@ TEST(FinishPage, EachClickFlipsTheChoiceAndLongNamesAreCut) {
 // on screen: the check mark.
 int CheckMarkPixels(HWND button, const std::string& bmp) {
     if (!gui::Capture(button, bmp)) return -1;
-    std::string image = testenv::ReadFileBytes(bmp);
-    if (image.size() < 54) return -1;
-    auto at = [&](size_t i) { return static_cast<uint8_t>(image[i]); };
-    auto int32 = [&](size_t i) { return at(i) | at(i + 1) << 8 | at(i + 2) << 16 | at(i + 3) << 24; };
-    int offset = int32(10), width = int32(18), height = int32(22);
-    int stride = (width * 3 + 3) & ~3;
+    testimg::BmpPixels image;
+    if (!image.Load(testenv::ReadFileBytes(bmp))) return -1;
     int dark = 0;
-    for (int y = 2; y < height - 2; ++y) {
-        for (int x = 2; x < 10 && x < width; ++x) {
-            size_t p = offset + static_cast<size_t>(y) * stride + x * 3;
-            if (p + 2 < image.size() && at(p) < 80 && at(p + 1) < 80 && at(p + 2) < 80) ++dark;
+    for (int y = 2; y < image.height() - 2; ++y) {
+        for (int x = 2; x < 10 && x < image.width(); ++x) {
+            uint32_t p = image.At(x, y);
+            if ((p >> 16 & 0xFF) < 80 && (p >> 8 & 0xFF) < 80 && (p & 0xFF) < 80) ++dark;
         }
     }
     return dark;

@@ -133,9 +133,8 @@ TEST(InstallFlow, ShortPayloadIsAFailedInstallation) {
 
     WizardSession run;
     ASSERT_NO_FATAL_FAILURE(run.StartInstalling(p));
-    HWND box = run.program.WaitMessageBox(std::string("Installation : ") + app);
+    HWND box = ExpectMessageBox(run.program, "Installation : " + app, kQuitText, {IDYES, IDNO});
     ASSERT_TRUE(box != nullptr);
-    EXPECT_EQ(kQuitText, gui::ReadMessageBox(box).text);
     EXPECT_EQ("0123456789", ReadFileBytes(target / "app\\first.exe"));
     EXPECT_FALSE(FileExists(target / "app\\second.dat"));
     EXPECT_FALSE(FileExists(target / "app\\uninst.exe"));
@@ -168,15 +167,11 @@ TEST(InstallFlow, NothingToExtractWithBothAnswers) {
         ASSERT_TRUE(run.ToReadyPage());
         for (int attempt = 0; attempt < 2; ++attempt) {
             run.Install();
-            HWND notice = run.program.WaitMessageBox(caption);
+            HWND notice = ExpectMessageBox(run.program, caption, "Pas de fichiers à extraire.", {IDOK});
             ASSERT_TRUE(notice != nullptr);
-            gui::MessageBoxInfo info = gui::ReadMessageBox(notice);
-            EXPECT_EQ("Pas de fichiers à extraire.", info.text);
-            EXPECT_EQ(std::vector<int>{IDOK}, info.buttons);
             ASSERT_TRUE(gui::AnswerMessageBox(notice, IDOK));
-            HWND question = run.program.WaitMessageBox(caption);
+            HWND question = ExpectMessageBox(run.program, caption, kQuitText, {IDYES, IDNO});
             ASSERT_TRUE(question != nullptr);
-            EXPECT_EQ(kQuitText, gui::ReadMessageBox(question).text);
             if (attempt == 0) {
                 ASSERT_TRUE(gui::AnswerMessageBox(question, IDNO));
                 ASSERT_TRUE(gui::WaitFor([&] { return run.Control(IDC_SUMMARY) != nullptr; }, 5000));
@@ -214,9 +209,8 @@ TEST(InstallFlow, CancelDuringExtractionThenInstallAgain) {
     EXPECT_FALSE(gui::Visible(run.Button(IDC_NEXT)));
     EXPECT_FALSE(gui::Visible(run.Button(IDC_BACK)));
     gui::Command(run.dialog, IDCANCEL);
-    HWND question = run.program.WaitMessageBox(caption);
+    HWND question = ExpectMessageBox(run.program, caption, kQuitText, {IDYES, IDNO});
     ASSERT_TRUE(question != nullptr);
-    EXPECT_EQ(kQuitText, gui::ReadMessageBox(question).text);
     EXPECT_FALSE(FileExists(target / ("app\\f" + std::to_string(kFiles - 1) + ".txt")));
     ASSERT_TRUE(gui::AnswerMessageBox(question, IDNO));
     ASSERT_TRUE(gui::WaitFor([&] { return run.Control(IDC_SUMMARY) != nullptr; }, 5000));
@@ -253,11 +247,10 @@ TEST(InstallFlow, ExistingShortcutWithBothAnswers) {
 
         WizardSession run;
         ASSERT_NO_FATAL_FAILURE(run.StartInstalling(p));
-        HWND box = run.program.WaitMessageBox("Installation : " + app);
+        HWND box = ExpectMessageBox(run.program, "Installation : " + app,
+                                    "Le raccourcis " + app + ".lnk existe déjà.\nVoulez-vous le remplacer ?",
+                                    {IDYES, IDNO});
         ASSERT_TRUE(box != nullptr);
-        gui::MessageBoxInfo info = gui::ReadMessageBox(box);
-        EXPECT_EQ("Le raccourcis " + app + ".lnk existe déjà.\nVoulez-vous le remplacer ?", info.text);
-        EXPECT_EQ((std::vector<int>{IDYES, IDNO}), info.buttons);
         ASSERT_TRUE(gui::AnswerMessageBox(box, replace ? IDYES : IDNO));
         ASSERT_TRUE(run.WaitFinishPage());
 

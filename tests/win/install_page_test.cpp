@@ -178,9 +178,8 @@ TEST(InstallPage, FailedFileStaysOnScreenBehindTheQuitQuestion) {
 
     WizardSession run;
     ASSERT_NO_FATAL_FAILURE(run.StartInstalling(p));
-    HWND question = run.program.WaitMessageBox("Installation : " + app, 60000);
+    HWND question = ExpectMessageBox(run.program, "Installation : " + app, kQuitText, {IDYES, IDNO}, 60000);
     ASSERT_TRUE(question != nullptr);
-    EXPECT_EQ(kQuitText, gui::ReadMessageBox(question).text);
     HWND label = run.Control(IDC_INSTALL_FILE);
     HWND bar = run.Control(IDC_INSTALL_PROGRESS);
     ASSERT_TRUE(label != nullptr && bar != nullptr);

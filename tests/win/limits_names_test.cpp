@@ -209,9 +209,8 @@ TEST(LimitsNames, PathOneCharacterTooLongFailsTheExtraction) {
 
     WizardSession run;
     ASSERT_NO_FATAL_FAILURE(run.StartInstalling(p));
-    HWND box = run.program.WaitMessageBox("Installation : " + app, 30000);
+    HWND box = ExpectMessageBox(run.program, "Installation : " + app, kQuitText, {IDYES, IDNO}, 30000);
     ASSERT_TRUE(box != nullptr);
-    EXPECT_EQ(kQuitText, gui::ReadMessageBox(box).text);
     EXPECT_EQ("MZ", ReadFileBytes(dir + "\\a.exe"));
     EXPECT_FALSE(FileExists(dir + "\\" + tooLong.substr(0, tooLong.size() - 1)));  // no cut name either
     EXPECT_FALSE(FileExists(dir + "\\after.txt"));

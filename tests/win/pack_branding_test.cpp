@@ -8,6 +8,7 @@
 #include <string>
 
 #include "gui_driver.h"
+#include "image_files.h"
 #include "install_checks.h"
 #include "pack_run.h"
 #include "wizard_session.h"
@@ -19,102 +20,17 @@ const COLORREF kSideBottom = RGB(20, 60, 190);    // lower half
 const COLORREF kHeaderColour = RGB(30, 170, 60);  // the header picture
 const COLORREF kIconColour = RGB(150, 20, 160);   // every pixel of the icon
 
-void Le(std::string* out, uint32_t value, int size) {
-    for (int i = 0; i < size; ++i) out->push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
-// A 24-bit bottom-up BMP file; colourAt(x, y) with y from the top.
-template <typename ColourAt>
-std::string Bmp24(int width, int height, ColourAt colourAt) {
-    int stride = (width * 3 + 3) / 4 * 4;
-    std::string file = "BM";
-    Le(&file, 54 + stride * height, 4);
-    Le(&file, 0, 4);
-    Le(&file, 54, 4);
-    Le(&file, 40, 4);
-    Le(&file, width, 4);
-    Le(&file, height, 4);
-    Le(&file, 1, 2);
-    Le(&file, 24, 2);
-    file.append(24, '\0');
-    for (int row = height - 1; row >= 0; --row) {
-        std::string line(stride, '\0');
-        for (int x = 0; x < width; ++x) {
-            COLORREF c = colourAt(x, row);
-            line[x * 3] = static_cast<char>(GetBValue(c));
-            line[x * 3 + 1] = static_cast<char>(GetGValue(c));
-            line[x * 3 + 2] = static_cast<char>(GetRValue(c));
-        }
-        file += line;
-    }
-    return file;
-}
+// A COLORREF (0x00BBGGRR) as the image builders take it (0xRRGGBB).
+uint32_t Rgb(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
 
 // An .ico file with one 32x32 32-bit image of a single colour, fully opaque.
-std::string Icon32(COLORREF colour) {
-    std::string image;
-    Le(&image, 40, 4);
-    Le(&image, 32, 4);
-    Le(&image, 64, 4);
-    Le(&image, 1, 2);
-    Le(&image, 32, 2);
-    image.append(24, '\0');
-    for (int i = 0; i < 32 * 32; ++i) {
-        image.push_back(static_cast<char>(GetBValue(colour)));
-        image.push_back(static_cast<char>(GetGValue(colour)));
-        image.push_back(static_cast<char>(GetRValue(colour)));
-        image.push_back(static_cast<char>(0xFF));
-    }
-    image.append(4 * 32, '\0');  // AND mask: all shown
-    std::string file;
-    Le(&file, 0, 2);
-    Le(&file, 1, 2);
-    Le(&file, 1, 2);
-    file += std::string("\x20\x20\0\0", 4);
-    Le(&file, 1, 2);
-    Le(&file, 32, 2);
-    Le(&file, static_cast<uint32_t>(image.size()), 4);
-    Le(&file, 22, 4);
-    return file + image;
-}
+std::string Icon32(COLORREF colour) { return testimg::IconFile({{32, 32, testimg::SolidIconImage(32, Rgb(colour))}}); }
 
-// Pixels of a 24-bit BMP written by gui::Capture.
-class Shot {
-public:
-    bool Load(const std::string& path) {
-        bytes_ = testenv::ReadFileBytes(path);
-        if (bytes_.size() < 54 || bytes_.compare(0, 2, "BM") != 0) return false;
-        offset_ = U32(10);
-        width_ = static_cast<int32_t>(U32(18));
-        height_ = static_cast<int32_t>(U32(22));
-        return (U32(28) & 0xFFFF) == 24;
-    }
-    COLORREF At(int x, int y) const {
-        int rows = height_ < 0 ? -height_ : height_;
-        int row = height_ < 0 ? y : rows - 1 - y;
-        size_t at = offset_ + static_cast<size_t>(row) * ((width_ * 3 + 3) / 4 * 4) + x * 3;
-        if (x < 0 || y < 0 || x >= width_ || y >= rows || at + 3 > bytes_.size()) return CLR_INVALID;
-        return RGB(static_cast<uint8_t>(bytes_[at + 2]), static_cast<uint8_t>(bytes_[at + 1]),
-                   static_cast<uint8_t>(bytes_[at]));
-    }
-    int width() const { return width_; }
-
-private:
-    uint32_t U32(size_t at) const {
-        uint32_t v = 0;
-        for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<uint8_t>(bytes_[at + i]);
-        return v;
-    }
-    std::string bytes_;
-    size_t offset_ = 0;
-    int width_ = 0;
-    int height_ = 0;
-};
-
-std::string Hex(COLORREF c) {
+// A colour as #RRGGBB, from 0xRRGGBB.
+std::string Hex(uint32_t rgb) {
     char text[16];
-    snprintf(text, sizeof(text), "#%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
-    return text;
+    snprintf(text, sizeof(text), "#%06X", rgb & 0xFFFFFF);
+    return rgb == 0xFFFFFFFFu ? "<outside>" : text;
 }
 
 // The version string the system reads from a program file ("" when none).
@@ -163,8 +79,9 @@ TEST(PackBranding, TheWizardShowsThePackagesPicturesIconAndVersion) {
     testenv::ScratchDir source("brandsrc");
     ASSERT_TRUE(testenv::WriteFileBytes(source / "atlas.exe", "MZ not really a program"));
     ASSERT_TRUE(testenv::WriteFileBytes(
-        source / "side.bmp", Bmp24(144, 324, [](int, int y) { return y < 162 ? kSideTop : kSideBottom; })));
-    ASSERT_TRUE(testenv::WriteFileBytes(source / "header.bmp", Bmp24(64, 64, [](int, int) { return kHeaderColour; })));
+        source / "side.bmp", testimg::Bmp24(144, 324, [](int, int y) { return Rgb(y < 162 ? kSideTop : kSideBottom); })));
+    ASSERT_TRUE(testenv::WriteFileBytes(source / "header.bmp",
+                                        testimg::Bmp24(64, 64, [](int, int) { return Rgb(kHeaderColour); })));
     ASSERT_TRUE(testenv::WriteFileBytes(source / "atlas.ico", Icon32(kIconColour)));
     ASSERT_TRUE(testenv::WriteFileBytes(source / "package.ini",
                                         "[Setup]\n"
@@ -195,23 +112,24 @@ TEST(PackBranding, TheWizardShowsThePackagesPicturesIconAndVersion) {
     auto page = [&] { return GetDlgItem(dialog, IDC_PAGE); };
 
     // The icon the wizard loads for its caption (LoadIcon of group 110) is the package's.
-    HMODULE resources = LoadLibraryExA(package.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_TRUE(resources != nullptr);
-    HICON caption = LoadIconA(resources, MAKEINTRESOURCEA(110));
-    ASSERT_TRUE(caption != nullptr);
-    EXPECT_EQ(Hex(kIconColour), Hex(IconCentre(caption, 32)));
-    DestroyIcon(caption);
-    FreeLibrary(resources);
+    {
+        wintest::DataModule resources(package);
+        ASSERT_TRUE(resources.get() != nullptr);
+        HICON caption = LoadIconA(resources.get(), MAKEINTRESOURCEA(110));
+        ASSERT_TRUE(caption != nullptr);
+        EXPECT_EQ(Hex(Rgb(kIconColour)), Hex(Rgb(IconCentre(caption, 32))));
+        DestroyIcon(caption);
+    }
 
     // Welcome page: the side picture at the page's left edge.
     Sleep(500);
     std::string artefacts = testenv::ArtefactDir();
     ASSERT_TRUE(gui::Capture(dialog, artefacts + "\\branding-welcome.bmp"));
-    Shot shot;
+    testimg::BmpPixels shot;
     ASSERT_TRUE(gui::Capture(page(), artefacts + "\\branding-welcome-page.bmp"));
-    ASSERT_TRUE(shot.Load(artefacts + "\\branding-welcome-page.bmp"));
-    EXPECT_EQ(Hex(kSideTop), Hex(shot.At(72, 40)));
-    EXPECT_EQ(Hex(kSideBottom), Hex(shot.At(72, 280)));
+    ASSERT_TRUE(shot.Load(testenv::ReadFileBytes(artefacts + "\\branding-welcome-page.bmp")));
+    EXPECT_EQ(Hex(Rgb(kSideTop)), Hex(shot.At(72, 40)));
+    EXPECT_EQ(Hex(Rgb(kSideBottom)), Hex(shot.At(72, 280)));
 
     // Next page: the header picture at the right of the white band.
     HWND before = page();
@@ -220,8 +138,8 @@ TEST(PackBranding, TheWizardShowsThePackagesPicturesIconAndVersion) {
     Sleep(500);
     ASSERT_TRUE(gui::Capture(dialog, artefacts + "\\branding-inner.bmp"));
     ASSERT_TRUE(gui::Capture(page(), artefacts + "\\branding-inner-page.bmp"));
-    ASSERT_TRUE(shot.Load(artefacts + "\\branding-inner-page.bmp"));
-    EXPECT_EQ(Hex(kHeaderColour), Hex(shot.At(shot.width() - 32, 32)));
+    ASSERT_TRUE(shot.Load(testenv::ReadFileBytes(artefacts + "\\branding-inner-page.bmp")));
+    EXPECT_EQ(Hex(Rgb(kHeaderColour)), Hex(shot.At(shot.width() - 32, 32)));
 
     // Leave: setup asks whether to quit, answered yes.
     gui::Command(dialog, IDCANCEL);

@@ -14,6 +14,7 @@
 
 #include "package_writer.h"
 #include "pe_resources.h"
+#include "install_checks.h"
 #include "test_env.h"
 
 namespace {
@@ -91,14 +92,11 @@ TEST(PackWriter, WritesWhatTheSystemsResourceFunctionsWrite) {
     }
     // Both load as program files, and the system finds the package in ours.
     for (const std::string& path : {ours, system}) {
-        HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        ASSERT_TRUE(module != nullptr) << path;
-        HRSRC record = FindResourceA(module, "5001", "RT_DATA");
-        EXPECT_TRUE(record != nullptr) << path;
-        if (record) {
-            EXPECT_EQ(contents.EncodedRecord().size(), SizeofResource(module, record)) << path;
-        }
-        FreeLibrary(module);
+        wintest::DataModule module(path);
+        ASSERT_TRUE(module.get() != nullptr) << path;
+        bool found = false;
+        EXPECT_EQ(contents.EncodedRecord(), module.Resource("RT_DATA", "5001", &found)) << path;
+        EXPECT_TRUE(found) << path;
     }
 }
 

@@ -12,6 +12,7 @@
 #include "install_log.h"
 #include "install_checks.h"
 #include "pack_run.h"
+#include "record_checks.h"
 #include "setup_record.h"
 
 namespace {
@@ -89,17 +90,18 @@ TEST(PackBuild, SubFoldersRtfLicenceAndUtf8Information) {
 
     std::vector<FileEntry> files;
     SetupRecord record = RecordOf(folder.Out(), &files);
-    EXPECT_STREQ("Atlas", record.appName);
-    EXPECT_STREQ("Atlas 3.1", record.appVerName);
-    EXPECT_STREQ("{pf}", record.folderToken);
-    EXPECT_STREQ("Jeux\\Atlas", record.subFolder);
-    EXPECT_STREQ("Jeux", record.groupName);
-    EXPECT_EQ(0, record.allowDirChange);
-    EXPECT_EQ(0, record.noIcons);
-    EXPECT_EQ(1, record.runOffered);
-    EXPECT_EQ(1, record.uninstallIconOffered);
-    EXPECT_EQ(2, record.licenseFormat);
-    EXPECT_EQ(1, record.infoFormat);
+    testrec::ExpectSameRecord(testrec::Record([](SetupRecord& r) {
+                                  strcpy(r.appName, "Atlas");
+                                  strcpy(r.appVerName, "Atlas 3.1");
+                                  strcpy(r.folderToken, "{pf}");
+                                  strcpy(r.subFolder, "Jeux\\Atlas");
+                                  strcpy(r.groupName, "Jeux");
+                                  r.allowDirChange = r.noIcons = 0;
+                                  r.runOffered = r.uninstallIconOffered = 1;
+                                  r.licenseFormat = 2;
+                                  r.infoFormat = 1;
+                              }),
+                              record);
     ASSERT_EQ(3u, files.size());
     EXPECT_STREQ("atlas.exe", files[0].name);
     EXPECT_STREQ("", files[0].subFolder);
@@ -153,11 +155,13 @@ TEST(PackBuild, TextLicenceRtfInformationAndFormatsFromContent) {
     ASSERT_EQ(0u, run.exitCode) << run.err;
     std::vector<FileEntry> files;
     SetupRecord record = RecordOf(folder.Out(), &files);
-    EXPECT_STREQ("C:\\Jeux\\A", record.folderToken);
-    EXPECT_STREQ("", record.subFolder);
-    EXPECT_EQ(1, record.noIcons);
-    EXPECT_EQ(1, record.licenseFormat);
-    EXPECT_EQ(2, record.infoFormat);
+    testrec::ExpectSameRecord(testrec::Record([](SetupRecord& r) {
+                                  for (char* name : {r.appName, r.appVerName, r.groupName}) strcpy(name, "A");
+                                  strcpy(r.folderToken, "C:\\Jeux\\A");
+                                  r.licenseFormat = 1;
+                                  r.infoFormat = 2;
+                              }),
+                              record);
     EXPECT_EQ("Licence en \xE9t\xE9\r\n", ProgramResource(folder.Out(), "RT_DATA", "5010"));
     EXPECT_EQ(kRtf, ProgramResource(folder.Out(), "RT_DATA", "5011"));
 

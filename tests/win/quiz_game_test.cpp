@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 
+#include "install_checks.h"
 #include "quiz_harness.h"
 
 namespace {
@@ -113,11 +114,10 @@ TEST(QuizGame, WholeGameWithEveryKindOfAnswer) {
     EXPECT_EQ(16, missed);
     EXPECT_EQ(60u, asked.size());
 
-    HWND box = q.program.WaitMessageBox(kCaption);
+    gui::MessageBoxInfo info;
+    HWND box = wintest::ExpectMessageBox(q.program, kCaption, "Vous avez 14.7/20, bravo, vous avez au moins la moyenne.",
+                                         {IDOK}, 10000, &info);
     ASSERT_TRUE(box != nullptr) << "no result box";
-    gui::MessageBoxInfo info = gui::ReadMessageBox(box);
-    EXPECT_EQ("Vous avez 14.7/20, bravo, vous avez au moins la moyenne.", info.text);
-    EXPECT_EQ(std::vector<int>{IDOK}, info.buttons);
     EXPECT_TRUE(info.hasIcon);
     EXPECT_TRUE(gui::Enabled(q.Control(kSkip)));  // disabled only once the box is closed
     ASSERT_TRUE(gui::AnswerMessageBox(box, IDOK));

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "install_checks.h"
 #include "quiz_harness.h"
 
 namespace {
@@ -146,11 +147,9 @@ TEST(QuizWindow, QuitAsksFromTheMenuAndTheCloseBox) {
         } else {
             gui::CloseBox(q.main);
         }
-        HWND box = q.program.WaitMessageBox(kCaption);
+        gui::MessageBoxInfo info;
+        HWND box = wintest::ExpectMessageBox(q.program, kCaption, kQuitQuestion, {IDYES, IDNO}, 10000, &info);
         ASSERT_TRUE(box != nullptr) << "no quit confirmation";
-        gui::MessageBoxInfo info = gui::ReadMessageBox(box);
-        EXPECT_EQ(kQuitQuestion, info.text);
-        EXPECT_EQ((std::vector<int>{IDYES, IDNO}), info.buttons);
         EXPECT_TRUE(info.hasIcon);
         ASSERT_TRUE(gui::AnswerMessageBox(box, answer));
     };
@@ -190,26 +189,15 @@ TEST(QuizWindow, AboutBox) {
 // The program file read as data.
 class ProgramResources : public ::testing::Test {
 protected:
-    void SetUp() override {
-        module_ = LoadLibraryExA(testenv::Program("Cartopia.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        ASSERT_TRUE(module_ != nullptr);
-    }
-    void TearDown() override {
-        if (module_) FreeLibrary(module_);
-    }
-    std::string Bytes(const char* name, const char* type) const {
-        HRSRC found = FindResourceA(module_, name, type);
-        if (!found) return "";
-        HGLOBAL loaded = LoadResource(module_, found);
-        const char* data = static_cast<const char*>(LockResource(loaded));
-        return data ? std::string(data, SizeofResource(module_, found)) : "";
-    }
+    void SetUp() override { ASSERT_TRUE(module_ != nullptr); }
+    std::string Bytes(const char* name, const char* type) const { return program_.Resource(type, name); }
     static std::string Wide(const char* text) {
         std::string wide;
         for (; *text; ++text) wide += std::string(1, *text) + '\0';
         return wide;
     }
-    HMODULE module_ = nullptr;
+    wintest::DataModule program_{testenv::Program("Cartopia.exe")};
+    HMODULE module_ = program_.get();
 };
 
 BOOL CALLBACK FirstName(HMODULE, LPCSTR, LPSTR name, LONG_PTR param) {
@@ -220,24 +208,29 @@ BOOL CALLBACK FirstName(HMODULE, LPCSTR, LPSTR name, LONG_PTR param) {
 TEST_F(ProgramResources, MenuWithTwoPopups) {
     HMENU menu = LoadMenuA(module_, MAKEINTRESOURCEA(100));
     ASSERT_TRUE(menu != nullptr);
-    char text[64];
+    auto text = [](HMENU m, int position) {
+        char buffer[64] = "";
+        GetMenuStringA(m, position, buffer, sizeof buffer, MF_BYPOSITION);
+        return std::string(buffer);
+    };
+    struct Popup {
+        const char* title;
+        std::vector<std::pair<UINT, const char*>> items;  // command id and text
+    } popups[] = {
+        {" Jeu ", {{1000, "Recommencer"}, {1001, "Quitter"}}},
+        {" Aide ", {{1020, "A propos de..."}}},
+    };
     ASSERT_EQ(2, GetMenuItemCount(menu));
-    GetMenuStringA(menu, 0, text, sizeof text, MF_BYPOSITION);
-    EXPECT_STREQ(" Jeu ", text);
-    GetMenuStringA(menu, 1, text, sizeof text, MF_BYPOSITION);
-    EXPECT_STREQ(" Aide ", text);
-    HMENU game = GetSubMenu(menu, 0), help = GetSubMenu(menu, 1);
-    ASSERT_EQ(2, GetMenuItemCount(game));
-    EXPECT_EQ(1000u, GetMenuItemID(game, 0));
-    GetMenuStringA(game, 0, text, sizeof text, MF_BYPOSITION);
-    EXPECT_STREQ("Recommencer", text);
-    EXPECT_EQ(1001u, GetMenuItemID(game, 1));
-    GetMenuStringA(game, 1, text, sizeof text, MF_BYPOSITION);
-    EXPECT_STREQ("Quitter", text);
-    ASSERT_EQ(1, GetMenuItemCount(help));
-    EXPECT_EQ(1020u, GetMenuItemID(help, 0));
-    GetMenuStringA(help, 0, text, sizeof text, MF_BYPOSITION);
-    EXPECT_STREQ("A propos de...", text);
+    for (int p = 0; p < 2; ++p) {
+        SCOPED_TRACE(popups[p].title);
+        EXPECT_EQ(popups[p].title, text(menu, p));
+        HMENU popup = GetSubMenu(menu, p);
+        ASSERT_EQ(static_cast<int>(popups[p].items.size()), GetMenuItemCount(popup));
+        for (int i = 0; i < GetMenuItemCount(popup); ++i) {
+            EXPECT_EQ(popups[p].items[i].first, GetMenuItemID(popup, i));
+            EXPECT_EQ(popups[p].items[i].second, text(popup, i));
+        }
+    }
     DestroyMenu(menu);
 }
 

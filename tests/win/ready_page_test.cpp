@@ -102,11 +102,9 @@ void ExpectRefusal(const char* folder, const char* group, const std::string& mes
     ASSERT_TRUE(run.ToReadyPage());
     HWND page = run.Page();
     run.Install();
-    HWND box = run.program.WaitMessageBox("Installation : " + app);
+    gui::MessageBoxInfo info;
+    HWND box = wintest::ExpectMessageBox(run.program, "Installation : " + app, message, {IDOK}, 10000, &info);
     ASSERT_TRUE(box != nullptr);
-    gui::MessageBoxInfo info = gui::ReadMessageBox(box);
-    EXPECT_EQ(message, info.text);
-    EXPECT_EQ(std::vector<int>{IDOK}, info.buttons);
     EXPECT_TRUE(info.hasIcon);
     ASSERT_TRUE(gui::AnswerMessageBox(box, IDOK));
     run.Settle();
@@ -116,13 +114,20 @@ void ExpectRefusal(const char* folder, const char* group, const std::string& mes
     EXPECT_EQ(nullptr, run.program.FindMessageBox());
 }
 
-TEST(ReadyPage, EmptyGroupIsRefusedWhenShortcutsAreAllowed) {
+TEST(ReadyPage, EmptyFolderOrGroupIsRefused) {
     testenv::ScratchDir target("target");
-    ExpectRefusal(target.path().c_str(), "", "Saisissez un nom de groupe pour votre application.");
-}
-
-TEST(ReadyPage, EmptyFolderIsRefusedFirst) {
-    ExpectRefusal("", "", "Séléctionnez un dossier d'installation des fichiers.");
+    const struct {
+        const char* what;
+        std::string folder;
+        const char* message;
+    } cases[] = {
+        {"empty group, shortcuts allowed", target.path(), "Saisissez un nom de groupe pour votre application."},
+        {"empty folder, refused first", "", "Séléctionnez un dossier d'installation des fichiers."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ExpectRefusal(c.folder.c_str(), "", c.message);
+    }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "folder_ops.h"
 #include "install_checks.h"
+#include "record_checks.h"
 #include "setup_config.h"
 #include "test_env.h"
 
@@ -15,21 +16,14 @@ namespace {
 using testenv::ScratchDir;
 
 // Loads the configuration of a packaged copy of setup.exe, as the copy would.
-class LoadedConfig {
-public:
-    LoadedConfig(const std::string& exe) {
-        module_ = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        EXPECT_TRUE(module_ != nullptr) << exe;
-        found = config.LoadFrom(module_, exe.c_str());
+struct LoadedConfig {
+    explicit LoadedConfig(const std::string& exe) : module(exe) {
+        EXPECT_TRUE(module.get() != nullptr) << exe;
+        found = config.LoadFrom(module.get(), exe.c_str());
     }
-    ~LoadedConfig() {
-        if (module_) FreeLibrary(module_);
-    }
+    wintest::DataModule module;
     CSetupConfig config;
     int found = 0;
-
-private:
-    HMODULE module_ = nullptr;
 };
 
 PackageContents TwoFiles(const char* token, const char* sub) {
@@ -64,12 +58,7 @@ TEST(LoadConfig, TwoFilesWithProgramFilesTokenAndSubFolder) {
         wintest::RunsOn64BitWindowsAs32Bit() ? ":\\Program Files (x86)\\Demo Sub" : ":\\Program Files\\Demo Sub";
     EXPECT_STREQ(expected, c.installDir + 1);
     EXPECT_EQ(dir.path(), c.sourceDir);
-    EXPECT_STREQ("Demo", c.appName);
-    EXPECT_STREQ("Demo 3.0", c.appVerName);
-    EXPECT_STREQ("Demo Group", c.groupName);
-    EXPECT_EQ(0, c.noIcons);
-    EXPECT_EQ(1, c.runOffered);
-    EXPECT_EQ(1, c.uninstallIconOffered);
+    testrec::ExpectSameRecord(p.record, c);
     ASSERT_EQ(2, c.files.Count());
     EXPECT_STREQ("demo.exe", c.files.First()->payload.name);
     EXPECT_STREQ("data", c.files.Next(c.files.First())->payload.subFolder);

@@ -5,49 +5,38 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "text.h"
 
 namespace {
 
-// A buffer of kCap bytes followed by guard bytes that must stay untouched.
-constexpr size_t kCap = 6;
-struct Guarded {
-    Guarded() { memset(bytes, '#', sizeof bytes); }
-    bool GuardIntact() const {
-        for (size_t i = kCap; i < sizeof bytes; ++i) {
-            if (bytes[i] != '#') return false;
-        }
-        return true;
+// Each row formats into a buffer of cap bytes followed by guard bytes that
+// must stay untouched: the text is kept whole only when it fits with its
+// terminator (result 1), else it is cut and terminated (result 0).
+TEST(TextFormat, TextsAreCutToTheBufferAndAlwaysTerminated) {
+    struct Case {
+        const char* what;
+        size_t cap;
+        const char* format;
+        const char* first;
+        const char* second;
+        int result;
+        const char* kept;
+    } cases[] = {
+        {"one shorter than the buffer fits whole", 6, "%s", "abcde", nullptr, 1, "abcde"},
+        {"as long as the buffer is cut", 6, "%s", "abcdef", nullptr, 0, "abcde"},
+        {"longer text is cut", 6, "%s %s", "Installation", "Demo", 0, "Insta"},
+        {"a one-byte buffer holds the empty text", 1, "%s", "a", nullptr, 0, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        char bytes[16];
+        memset(bytes, '#', sizeof bytes);
+        EXPECT_EQ(c.result, FormatText(bytes, c.cap, c.format, c.first, c.second));
+        EXPECT_STREQ(c.kept, bytes);
+        EXPECT_EQ(std::string(sizeof bytes - c.cap, '#'), std::string(bytes + c.cap, sizeof bytes - c.cap));
     }
-    char bytes[kCap + 8];
-};
-
-TEST(TextFormat, TextOneShorterThanTheBufferFitsWhole) {
-    Guarded out;
-    EXPECT_EQ(1, FormatText(out.bytes, kCap, "%s", "abcde"));
-    EXPECT_STREQ("abcde", out.bytes);
-    EXPECT_TRUE(out.GuardIntact());
-}
-
-TEST(TextFormat, TextAsLongAsTheBufferIsCutAndTerminated) {
-    Guarded out;
-    EXPECT_EQ(0, FormatText(out.bytes, kCap, "%s", "abcdef"));
-    EXPECT_STREQ("abcde", out.bytes);
-    EXPECT_TRUE(out.GuardIntact());
-}
-
-TEST(TextFormat, LongerTextIsCutAndTerminated) {
-    Guarded out;
-    EXPECT_EQ(0, FormatText(out.bytes, kCap, "%s %s", "Installation", "Demo"));
-    EXPECT_STREQ("Insta", out.bytes);
-    EXPECT_TRUE(out.GuardIntact());
-}
-
-TEST(TextFormat, OneByteBufferHoldsTheEmptyText) {
-    Guarded out;
-    EXPECT_EQ(0, FormatText(out.bytes, 1, "%s", "a"));
-    EXPECT_EQ('\0', out.bytes[0]);
-    EXPECT_EQ('#', out.bytes[1]);
 }
 
 TEST(TextFormat, ConversionsOfThePrograms) {

@@ -32,11 +32,9 @@ void ExpectDefaults(const CUninstConfig& c) {
 
 // Loads the log of a copy of uninst.exe as that copy would find it.
 LogLoadResult LoadFromCopy(const std::string& exe, CUninstConfig* config) {
-    HMODULE module = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    EXPECT_TRUE(module != nullptr) << exe;
-    LogLoadResult r = LoadInstallLogFrom(*config, module);
-    if (module) FreeLibrary(module);
-    return r;
+    wintest::DataModule module(exe);
+    EXPECT_TRUE(module.get() != nullptr) << exe;
+    return LoadInstallLogFrom(*config, module.get());
 }
 
 TEST(LoadInstallLog, EmbeddedLogGivesNamesAndEntriesInLogOrder) {
@@ -67,57 +65,51 @@ TEST(LoadInstallLog, BareProgramKeepsTheDefaults) {
     ExpectDefaults(c);
 }
 
-TEST(LoadInstallLog, EmptyLogIsALogAndRemovesNothingButTheKey) {
-    std::string log = LogBytes("Demo", "Demo 1", {});
-    ASSERT_EQ(784u, log.size());
-    CUninstConfig c;
-    EXPECT_EQ(kLogLoaded, ReadInstallLog(c, Bytes(log), log.size()));
-    EXPECT_EQ(0, c.logMissing);
-    EXPECT_EQ(0, c.installLog.Count());
-    EXPECT_STREQ("Demo", c.appName);
-}
-
-// A log that promises more than it holds is damaged: none of it is used, so a
-// half-read log can never remove half an installation. The names of a whole
-// head are kept for the caption. Every length here is read past by a reader
-// that trusts the count.
-TEST(LoadInstallLog, LogShorterThanItsCountIsTreatedAsMissing) {
+// Log bytes read in memory, and what the configuration holds afterwards. An
+// empty log is a log (it removes nothing but the key). A log that promises
+// more than it holds is damaged: none of it is used, so a half-read log can
+// never remove half an installation; the names of a whole head are kept for
+// the caption. A negative count or a short head reads nothing at all. Every
+// damaged length here is read past by a reader that trusts the count.
+TEST(LoadInstallLog, LogBytesInMemory) {
     std::string whole = LogBytes("Demo", "Demo 1", ThreeEntries());
     const int32_t absurd = 0x7FFFFFFF;
     const int32_t ten = 10;
+    const int32_t negative = -1;
     struct Case {
         const char* what;
         std::string bytes;
+        LogLoadResult result;
+        const char* appName;     // null: the defaults of a program without log
+        const char* appVerName;
     } cases[] = {
-        {"tail cut by one byte", whole.substr(0, whole.size() - 1)},
-        {"no tail", whole.substr(0, kLogHeadSize + 3 * kLogEntrySize)},
-        {"last entry cut", whole.substr(0, kLogHeadSize + 2 * kLogEntrySize + 100)},
-        {"count of ten over three entries", LogBytes("Demo", "Demo 1", ThreeEntries(), "", &ten)},
-        {"absurd count", LogBytes("Demo", "Demo 1", ThreeEntries(), "", &absurd)},
+        {"empty log", LogBytes("Demo", "Demo 1", {}), kLogLoaded, "Demo", "Demo 1"},
+        {"tail cut by one byte", whole.substr(0, whole.size() - 1), kLogDamaged, "Demo", "Demo 1"},
+        {"no tail", whole.substr(0, kLogHeadSize + 3 * kLogEntrySize), kLogDamaged, "Demo", "Demo 1"},
+        {"last entry cut", whole.substr(0, kLogHeadSize + 2 * kLogEntrySize + 100), kLogDamaged, "Demo", "Demo 1"},
+        {"count of ten over three entries", LogBytes("Demo", "Demo 1", ThreeEntries(), "", &ten), kLogDamaged, "Demo",
+         "Demo 1"},
+        {"absurd count", LogBytes("Demo", "Demo 1", ThreeEntries(), "", &absurd), kLogDamaged, "Demo", "Demo 1"},
+        {"negative count", LogBytes("Demo", "Demo 1", ThreeEntries(), "", &negative), kLogDamaged, nullptr, nullptr},
+        {"short head", LogBytes("Demo", "Demo 1", {}).substr(0, 523), kLogDamaged, nullptr, nullptr},
+        {"no bytes", "", kLogDamaged, nullptr, nullptr},
     };
+    ASSERT_EQ(784u, cases[0].bytes.size());
     for (const Case& k : cases) {
         SCOPED_TRACE(k.what);
         // A copy of exactly the damaged length, so that reading past it is caught.
         std::vector<uint8_t> exact(k.bytes.begin(), k.bytes.end());
         CUninstConfig c;
-        EXPECT_EQ(kLogDamaged, ReadInstallLog(c, exact.data(), exact.size()));
-        EXPECT_EQ(1, c.logMissing);
+        EXPECT_EQ(k.result, ReadInstallLog(c, exact.empty() ? nullptr : exact.data(), exact.size()));
+        if (!k.appName) {
+            ExpectDefaults(c);
+            continue;
+        }
+        EXPECT_EQ(k.result == kLogLoaded ? 0 : 1, c.logMissing);
         EXPECT_EQ(0, c.installLog.Count());
-        EXPECT_STREQ("Demo 1", c.appVerName);
+        EXPECT_STREQ(k.appName, c.appName);
+        EXPECT_STREQ(k.appVerName, c.appVerName);
     }
-}
-
-TEST(LoadInstallLog, NegativeCountOrShortHeadReadsNothing) {
-    const int32_t negative = -1;
-    std::string log = LogBytes("Demo", "Demo 1", ThreeEntries(), "", &negative);
-    CUninstConfig c;
-    EXPECT_EQ(kLogDamaged, ReadInstallLog(c, Bytes(log), log.size()));
-    ExpectDefaults(c);
-    std::string shortHead = LogBytes("Demo", "Demo 1", {}).substr(0, 523);
-    EXPECT_EQ(kLogDamaged, ReadInstallLog(c, Bytes(shortHead), shortHead.size()));
-    ExpectDefaults(c);
-    EXPECT_EQ(kLogDamaged, ReadInstallLog(c, nullptr, 0));
-    ExpectDefaults(c);
 }
 
 TEST(LoadInstallLog, DamagedEmbeddedLogIsReportedAsDamaged) {

@@ -26,16 +26,10 @@ using wintest::Entry;
 using wintest::Touch;
 
 // uninst.exe loaded for its resources, for dialogs made from its template 100.
-class UninstResources {
-public:
-    UninstResources() {
-        module = LoadLibraryExA(testenv::Program("uninst.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        EXPECT_TRUE(module != nullptr);
-    }
-    ~UninstResources() {
-        if (module) FreeLibrary(module);
-    }
-    HMODULE module = nullptr;
+struct UninstResources {
+    UninstResources() { EXPECT_TRUE(data.get() != nullptr); }
+    wintest::DataModule data{testenv::Program("uninst.exe")};
+    HMODULE module = data.get();
 };
 
 INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
@@ -301,7 +295,8 @@ TEST(RemovalDialog, MissingTemplateGivesMinusOneAndRemovesNothing) {
     HANDLE update = BeginUpdateResourceA(exe.c_str(), TRUE);
     ASSERT_TRUE(update != nullptr);
     ASSERT_TRUE(EndUpdateResourceA(update, FALSE));
-    HMODULE module = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    wintest::DataModule stripped(exe);
+    HMODULE module = stripped.get();
     ASSERT_TRUE(module != nullptr);
     ASSERT_EQ(nullptr, FindResourceA(module, MAKEINTRESOURCEA(IDD_REMOVAL), RT_DIALOG));
 
@@ -311,7 +306,6 @@ TEST(RemovalDialog, MissingTemplateGivesMinusOneAndRemovesNothing) {
     Fill(c, wintest::UniqueName("NoDialog"), {Entry(file, 0)});
     EXPECT_EQ(-1, RunRemovalDialog(module, &c));
     EXPECT_TRUE(FileExists(file));
-    FreeLibrary(module);
 }
 
 TEST(RemoveEmptyFolderTree, RemovesEmptySubTreesAndKeepsEveryFolderAboveAFile) {

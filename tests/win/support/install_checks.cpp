@@ -35,20 +35,30 @@ void SystemCleanup::Clean() const {
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey(app_).c_str());
 }
 
-std::string ProgramResource(const std::string& exe, const char* type, const char* name, bool* found) {
+std::string DataModule::Resource(const char* type, const char* name, bool* found) const {
     if (found) *found = false;
-    HMODULE module = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    if (!module) return "";
-    std::string bytes;
-    HRSRC resource = FindResourceA(module, name, type);
-    if (resource) {
-        HGLOBAL loaded = LoadResource(module, resource);
-        const char* data = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
-        if (data) bytes.assign(data, SizeofResource(module, resource));
-        if (found) *found = data != nullptr;
-    }
-    FreeLibrary(module);
-    return bytes;
+    HRSRC resource = module_ ? FindResourceA(module_, name, type) : nullptr;
+    if (!resource) return "";
+    HGLOBAL loaded = LoadResource(module_, resource);
+    const char* data = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+    if (found) *found = data != nullptr;
+    return data ? std::string(data, SizeofResource(module_, resource)) : "";
+}
+
+HWND ExpectMessageBox(const gui::Program& program, const std::string& caption, const std::string& text,
+                      const std::vector<int>& buttons, int timeoutMs, gui::MessageBoxInfo* shown) {
+    HWND box = program.WaitMessageBox(caption, timeoutMs);
+    EXPECT_TRUE(box != nullptr) << "no message box titled " << caption;
+    if (!box) return nullptr;
+    gui::MessageBoxInfo info = gui::ReadMessageBox(box);
+    EXPECT_EQ(text, info.text);
+    EXPECT_EQ(buttons, info.buttons);
+    if (shown) *shown = info;
+    return box;
+}
+
+std::string ProgramResource(const std::string& exe, const char* type, const char* name, bool* found) {
+    return DataModule(exe).Resource(type, name, found);
 }
 
 std::ostream& operator<<(std::ostream& out, const LogLine& line) {

@@ -1,7 +1,8 @@
 // Readers for what an installation leaves behind and makers of what an
 // uninstaller finds: install logs (built with the shared encoder, or read back
 // from uninst.exe), program resources, shortcuts, the uninstall key, and the
-// cleanup of everything a test makes outside its scratch folders.
+// cleanup of everything a test makes outside its scratch folders; and the check
+// of a message box a program shows.
 #pragma once
 
 #include <windows.h>
@@ -39,6 +40,31 @@ public:
 private:
     std::string app_, group_;
 };
+
+// A program file opened for its resources alone (LOAD_LIBRARY_AS_DATAFILE),
+// freed when the object goes.
+class DataModule {
+public:
+    explicit DataModule(const std::string& path)
+        : module_(LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
+    ~DataModule() {
+        if (module_) FreeLibrary(module_);
+    }
+    DataModule(const DataModule&) = delete;
+    DataModule& operator=(const DataModule&) = delete;
+    HMODULE get() const { return module_; }
+    // The bytes of a resource ("" when missing); *found says whether it is there.
+    std::string Resource(const char* type, const char* name, bool* found = nullptr) const;
+
+private:
+    HMODULE module_;
+};
+
+// Waits for a message box of program titled caption and checks that it shows
+// text with these buttons. Returns the box (what it shows in *shown, if given),
+// or null with the failure given.
+HWND ExpectMessageBox(const gui::Program& program, const std::string& caption, const std::string& text,
+                      const std::vector<int>& buttons, int timeoutMs = 10000, gui::MessageBoxInfo* shown = nullptr);
 
 // A resource of a program file, read as data ("" when absent; *found tells).
 std::string ProgramResource(const std::string& exe, const char* type, const char* name, bool* found = nullptr);

@@ -6,6 +6,8 @@
 
 #include <vector>
 
+#include "install_checks.h"
+
 namespace wintest {
 
 const char kQuitText[] =
@@ -172,13 +174,10 @@ bool SaveShot(HWND window, const std::string& name) {
 }
 
 HWND WaitQuitQuestion(WizardSession& run, const std::string& app) {
-    HWND box = run.program.WaitMessageBox(Caption(app), 30000);
-    EXPECT_TRUE(box != nullptr) << "no quit question";
-    if (!box) return nullptr;
-    gui::MessageBoxInfo info = gui::ReadMessageBox(box);
-    EXPECT_EQ(kQuitText, info.text);
-    EXPECT_EQ((std::vector<int>{IDYES, IDNO}), info.buttons);
-    EXPECT_FALSE(run.OnFinishPage());
+    HWND box = ExpectMessageBox(run.program, Caption(app), kQuitText, {IDYES, IDNO}, 30000);
+    if (box) {
+        EXPECT_FALSE(run.OnFinishPage());
+    }
     return box;
 }
 

@@ -1,108 +1,197 @@
-// The licence page: its controls, the Next button held until the licence is
-// accepted, the text box filled from RT_DATA "5010" as plain text or RTF, and
-// the streaming of long texts into the box.
+// The two pages that show a text, the licence (RT_DATA "5010", Next held
+// until the licence is accepted) and the information (RT_DATA "5011"): one
+// table of what they share (controls, plain text or RTF, a missing text,
+// fonts), then what only one of them does, and the streaming of long texts
+// into the box.
 #include <windows.h>
 #include <richedit.h>
 
 #include <gtest/gtest.h>
 
-#include "page_license.h"
+#include <memory>
+
+#include "install_checks.h"
 #include "page_checks.h"
-#include "wizard_session.h"
+#include "page_info.h"
+#include "page_license.h"
 #include "text_box.h"
+#include "wizard_session.h"
 
 namespace {
 
 using wintest::ControlRow;
 using wintest::WizardSession;
 
-const char kTitle[] = "Accord de licence";
+const char kLicenseTitle[] = "Accord de licence";
+const char kInfoTitle[] = "Informations";
 const char kPlainLicense[] = "Contrat de licence\r\nArticle 1 : l'été, à Noël.\r\nArticle 2 : fin.";
 const char kRtfLicense[] = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0 Texte {\\b gras} et {\\i penché}.\\par Fin}";
+const char kRtfInfo[] = "{\\rtf1\\ansi Avant de {\\b continuer}, fermez les programmes.\\par Merci.}";
 
-std::vector<ControlRow> LicenseTable(int width) {
+// One page that shows a text, and what the shared tests give and expect.
+struct TextPage {
+    const char* name;
+    const char* title;
+    const char* subtitle;
+    const char* intro;
+    int boxHeight;
+    bool isLicense;  // the licence page: a tick box that holds Next
+    const char* plain;
+    const char* plainShown;
+    const char* rtf;
+    const char* rtfShown;
+    std::vector<int> rawFormats;      // formats that show RTF as raw text
+    std::vector<int> missingFormats;  // formats tried without the text resource
+    const char* shot;
+};
+
+const TextPage kTextPages[] = {
+    {"Licence", kLicenseTitle, "Informations concernant les termes du contrat de licence.",
+     "Veuillez lire le contrat de licence suivant. Vous devez en accepter tous les termes avant de continuer "
+     "l'installation.",
+     170, true, kPlainLicense, "Contrat de licence\nArticle 1 : l'été, à Noël.\nArticle 2 : fin.", kRtfLicense,
+     "Texte gras et penché.\nFin", {1, 3, -1}, {1, 2}, "page_license"},
+    {"Information", kInfoTitle, "Informations nécessaires avant de continuer l'installation.",
+     "Veuillez lire les informations suivantes et appuyez sur Suivant lorsque vous êtes prêt à continuer.", 183,
+     false, "Lisez-moi : à jour.", "Lisez-moi : à jour.", kRtfInfo,
+     "Avant de continuer, fermez les programmes.\nMerci.", {1}, {2}, "page_info"},
+};
+const TextPage& kLicensePage = kTextPages[0];
+// The page's name in test listings and failures.
+void PrintTo(const TextPage& page, std::ostream* out) { *out << page.name; }
+
+std::vector<ControlRow> PageTable(const TextPage& page, int width, const std::string& text) {
     const LONG kChild = WS_CHILD | WS_VISIBLE;
-    return wintest::WithHeader(
-        width, kTitle, "Informations concernant les termes du contrat de licence.",
-        {
-            {"Static", 0,
-             "Veuillez lire le contrat de licence suivant. Vous devez en accepter tous les termes avant de continuer "
-             "l'installation.",
-             40, 75, 420, 32, kChild, 0, wintest::kGuiFont, true, true},
-            {"Button", IDC_LICENSE_ACCEPT, "J'accepte les termes du contrat de licence", 40, 288, 420, 18,
-             kChild | BS_AUTOCHECKBOX, 0, wintest::kGuiFont, true, true},
-            {"RichEdit20A", IDC_TEXT_BOX, "", 40, 112, 420, 170, 0x50204844, 0, wintest::kAnyFont, true, true},
-        });
+    std::vector<ControlRow> own = {
+        {"Static", 0, page.intro, 40, 75, 420, 32, kChild, 0, wintest::kGuiFont, true, true}};
+    if (page.isLicense) {
+        own.push_back({"Button", IDC_LICENSE_ACCEPT, "J'accepte les termes du contrat de licence", 40, 288, 420, 18,
+                       kChild | BS_AUTOCHECKBOX, 0, wintest::kGuiFont, true, true});
+    }
+    own.push_back({"RichEdit20A", IDC_TEXT_BOX, text, 40, 112, 420, page.boxHeight, 0x50204844, 0, wintest::kAnyFont,
+                   true, true});
+    return wintest::WithHeader(width, page.title, page.subtitle, own);
+}
+
+PackageContents TextPackage(const TextPage& page, int format, const std::string& text, bool write = true) {
+    PackageContents p = wintest::QuietPackage(page.isLicense ? "Licence" : "Infos");
+    if (page.isLicense) {
+        p.record.licenseFormat = static_cast<int16_t>(format);
+        p.writeLicense = write;
+        p.license = text;
+    } else {
+        p.record.infoFormat = static_cast<int16_t>(format);
+        p.writeInfo = write;
+        p.info = text;
+    }
+    return p;
 }
 
 PackageContents LicensePackage(int format, const std::string& text, bool write = true) {
-    PackageContents p = wintest::QuietPackage("Licence");
-    p.record.licenseFormat = static_cast<int16_t>(format);
-    p.writeLicense = write;
-    p.license = text;
-    return p;
+    return TextPackage(kLicensePage, format, text, write);
 }
 
 std::string BoxText(const WizardSession& w) { return wintest::Lines(gui::Text(w.Control(IDC_TEXT_BOX))); }
 
-TEST(LicensePage, ControlsAndPlainText) {
+class TextPageTest : public testing::TestWithParam<TextPage> {};
+
+TEST_P(TextPageTest, ControlsAndPlainText) {
+    const TextPage& page = GetParam();
     WizardSession w;
-    w.Start(LicensePackage(1, kPlainLicense));
+    w.Start(TextPackage(page, 1, page.plain));
     ASSERT_TRUE(w.Next());
-    ASSERT_EQ(kTitle, w.Title());
-    std::vector<ControlRow> table = LicenseTable(wintest::PageWidth(w.Page()));
-    table.back().text = gui::Text(w.Control(IDC_TEXT_BOX));  // compared below, line ends aside
-    wintest::ExpectPage(w.Page(), table);
-    EXPECT_EQ("Contrat de licence\nArticle 1 : l'été, à Noël.\nArticle 2 : fin.", BoxText(w));
-    EXPECT_EQ(BST_UNCHECKED, gui::CheckState(w.Control(IDC_LICENSE_ACCEPT)));
-    EXPECT_FALSE(gui::Enabled(w.Button(IDC_NEXT)));
+    ASSERT_EQ(page.title, w.Title());
+    // The box's text is compared below, line ends aside.
+    wintest::ExpectPage(w.Page(), PageTable(page, wintest::PageWidth(w.Page()), gui::Text(w.Control(IDC_TEXT_BOX))));
+    EXPECT_EQ(page.plainShown, BoxText(w));
+    // The licence page holds Next until its box is ticked; the information page
+    // leaves the buttons as it finds them and asks for nothing.
+    EXPECT_EQ(!page.isLicense, gui::Enabled(w.Button(IDC_NEXT)));
     EXPECT_TRUE(gui::Enabled(w.Button(IDCANCEL)));
-    wintest::SaveShot(w.dialog, "page_license");
+    EXPECT_TRUE(gui::Visible(w.Button(IDC_BACK)));
+    wintest::SaveShot(w.dialog, page.shot);
+    if (page.isLicense) {
+        EXPECT_EQ(BST_UNCHECKED, gui::CheckState(w.Control(IDC_LICENSE_ACCEPT)));
+    } else {
+        ASSERT_TRUE(w.Next());
+        EXPECT_EQ("Dossier d'installation", w.Title());
+    }
 }
 
-TEST(LicensePage, RtfIsShownFormattedOnlyWithFormatTwo) {
+TEST_P(TextPageTest, RtfIsShownFormattedOnlyWithFormatTwo) {
+    const TextPage& page = GetParam();
     {
         WizardSession w;
-        w.Start(LicensePackage(2, kRtfLicense));
+        w.Start(TextPackage(page, 2, page.rtf));
         ASSERT_TRUE(w.Next());
-        ASSERT_EQ(kTitle, w.Title());
-        EXPECT_EQ("Texte gras et penché.\nFin", BoxText(w));
-        wintest::SaveShot(w.dialog, "page_license_rtf");
+        ASSERT_EQ(page.title, w.Title());
+        EXPECT_EQ(page.rtfShown, BoxText(w));
+        wintest::SaveShot(w.dialog, std::string(page.shot) + "_rtf");
     }
-    for (int format : {1, 3, -1}) {
+    for (int format : page.rawFormats) {
         SCOPED_TRACE(format);
         WizardSession w;
-        w.Start(LicensePackage(format, kRtfLicense));
+        w.Start(TextPackage(page, format, page.rtf));
         ASSERT_TRUE(w.Next());
-        ASSERT_EQ(kTitle, w.Title());
-        EXPECT_EQ(kRtfLicense, BoxText(w));
+        ASSERT_EQ(page.title, w.Title());
+        EXPECT_EQ(page.rtf, BoxText(w));
     }
 }
 
 // An empty resource cannot be written with the resource-update functions (size
 // 0 deletes); the callback test below covers an empty text.
-TEST(LicensePage, MissingTextLeavesTheBoxEmptyAndThePageWorking) {
-    for (int format : {1, 2}) {
+TEST_P(TextPageTest, MissingTextLeavesTheBoxEmptyAndThePageWorking) {
+    const TextPage& page = GetParam();
+    for (int format : page.missingFormats) {
         SCOPED_TRACE(format);
         WizardSession w;
-        w.Start(LicensePackage(format, "", false));
+        w.Start(TextPackage(page, format, "", false));
         ASSERT_TRUE(w.Next());
-        ASSERT_EQ(kTitle, w.Title());
+        ASSERT_EQ(page.title, w.Title());
         EXPECT_EQ("", BoxText(w));
-        EXPECT_FALSE(gui::Enabled(w.Button(IDC_NEXT)));
-        ASSERT_TRUE(w.Toggle(IDC_LICENSE_ACCEPT));
-        EXPECT_TRUE(gui::WaitFor([&] { return gui::Enabled(w.Button(IDC_NEXT)); }, 3000));
+        if (page.isLicense) {
+            EXPECT_FALSE(gui::Enabled(w.Button(IDC_NEXT)));
+            ASSERT_TRUE(w.Toggle(IDC_LICENSE_ACCEPT));
+            EXPECT_TRUE(gui::WaitFor([&] { return gui::Enabled(w.Button(IDC_NEXT)); }, 3000));
+        }
         ASSERT_TRUE(w.Next());
         EXPECT_EQ("Dossier d'installation", w.Title());
     }
 }
+
+TEST_P(TextPageTest, FontsOfEveryControl) {
+    const TextPage& page = GetParam();
+    wintest::RichEditLibrary library;
+    wintest::InProcessPage host;
+    std::unique_ptr<CPageObject> object;
+    if (page.isLicense) {
+        object.reset(new CPageLicense(&host.config));
+    } else {
+        auto info = new CPageInfo(&host.config);
+        EXPECT_EQ(0, info->textSize);
+        EXPECT_EQ(0, info->textPos);
+        object.reset(info);
+    }
+    HWND window = host.Show(object.get());
+    ASSERT_TRUE(window != nullptr);
+    wintest::ExpectFonts(window, host.config, PageTable(page, wintest::PageWidth(window), ""));
+    // The licence page holds Next until the box is ticked, and gives it back when left.
+    EXPECT_EQ(!page.isLicense, IsWindowEnabled(GetDlgItem(host.dialog(), IDC_NEXT)) != FALSE);
+    EXPECT_EQ(1, host.Leave(page.isLicense ? 0 : 1));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(host.dialog(), IDC_NEXT)));
+}
+
+INSTANTIATE_TEST_SUITE_P(TextPages, TextPageTest, testing::ValuesIn(kTextPages),
+                         [](const testing::TestParamInfo<TextPage>& info) { return std::string(info.param.name); });
+
+// --- The licence page alone -----------------------------------------------------
 
 TEST(LicensePage, NextFollowsTheBoxAndEveryVisitStartsAgain) {
     WizardSession w;
     w.Start(LicensePackage(1, kPlainLicense));
     HWND next = w.Button(IDC_NEXT);
     ASSERT_TRUE(w.Next());
-    ASSERT_EQ(kTitle, w.Title());
+    ASSERT_EQ(kLicenseTitle, w.Title());
     EXPECT_FALSE(gui::Enabled(next));
 
     ASSERT_TRUE(w.Toggle(IDC_LICENSE_ACCEPT));
@@ -119,7 +208,7 @@ TEST(LicensePage, NextFollowsTheBoxAndEveryVisitStartsAgain) {
 
     // Coming back: unticked and Next disabled again.
     ASSERT_TRUE(w.Back());
-    ASSERT_EQ(kTitle, w.Title());
+    ASSERT_EQ(kLicenseTitle, w.Title());
     EXPECT_EQ(BST_UNCHECKED, gui::CheckState(w.Control(IDC_LICENSE_ACCEPT)));
     EXPECT_FALSE(gui::Enabled(next));
 
@@ -132,25 +221,44 @@ TEST(LicensePage, NextFollowsTheBoxAndEveryVisitStartsAgain) {
     EXPECT_FALSE(gui::Enabled(next));
 }
 
+// --- The information page alone ------------------------------------------------
+
+TEST(InfoPage, AfterTheLicenceNextIsEnabledAndBackStartsTheLicenceAgain) {
+    PackageContents p = TextPackage(kTextPages[1], 1, "Infos.");
+    p.record.licenseFormat = 1;
+    p.writeLicense = true;
+    p.license = "Licence.";
+    WizardSession w;
+    w.Start(p);
+    ASSERT_TRUE(w.NextUntil(kInfoTitle));
+    EXPECT_TRUE(gui::Enabled(w.Button(IDC_NEXT)));
+    EXPECT_EQ("Infos.", BoxText(w));
+    ASSERT_TRUE(w.Back());
+    EXPECT_EQ("Accord de licence", w.Title());
+    EXPECT_EQ("Licence.", BoxText(w));
+    EXPECT_EQ(BST_UNCHECKED, gui::CheckState(w.Control(IDC_LICENSE_ACCEPT)));
+    EXPECT_FALSE(gui::Enabled(w.Button(IDC_NEXT)));
+    // Rebuilt on every visit, text included.
+    ASSERT_TRUE(w.NextUntil(kInfoTitle));
+    EXPECT_EQ("Infos.", BoxText(w));
+}
+
 // --- In process: the text box and its streaming -------------------------------
 
 // A packaged setup.exe opened as a data file, so its resources can be streamed
 // in this process.
 class PackageModule {
 public:
-    explicit PackageModule(const PackageContents& contents) : dir_("stream") {
-        std::string exe = dir_ / "setup.exe";
-        testenv::MakePackage(exe, contents);
-        module_ = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    }
-    ~PackageModule() {
-        if (module_) FreeLibrary(module_);
-    }
-    HMODULE get() const { return module_; }
+    explicit PackageModule(const PackageContents& contents) : dir_("stream"), module_(Made(dir_, contents)) {}
+    HMODULE get() const { return module_.get(); }
 
 private:
+    static std::string Made(const testenv::ScratchDir& dir, const PackageContents& contents) {
+        testenv::MakePackage(dir / "setup.exe", contents);
+        return dir / "setup.exe";
+    }
     testenv::ScratchDir dir_;
-    HMODULE module_ = nullptr;
+    wintest::DataModule module_;
 };
 
 // The license text of 200 KB in lines of 50 characters.
@@ -306,19 +414,6 @@ TEST(LicenseTextBox, LooksWhiteWithTenPointMsSansSerif) {
     EXPECT_EQ(0u, format.dwEffects & CFE_AUTOCOLOR);
     EXPECT_EQ(RGB(0, 0, 0), format.crTextColor);
     EXPECT_EQ(0u, format.dwEffects & (CFE_BOLD | CFE_ITALIC | CFE_UNDERLINE));
-}
-
-TEST(LicensePage, FontsOfEveryControl) {
-    wintest::RichEditLibrary library;
-    wintest::InProcessPage host;
-    CPageLicense license(&host.config);
-    HWND page = host.Show(&license);
-    ASSERT_TRUE(page != nullptr);
-    wintest::ExpectFonts(page, host.config, LicenseTable(wintest::PageWidth(page)));
-    // The page holds Next until the box is ticked, and gives it back when left.
-    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(host.dialog(), IDC_NEXT)));
-    EXPECT_EQ(1, host.Leave(0));
-    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(host.dialog(), IDC_NEXT)));
 }
 
 }  // namespace

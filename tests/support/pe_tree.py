@@ -1,0 +1,37 @@
+"""The resource tree of a PE file as pefile reads it, walked one way for every
+test script: type, name and language entries, their keys, and their bytes.
+
+Scripts started as programs import it with the support folder put on sys.path
+relative to their own file.
+"""
+
+
+def key(entry):
+    """A type or name entry: its string when named, else its id."""
+    return str(entry.name) if entry.name is not None else entry.id
+
+
+def leaves(pe):
+    """Yields (type entry, name entry, language entry) for every resource; none
+    when the file has no resource directory."""
+    root = getattr(pe, "DIRECTORY_ENTRY_RESOURCE", None)
+    if root is None:
+        return
+    for rtype in root.entries:
+        for name in rtype.directory.entries if hasattr(rtype, "directory") else []:
+            for lang in name.directory.entries if hasattr(name, "directory") else []:
+                yield rtype, name, lang
+
+
+def read_resources(pe):
+    """Returns {(type, name, language): bytes} and a list of problems found on
+    the way (data that does not lie wholly in the file)."""
+    resources, problems = {}, []
+    for rtype, name, lang in leaves(pe):
+        where = (key(rtype), key(name), lang.id)
+        size = lang.data.struct.Size
+        data = pe.get_data(lang.data.struct.OffsetToData, size)
+        if len(data) != size:
+            problems.append(f"resource {where} claims {size} bytes but only {len(data)} lie in the file")
+        resources[where] = data
+    return resources, problems
