@@ -18,37 +18,22 @@ Usage: compression_check.py --pack PACK --setup SETUP.exe --bin BIN --work DIR [
 import argparse
 import os
 import shutil
-import subprocess
 import sys
 
 import pefile
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from checks import check, finish, run  # noqa: E402
+from pe_tree import key, leaves  # noqa: E402
+
 APP = "PressedAtlas"
-failures = []
-
-
-def check(condition, what, detail=""):
-    if not condition:
-        failures.append(what + (": " + detail if detail else ""))
-        print("FAILED: " + what + (("\n  " + detail.replace("\n", "\n  ")) if detail else ""))
-    return condition
-
-
-def run(command, **kwargs):
-    return subprocess.run(command, capture_output=True, text=True, errors="replace", **kwargs)
-
-
 def resource_offset(path, name):
-    """File offset and size of RT_DATA NAME of a program file."""
+    """File offset and size of RT_DATA NAME of a program file (None, 0 when absent)."""
     pe = pefile.PE(path, fast_load=True)
     pe.parse_data_directories(directories=[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_RESOURCE"]])
-    for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries if hasattr(pe, "DIRECTORY_ENTRY_RESOURCE") else []:
-        if str(kind.name) != "RT_DATA":
-            continue
-        for entry in kind.directory.entries:
-            if str(entry.name) == name:
-                data = entry.directory.entries[0].data.struct
-                return pe.get_offset_from_rva(data.OffsetToData), data.Size
+    for rtype, entry, lang in leaves(pe):
+        if key(rtype) == "RT_DATA" and key(entry) == name:
+            return pe.get_offset_from_rva(lang.data.struct.OffsetToData), lang.data.struct.Size
     return None, 0
 
 
@@ -147,11 +132,7 @@ def main():
                      timeout=120)
         check(result.returncode == 1 and "pack.exe cannot compress" in result.stderr and not os.path.exists(out),
               "pack.exe refuses Compression and writes nothing", result.stderr)
-    if failures:
-        print("%d check(s) failed" % len(failures))
-        return 1
-    print("compressed packages: every check passed (%s)" % ", ".join("%s %d" % kv for kv in sorted(sizes.items())))
-    return 0
+    return finish("compressed packages: every check passed (%s)" % ", ".join("%s %d" % kv for kv in sorted(sizes.items())))
 
 
 if __name__ == "__main__":

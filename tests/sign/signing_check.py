@@ -21,27 +21,17 @@ Usage: signing_check.py --pack PACK --setup SETUP.exe --work DIR [--pack-exe PAC
 import argparse
 import os
 import shutil
-import subprocess
 import sys
 
 import authenticode
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from checks import check, finish, run  # noqa: E402
 
 APP = "SignedAtlas"
 PASSWORD = "Motdepasse d'essai"
 ACCENTED_FOLDER = "Données"
 ACCENTED_FILE = "Résumé d'été ç œ € ß è.txt"
-failures = []
-
-
-def check(condition, what, detail=""):
-    if not condition:
-        failures.append(what + (": " + detail if detail else ""))
-        print("FAILED: " + what + (("\n  " + detail.replace("\n", "\n  ")) if detail else ""))
-    return condition
-
-
-def run(command, **kwargs):
-    return subprocess.run(command, capture_output=True, text=True, errors="replace", **kwargs)
 
 
 def openssl(*args):
@@ -292,11 +282,7 @@ def main():
         verify_compares_with_the_description(ws, os.path.join(ws.work, "signed", "setup-signe.exe"))
     failures_leave_nothing(ws)
     packages_are_reproducible(ws, args.pack_exe)
-    if failures:
-        print("%d check(s) failed" % len(failures))
-        return 1
-    print("signing and reproducibility: every check passed")
-    return 0
+    return finish("signing and reproducibility: every check passed")
 
 
 if __name__ == "__main__":
