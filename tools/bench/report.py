@@ -123,6 +123,16 @@ ratio_goal("(a) wizard \"Installer\" → finish page, against the engine's loop 
            "floor_a_engine", 1.4)
 ratio_goal("(c) the same ratio", "ours_c_install", "floor_c_engine", 1.4)
 ratio_goal("(a) wizard against the peer's silent install", "ours_a_install", "peer_a_1", 1.9, no_peer)
+
+
+def bare_floor(key):
+    """The engine's bare floor: the files' create, write and close, plus their pauses, each measured alone."""
+    writes, sleeps = med(f"floor_{key}_writes"), med(f"floor_{key}_sleeps")
+    return None if writes is None or sleeps is None else writes + sleeps
+
+
+ratio_goal("(a) wizard against the engine's bare floor (create + write + close, plus the pauses)",
+           "ours_a_install", bare_floor("a"), 1.15)
 ratio_goal("(a) uninstall, Yes → success box, against the peer", "ours_a_uninstall", "peer_a_2", 1.2, no_peer)
 ratio_goal("(c) uninstall against the peer", "ours_c_uninstall", "peer_c_2", 1.2, no_peer)
 ratio_goal("(a) uninstall against a bare delete of the same files", "ours_a_uninstall", "floor_a_deletes", 2)
@@ -192,6 +202,7 @@ rows = [("wizard: \"Installer\" to finish page", "ours_{}_install"),
         ("engine's loop alone, no page (writes, pauses, folder checks, log)", "floor_{}_engine"),
         ("bare create + one write + close of each file", "floor_{}_writes"),
         ("the 1 ms pauses alone (one `Sleep(1)` per file)", "floor_{}_sleeps"),
+        ("bare create + write + close of each file, each followed by its pause", "floor_{}_paced_writes"),
         ("the pauses, each after two sent updates to controls of another thread that do not paint",
          "floor_{}_sends"),
         ("engine's loop with a page on another thread whose controls do not paint (its two updates a file)",
@@ -217,6 +228,11 @@ def diff_per_file(a, b, key):
     return "n/a" if d is None else f"{d / files[key]:.2f}"
 
 
+def per_file_of(difference, less, key):
+    d, l = difference(key), med(less.format(key))
+    return "n/a" if d is None or l is None else f"{(d - l) / files[key]:.2f}"
+
+
 def design_floor(key):
     """The engine's loop plus two bare sent updates a file: the least the wizard can take."""
     engine, sends = med(f"floor_{key}_engine"), diff("floor_{}_sends", "floor_{}_sleeps", key)
@@ -230,6 +246,12 @@ def floor_ratio(key):
 
 out.append(f"| per file: pause | {per_file('floor_{}_sleeps', 'a')} | {per_file('floor_{}_sleeps', 'c')} |")
 out.append(f"| per file: write | {per_file('floor_{}_writes', 'a')} | {per_file('floor_{}_writes', 'c')} |")
+out.append(f"| per file: what a pause adds to the next file's create, write and close (in turn less apart) | "
+           f"{per_file_of(lambda k: diff('floor_{}_paced_writes', 'floor_{}_writes', k), 'floor_{}_sleeps', 'a')} | "
+           f"{per_file_of(lambda k: diff('floor_{}_paced_writes', 'floor_{}_writes', k), 'floor_{}_sleeps', 'c')} |")
+out.append(f"| per file: the engine's own work, folder checks and log (engine less writes and pauses in turn) | "
+           f"{diff_per_file('floor_{}_engine', 'floor_{}_paced_writes', 'a')} | "
+           f"{diff_per_file('floor_{}_engine', 'floor_{}_paced_writes', 'c')} |")
 out.append(f"| per file: the two sent updates alone, nothing painted | "
            f"{diff_per_file('floor_{}_sends', 'floor_{}_sleeps', 'a')} | "
            f"{diff_per_file('floor_{}_sends', 'floor_{}_sleeps', 'c')} |")
@@ -238,6 +260,9 @@ out.append(f"| per file: page updates and paints (wizard less engine) | "
            f"{diff_per_file('ours_{}_install', 'floor_{}_engine', 'c')} |")
 out.append(f"| floor of the design: (engine + two bare updates a file) / engine | {floor_ratio('a')} | "
            f"{floor_ratio('c')} |")
+out.append(f"| least the wizard can take against the bare floor: engine with a page that does not paint / "
+           f"(writes + pauses apart) | {ratio('floor_a_engine_updates', bare_floor('a'), 2)} | "
+           f"{ratio('floor_c_engine_updates', bare_floor('c'), 2)} |")
 out.append(f"| floor of the design, measured: engine with a page that does not paint / engine | "
            f"{ratio('floor_a_engine_updates', 'floor_a_engine', 2)} | "
            f"{ratio('floor_c_engine_updates', 'floor_c_engine', 2)} |")
