@@ -20,15 +20,22 @@ void RemoveLoggedFiles(const CUninstConfig& config, HWND edit) {
     for (CList<LogEntry>::Node* node = config.installLog.First(); node; node = node->next) {
         const LogEntry& entry = node->payload;
         if (entry.kind != kLogFile) continue;
+        // Most files simply go: deleted, then listed.
+        if (DeleteFileA(entry.path)) {
+            list.Add(entry.path);
+            continue;
+        }
         // A path that is gone (or was logged twice) is skipped; one that is now
         // a folder is not the file the installation wrote. One look at the
         // attributes answers both and says whether the file is read-only.
         DWORD attributes = GetFileAttributesA(entry.path);
         if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
-        if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesA(entry.path, FILE_ATTRIBUTE_NORMAL);
         list.Add(entry.path);
         // Listed even when it stays (in use, no right): its folder then stays too.
-        DeleteFileA(entry.path);
+        if (attributes & FILE_ATTRIBUTE_READONLY) {
+            SetFileAttributesA(entry.path, FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA(entry.path);
+        }
     }
     SetErrorMode(errorMode);
 }

@@ -58,8 +58,8 @@ void CProgressPacer::Start(HWND page, HWND label, HWND bar) {
     SetTimer(page, kTimerId, kTickMs, nullptr);
 }
 
-// Makes the two pictures, in the format of the screen, with what the controls
-// show now: the first update may come before the first tick.
+// Makes the two pictures, in the format of the screen, once for the whole
+// installation: making a bitmap costs more than drawing a control into it.
 bool CProgressPacer::MakePictures(HWND page) {
     HDC screen = GetDC(page);
     if (!screen) return false;
@@ -77,13 +77,8 @@ bool CProgressPacer::MakePictures(HWND page) {
         if (made) picture.ownBitmap = SelectObject(picture.dc, picture.bitmap);
     }
     ReleaseDC(page, screen);
-    if (!made) {
-        ReleasePictures();
-        return false;
-    }
-    Render(page, kLabel);
-    Render(page, kBar);
-    return true;
+    if (!made) ReleasePictures();
+    return made;
 }
 
 void CProgressPacer::ReleasePictures() {
@@ -123,29 +118,19 @@ void CProgressPacer::Show(int which) {
     ReleaseDC(control, dc);
 }
 
-// The control takes the update as usual (its text or its position, at once);
-// what it paints meanwhile comes from its picture, and the next tick draws it.
+// The control takes the update as usual (its text or its position, at once)
+// and paints nothing for it: the screen keeps the control's previous picture
+// until the next tick draws the new one. A control with a part still to paint
+// (just uncovered) takes the update as usual and paints that part itself, so
+// that no uncovered part waits for a tick.
 LRESULT CProgressPacer::TakeUpdate(HWND control, int which, UINT message, WPARAM wParam, LPARAM lParam) {
+    changed |= 1 << which;
+    if (GetUpdateRect(control, nullptr, FALSE)) return DefSubclassProc(control, message, wParam, lParam);
     HWND outer = updating;
     updating = control;
     LRESULT result = DefSubclassProc(control, message, wParam, lParam);
     updating = outer;
-    changed |= 1 << which;
     return result;
-}
-
-// A paint during an update: the area to paint, whether the update or an
-// uncovering made it so, gets the picture, never a blank.
-LRESULT CProgressPacer::PaintPicture(HWND control, int which) {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(control, &paint);
-    if (dc) {
-        const RECT& area = paint.rcPaint;
-        BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, pictures[which].dc,
-               area.left, area.top, SRCCOPY);
-    }
-    EndPaint(control, &paint);
-    return 0;
 }
 
 LRESULT CALLBACK CProgressPacer::ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
@@ -157,11 +142,14 @@ LRESULT CALLBACK CProgressPacer::ControlProc(HWND control, UINT message, WPARAM 
     case PBM_SETPOS:
         return pacer->TakeUpdate(control, index, message, wParam, lParam);
     case WM_ERASEBKGND:
-        // The picture covers the whole area: nothing to erase under it.
         if (pacer->updating == control) return 1;
         break;
     case WM_PAINT:
-        if (pacer->updating == control) return pacer->PaintPicture(control, index);
+        // What the update made invalid is drawn at the next tick.
+        if (pacer->updating == control) {
+            ValidateRect(control, nullptr);
+            return 0;
+        }
         break;
     case WM_NCDESTROY:
         RemoveWindowSubclass(control, ControlProc, which);
@@ -171,13 +159,10 @@ LRESULT CALLBACK CProgressPacer::ControlProc(HWND control, UINT message, WPARAM 
 }
 
 void CProgressPacer::DrawLabel(HWND page, const DRAWITEMSTRUCT* item) {
-    const RECT& area = item->rcItem;
-    if (pacing && updating == item->hwndItem) {
-        BitBlt(item->hDC, area.left, area.top, area.right - area.left, area.bottom - area.top,
-               pictures[kLabel].dc, 0, 0, SRCCOPY);
-    } else {
-        DrawFileName(page, item->hwndItem, item->hDC, area);
-    }
+    // A drawing the label asks for while it takes an update (a static draws
+    // its new text at once) is left to the next tick.
+    if (pacing && updating == item->hwndItem) return;
+    DrawFileName(page, item->hwndItem, item->hDC, item->rcItem);
 }
 
 // Draws the controls updated since the previous tick, as they are now.

@@ -7,16 +7,15 @@
 // The worker updates the file name label and the progress bar for every file,
 // several hundred times a second with small files, and each update made the
 // controls repaint themselves while the worker waited: most of the time of an
-// installation of many files. The pacer keeps a picture of each control in
-// memory and, while an update is being handled, has the control's painting
-// copy that picture instead of drawing the control anew; a timer of the page
-// draws the controls whose state changed into their pictures and onto the
-// screen, once a tick at most, about 30 times a second.
+// installation of many files. The pacer lets the controls take every update
+// at once but paint nothing for it, and a timer of the page draws the
+// controls whose state changed, each into a picture kept in memory and from
+// there onto the screen, once a tick at most, about 30 times a second.
 //
 // The controls stay visible and enabled throughout, and take every update at
 // once: WM_GETTEXT and PBM_GETPOS read the latest state at any moment, and
-// assistive tools see both controls. A part of a control uncovered outside
-// an update is painted by the control itself, from its current state.
+// assistive tools see both controls. A part of a control uncovered meanwhile
+// is painted by the control itself, from its current state.
 //
 // The label is an owner-drawn static (SS_OWNERDRAW): the page passes its
 // WM_DRAWITEM to DrawLabel. The bar is a progress bar. Both are subclassed
@@ -38,7 +37,7 @@ public:
 
     // Handles the page's WM_DRAWITEM for the label: the file name, cut in its
     // middle to fit (as a path), in the page's static colours and the
-    // label's font; while an update of the label is handled, its picture.
+    // label's font; nothing while the label takes an update.
     void DrawLabel(HWND page, const DRAWITEMSTRUCT* item);
 
 private:
@@ -55,7 +54,6 @@ private:
     static LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
                                         UINT_PTR which, DWORD_PTR pacer);
     LRESULT TakeUpdate(HWND control, int which, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT PaintPicture(HWND control, int which);
     bool MakePictures(HWND page);
     void ReleasePictures();
     void Render(HWND page, int which);

@@ -14,7 +14,9 @@ wine_use() {
   # would then start its own server and system processes again.
   mkdir -p "$root/wineprefix"
   export WINEPREFIX="$root/wineprefix"
-  export WINEDEBUG=-all
+  # Wine's own messages off, but for its errors about a process's address
+  # space: they are rare and say why a program could not start at all.
+  export WINEDEBUG=-all,err+virtual
   # No .NET or HTML engine installers, and no Linux menu entries for shortcuts.
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d${WINE_EXTRA_OVERRIDES:+;$WINE_EXTRA_OVERRIDES}"
   if [ "$arch" = x86_64 ]; then
