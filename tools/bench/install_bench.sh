@@ -59,14 +59,27 @@ make_tree "$work/src_a" 20 50 104858
 mkdir -p "$work/src_b" && head -c 209715200 /dev/urandom > "$work/src_b/big.bin"
 make_tree "$work/src_c" 20 250 1024
 mkdir -p "$work/src_one" && head -c 10240 /dev/urandom > "$work/src_one/one.bin"
+# Compressed packages: real programs (the largest 32-bit program files of
+# Debian's Wine, about 92 MB, and Cartopia.exe), and a mix of data that is
+# compressed already (pictures and archives found on this machine).
+mkdir -p "$work/src_z" "$work/src_m"
+ls -S /usr/lib/wine/i386-windows/*.dll /usr/lib/wine/i386-windows/*.exe 2>/dev/null | head -110 |
+  while read -r f; do cp "$f" "$work/src_z/"; done
+cp "$sizes/Cartopia.exe" "$work/src_z/" 2>/dev/null || true
+find /usr/share -type f \( -name '*.png' -o -name '*.jpg' -o -name '*.gz' -o -name '*.zip' -o -name '*.jar' \) -size +20k \
+  2>/dev/null | sort | head -400 | while read -r f; do
+    [ "$(du -sm "$work/src_m" | cut -f1)" -ge 20 ] && break
+    cp "$f" "$work/src_m/$(echo "${f#/usr/share/}" | tr / _)"
+  done
 # A licence text for the size comparison (both installers show a licence page).
 for _ in $(seq 40); do echo "Licence d'utilisation : ce logiciel est fourni tel quel, sans garantie."; done > "$work/licence.txt"
 
 # ---------------------------------------------------------------- pack descriptions
-describe() {  # name, source folder, with licence (0/1)
-  local name=$1 src=$2 licence=$3 ini="$work/$1.ini"
+describe() {  # name, source folder, with licence (0/1) [, compression]
+  local name=$1 src=$2 licence=$3 compression=${4:-} ini="$work/$1.ini"
   {
     echo "[Setup]"
+    [ -n "$compression" ] && echo "Compression = $compression"
     echo "AppName = Bench$name"
     echo "AppVerName = Bench$name 1.0"
     echo "Folder = $(winpath "$work/inst_$name")"
@@ -87,6 +100,11 @@ describe a "$work/src_a" 0
 describe b "$work/src_b" 0
 describe c "$work/src_c" 0
 describe one "$work/src_one" 1
+describe z "$work/src_z" 0
+describe zbest "$work/src_z" 0 best
+describe zfast "$work/src_z" 0 fast
+describe mbest "$work/src_m" 0 best
+describe m "$work/src_m" 0
 
 # ---------------------------------------------------------------- peer scripts
 peer_script() {  # name, source folder or "" for no file
@@ -95,7 +113,11 @@ peer_script() {  # name, source folder or "" for no file
     echo "Name \"Peer$name\""
     echo "OutFile \"$work/peer_$name.exe\""
     echo "InstallDir \"C:\\Peer$name\""
-    echo "SetCompress off"
+    case "$name" in
+      *_lzma) echo "SetCompressor /SOLID lzma" ;;
+      *_zlib) echo "SetCompressor zlib" ;;
+      *) echo "SetCompress off" ;;
+    esac
     echo "LicenseData \"$work/licence.txt\""
     echo "Page license"
     echo "Page directory"
@@ -128,6 +150,10 @@ peer_script one "$work/src_one"
 peer_script a "$work/src_a"
 peer_script b "$work/src_b"
 peer_script c "$work/src_c"
+peer_script z "$work/src_z"
+peer_script z_zlib "$work/src_z"
+peer_script z_lzma "$work/src_z"
+peer_script m_lzma "$work/src_m"
 
 ms_since() { echo $(( ($(date +%s%N) - $1) / 1000000 )); }
 
@@ -141,6 +167,41 @@ for name in a b; do
     t0=$(date +%s%N); makensis -V1 "$work/peer_$name.nsi" >/dev/null; echo "makensis_$name $(ms_since "$t0")" >> "$results"
   done
 done
+for name in z z_zlib z_lzma m_lzma; do
+  [ "$peer_runs" = 0 ] && break
+  t0=$(date +%s%N); makensis -V1 "$work/peer_$name.nsi" >/dev/null; echo "makensis_$name $(ms_since "$t0")" >> "$results"
+  echo "size_peer_$name $(stat -c %s "$work/peer_$name.exe")" >> "$results"
+done
+# Our compressed packages, made by the Linux pack (pack.exe does not compress).
+hostpack="$build/host/bin/pack"
+for name in z zbest zfast m mbest; do
+  t0=$(date +%s%N)
+  "$hostpack" build "$work/$name.ini" -o "$work/$name.exe" --setup "$bin/setup.exe" >/dev/null
+  echo "pack_host_$name $(ms_since "$t0")" >> "$results"
+  echo "size_ours_$name $(stat -c %s "$work/$name.exe")" >> "$results"
+done
+echo "payload_z $(du -b -s "$work/src_z" | cut -f1)" >> "$results"
+echo "payload_m $(du -b -s "$work/src_m" | cut -f1)" >> "$results"
+# The Linux pack's own time and memory against cp for (b), one 200 MB file
+# (the output written anew each time, as cp's), and its memory for a package
+# of 1.5 GB (a sparse file: the bytes read are zeros, the package is written).
+for _ in $(seq "$RUNS"); do
+  rm -f "$work/b_host.exe" "$work/cp_b.bin"; sync
+  /usr/bin/time -f "%e %M" -o "$work/time.txt" "$hostpack" build "$work/b.ini" -o "$work/b_host.exe" --setup "$bin/setup.exe" >/dev/null
+  read -r secs kb < "$work/time.txt"
+  echo "pack_host_b $(python3 -c "print(round($secs * 1000))")" >> "$results"
+  echo "pack_host_b_rss_kb $kb" >> "$results"
+  sync
+  t0=$(date +%s%N); cp "$work/src_b/big.bin" "$work/cp_b.bin"; echo "cp_b_file $(ms_since "$t0")" >> "$results"
+done
+rm -f "$work/b_host.exe" "$work/cp_b.bin"
+mkdir -p "$work/src_huge" && truncate -s 1600000000 "$work/src_huge/huge.bin"
+describe huge "$work/src_huge" 0
+/usr/bin/time -f "%e %M" -o "$work/time.txt" "$hostpack" build "$work/huge.ini" -o "$work/huge.exe" --setup "$bin/setup.exe" >/dev/null
+read -r secs kb < "$work/time.txt"
+echo "pack_host_huge_rss_kb $kb" >> "$results"
+echo "size_ours_huge $(stat -c %s "$work/huge.exe")" >> "$results"
+rm -rf "$work/huge.exe" "$work/src_huge"
 for name in a b c; do
   for _ in $(seq "$RUNS"); do
     rm -rf "$work/cp_dst"; sync
@@ -163,4 +224,4 @@ export BENCH_SIZE_PEER_BARE=$(stat -c %s "$work/peer_bare.exe" 2>/dev/null || ec
 export BENCH_SIZE_PEER_ONE=$(stat -c %s "$work/peer_one.exe" 2>/dev/null || echo 0)
 export BENCH_PAYLOAD_ONE=$(stat -c %s "$work/src_one/one.bin")
 python3 "$root/tools/bench/report.py" "$results" "$root/docs/benchmarks.md"
-rm -rf "$work"/src_* "$work"/inst_* "$work"/peer_[abc] "$work"/*.exe
+rm -rf "$work"/src_* "$work"/inst_* "$work"/peer_[abcz] "$work"/*.exe

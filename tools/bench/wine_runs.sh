@@ -68,6 +68,19 @@ for round in $(seq "$RUNS"); do
       cat "$work/mem_b.txt" >> "$results"
     fi
   done
+  # The programs corpus: ours plain and compressed through the wizard, the
+  # peer's compressed package silently, each once a round.
+  for name in z zbest; do
+    RUNS_OVERRIDE=1 drive InstallAndUninstall "ours_${name}_$round" BENCH_LABEL="ours_$name" \
+      BENCH_SETUP="$(winpath "$work/$name.exe")" BENCH_TARGET="$(winpath "$work/inst_$name")" BENCH_APP="Bench$name"
+  done
+  if [ "$BENCH_ARCH" = i686 ]; then
+    for name in z z_lzma; do
+      dir="$work/peer_$name"
+      RUNS_OVERRIDE=1 commands "peer_$name" "$dir" "$(winpath "$work/peer_$name.exe") /S /D=$(winpath "$dir")" \
+        "$(winpath "$dir/uninstall.exe") /S _?=$(winpath "$dir")"
+    done
+  fi
   RUNS_OVERRIDE=1 drive Floor "floor_a_$round" BENCH_LABEL=floor_a BENCH_TARGET="$floor" BENCH_FOLDERS=20 \
     BENCH_FILES=50 BENCH_BYTES=104858
   RUNS_OVERRIDE=1 drive Floor "floor_c_$round" BENCH_LABEL=floor_c BENCH_TARGET="$floor" BENCH_FOLDERS=20 \
