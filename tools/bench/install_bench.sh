@@ -59,12 +59,14 @@ make_tree "$work/src_a" 20 50 104858
 mkdir -p "$work/src_b" && head -c 209715200 /dev/urandom > "$work/src_b/big.bin"
 make_tree "$work/src_c" 20 250 1024
 mkdir -p "$work/src_one" && head -c 10240 /dev/urandom > "$work/src_one/one.bin"
-# Compressed packages: real programs (the largest 32-bit program files of
-# Debian's Wine, about 92 MB, and Cartopia.exe), and a mix of data that is
-# compressed already (pictures and archives found on this machine).
+# Compressed packages: real programs (the 110 largest 32-bit program files of
+# Debian's Wine below 1.3 MB, about 96 MB, and Cartopia.exe), and a mix of
+# data that is compressed already (pictures and archives found on this machine).
 mkdir -p "$work/src_z" "$work/src_m"
-ls -S /usr/lib/wine/i386-windows/*.dll /usr/lib/wine/i386-windows/*.exe 2>/dev/null | head -110 |
-  while read -r f; do cp "$f" "$work/src_z/"; done
+pe32=$(ls -d /usr/lib/i386-linux-gnu/wine/i386-windows /usr/lib/x86_64-linux-gnu/wine/i386-windows 2>/dev/null | head -1)
+[ -n "$pe32" ] && (cd "$pe32" && ls -S -- *.dll *.exe) | while read -r f; do
+    [ "$(stat -c %s "$pe32/$f")" -le 1300000 ] && echo "$f"
+  done | head -110 | while read -r f; do cp "$pe32/$f" "$work/src_z/"; done
 cp "$sizes/Cartopia.exe" "$work/src_z/" 2>/dev/null || true
 find /usr/share -type f \( -name '*.png' -o -name '*.jpg' -o -name '*.gz' -o -name '*.zip' -o -name '*.jar' \) -size +20k \
   2>/dev/null | sort | head -400 | while read -r f; do
