@@ -64,15 +64,24 @@ mkdir -p "$work/src_one" && head -c 10240 /dev/urandom > "$work/src_one/one.bin"
 # data that is compressed already (pictures and archives found on this machine).
 mkdir -p "$work/src_z" "$work/src_m"
 pe32=$(ls -d /usr/lib/i386-linux-gnu/wine/i386-windows /usr/lib/x86_64-linux-gnu/wine/i386-windows 2>/dev/null | head -1)
-[ -n "$pe32" ] && (cd "$pe32" && ls -S -- *.dll *.exe) | while read -r f; do
-    [ "$(stat -c %s "$pe32/$f")" -le 1300000 ] && echo "$f"
-  done | head -110 | while read -r f; do cp "$pe32/$f" "$work/src_z/"; done
+python3 - "$pe32" "$work/src_z" "$work/src_m" <<'PICK'
+import glob, os, shutil, sys  # the two corpora, the same files on every run
+pe32, programs, mixed = sys.argv[1:4]
+files = sorted(glob.glob(os.path.join(pe32, "*.dll")) + glob.glob(os.path.join(pe32, "*.exe")) if pe32 else [],
+               key=lambda f: (-os.path.getsize(f), f))
+for f in [f for f in files if os.path.getsize(f) <= 1300000][:110]:
+    shutil.copy(f, programs)
+total = 0
+for folder, _, names in sorted(os.walk("/usr/share")):
+    for name in sorted(names):
+        path = os.path.join(folder, name)
+        if total < 20 << 20 and name.endswith((".png", ".jpg", ".gz", ".zip", ".jar")) and os.path.isfile(path) \
+                and not os.path.islink(path) and os.path.getsize(path) > 20000:
+            plain = "".join(c if c.isalnum() or c in "._-" else "_" for c in path[len("/usr/share/"):])
+            shutil.copy(path, os.path.join(mixed, plain))
+            total += os.path.getsize(path)
+PICK
 cp "$sizes/Cartopia.exe" "$work/src_z/" 2>/dev/null || true
-find /usr/share -type f \( -name '*.png' -o -name '*.jpg' -o -name '*.gz' -o -name '*.zip' -o -name '*.jar' \) -size +20k \
-  2>/dev/null | sort | head -400 | while read -r f; do
-    [ "$(du -sm "$work/src_m" | cut -f1)" -ge 20 ] && break
-    cp "$f" "$work/src_m/$(echo "${f#/usr/share/}" | tr / _)"
-  done
 # A licence text for the size comparison (both installers show a licence page).
 for _ in $(seq 40); do echo "Licence d'utilisation : ce logiciel est fourni tel quel, sans garantie."; done > "$work/licence.txt"
 
