@@ -65,18 +65,22 @@ mkdir -p "$work/src_one" && head -c 10240 /dev/urandom > "$work/src_one/one.bin"
 mkdir -p "$work/src_z" "$work/src_m"
 pe32=$(ls -d /usr/lib/i386-linux-gnu/wine/i386-windows /usr/lib/x86_64-linux-gnu/wine/i386-windows 2>/dev/null | head -1)
 python3 - "$pe32" "$work/src_z" "$work/src_m" <<'PICK'
-import glob, os, shutil, sys  # the two corpora, the same files on every run
+import glob, hashlib, os, shutil, sys  # the two corpora, the same files on every run
 pe32, programs, mixed = sys.argv[1:4]
 files = sorted(glob.glob(os.path.join(pe32, "*.dll")) + glob.glob(os.path.join(pe32, "*.exe")) if pe32 else [],
                key=lambda f: (-os.path.getsize(f), f))
 for f in [f for f in files if os.path.getsize(f) <= 1300000][:110]:
     shutil.copy(f, programs)
-total = 0
+total, seen = 0, set()
 for folder, _, names in sorted(os.walk("/usr/share")):
     for name in sorted(names):
         path = os.path.join(folder, name)
         if total < 20 << 20 and name.endswith((".png", ".jpg", ".gz", ".zip", ".jar")) and os.path.isfile(path) \
                 and not os.path.islink(path) and os.path.getsize(path) > 20000:
+            digest = hashlib.sha1(open(path, "rb").read()).digest()  # each content once
+            if digest in seen:
+                continue
+            seen.add(digest)
             plain = "".join(c if c.isalnum() or c in "._-" else "_" for c in path[len("/usr/share/"):])
             shutil.copy(path, os.path.join(mixed, plain))
             total += os.path.getsize(path)

@@ -137,7 +137,8 @@ ratio_goal("(a) uninstall, Yes → success box, against the peer", "ours_a_unins
 ratio_goal("(c) uninstall against the peer", "ours_c_uninstall", "peer_c_2", 1.2, no_peer)
 ratio_goal("(a) uninstall against a bare delete of the same files", "ours_a_uninstall", "floor_a_deletes", 2)
 ratio_goal("(c) uninstall against a bare delete of the same files", "ours_c_uninstall", "floor_c_deletes", 2)
-for name, size, limit_kb in [("`setup.exe` without a package", size_setup, 160), ("`uninst.exe`", size_uninst, 24),
+# setup.exe: 160 KB, and 16 KB more for the decoder of compressed payloads.
+for name, size, limit_kb in [("`setup.exe` without a package", size_setup, 176), ("`uninst.exe`", size_uninst, 24),
                              ("`Cartopia.exe`", size_cartopia, 520)]:
     goal(name, f"{size:,} bytes" if size else "n/a", size or None, limit_kb * 1024,
          f"≤ {limit_kb} KB ({limit_kb * 1024:,} bytes)")
