@@ -32,3 +32,15 @@ int JoinPath(char* out, size_t cap, const char* folder, const char* name) {
     strcpy(out + f, name);
     return 1;
 }
+
+int IsFullPath(const char* path) {
+    if (!path) return 0;
+    char c = path[0];
+    bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    if (letter && path[1] == ':' && path[2] == '\\') return 1;
+    if (path[0] != '\\' || path[1] != '\\') return 0;
+    // \\server\share: both parts present and not empty.
+    const char* server = path + 2;
+    const char* slash = strchr(server, '\\');
+    return slash && slash > server && slash[1] != 0 && slash[1] != '\\' ? 1 : 0;
+}

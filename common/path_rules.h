@@ -13,3 +13,8 @@ void FolderOf(const char* path, char* folder);
 // Joins folder and name with one backslash into out (capacity cap). Returns 0,
 // leaving out empty, when the result would not fit: a path is never cut.
 int JoinPath(char* out, size_t cap, const char* folder, const char* name);
+
+// 1 when path names one place whatever the current drive and folder: a drive
+// letter, a colon and a backslash ("C:\Jeux"), or a UNC path with its server
+// and share ("\\serveur\partage"). "Jeux\Mon Jeu", "\Jeux" and "C:Jeux" are not.
+int IsFullPath(const char* path);

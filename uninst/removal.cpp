@@ -4,6 +4,7 @@
 #include <shlwapi.h>
 
 #include "folder_tree.h"
+#include "link_check.h"
 #include "records.h"
 #include "removal_list.h"
 #include "text.h"
@@ -12,7 +13,10 @@
 
 namespace {
 
-void RemoveLoggedFiles(const CUninstConfig& config, HWND edit) {
+// Files and folders below the install folder are reached only through real
+// folders: a junction or symbolic link put there since the installation
+// could lead anywhere on the disk. Such a path is left alone, unlisted.
+void RemoveLoggedFiles(const CUninstConfig& config, HWND edit, const char* installFolder) {
     CRemovalList list(edit);
     // A logged path on a drive that is gone fails quietly, without the
     // system's "insert a disk" box.
@@ -20,6 +24,7 @@ void RemoveLoggedFiles(const CUninstConfig& config, HWND edit) {
     for (CList<LogEntry>::Node* node = config.installLog.First(); node; node = node->next) {
         const LogEntry& entry = node->payload;
         if (entry.kind != kLogFile) continue;
+        if (PassesThroughLink(installFolder, entry.path)) continue;
         // Most files simply go: deleted, then listed.
         if (DeleteFileA(entry.path)) {
             list.Add(entry.path);
@@ -42,10 +47,13 @@ void RemoveLoggedFiles(const CUninstConfig& config, HWND edit) {
 
 // Outer folders come before the folders created inside them; each call also
 // takes the empty sub-trees, so a later entry may already be gone.
-void RemoveLoggedFolders(const CUninstConfig& config) {
+// A logged folder that is now a link, or lies behind one, is neither entered
+// nor emptied.
+void RemoveLoggedFolders(const CUninstConfig& config, const char* installFolder) {
     for (CList<LogEntry>::Node* node = config.installLog.First(); node; node = node->next) {
         const LogEntry& entry = node->payload;
-        if (entry.kind != kLogFile && PathIsDirectoryA(entry.path)) RemoveEmptyFolderTree(entry.path);
+        if (entry.kind == kLogFile || PassesThroughLink(installFolder, entry.path)) continue;
+        if (PathIsDirectoryA(entry.path)) RemoveEmptyFolderTree(entry.path);
     }
 }
 
@@ -63,16 +71,17 @@ void OwnFolder(char folder[kPathSize]) {
 
 int RemoveInstallation(CUninstConfig& config, HWND dialog, const char* ownFolder) {
     if (config.logMissing) return kRemovedNothing;
-    RemoveLoggedFiles(config, dialog ? GetDlgItem(dialog, IDC_DELETED_LIST) : nullptr);
-    RemoveLoggedFolders(config);
-    UnregisterUninstaller(config);
-
+    // uninst.exe lies in the install folder.
     char own[kPathSize];
     if (ownFolder) {
         CopyText(own, sizeof(own), ownFolder);
     } else {
         OwnFolder(own);
     }
+    RemoveLoggedFiles(config, dialog ? GetDlgItem(dialog, IDC_DELETED_LIST) : nullptr, own);
+    RemoveLoggedFolders(config, own);
+    UnregisterUninstaller(config);
+
     // Without a known folder the batch must not try to remove one.
     if (!own[0]) return kRemovedFolderUsed;
     return CountFiles(own, 1) <= 1 ? kRemovedFolderFree : kRemovedFolderUsed;

@@ -2,6 +2,7 @@
 #include "self_delete.h"
 
 #include <windows.h>
+#include <sddl.h>
 #include <shellapi.h>
 #include <shlwapi.h>
 #include <string.h>
@@ -29,16 +30,96 @@ int AppendLine(char* out, size_t cap, size_t* used, const char* format, const ch
     return 1;
 }
 
+// Copies path into out (cap bytes) with every '%' doubled, as cmd reads a
+// batch line: a lone '%' would start a variable. 0 when it does not fit.
+int EscapePercent(const char* path, char* out, size_t cap) {
+    size_t used = 0;
+    for (const char* c = path; *c; ++c) {
+        size_t need = *c == '%' ? 2 : 1;
+        if (used + need >= cap) {
+            out[0] = 0;
+            return 0;
+        }
+        out[used++] = *c;
+        if (*c == '%') out[used++] = '%';
+    }
+    out[used] = 0;
+    return 1;
+}
+
+// Only the Administrators group (elevated) and the system may write there.
+const char kAdminsOnly[] = "D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
+
+}  // namespace
+
+bool RunsElevated() {
+    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    PSID administrators = nullptr;
+    if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                  &administrators)) {
+        return false;
+    }
+    BOOL member = FALSE;
+    if (!CheckTokenMembership(nullptr, administrators, &member)) member = FALSE;
+    FreeSid(administrators);
+    return member != FALSE;
+}
+
+int ProtectedBatchParent(char parent[kPathSize]) {
+    UINT n = GetWindowsDirectoryA(parent, kPathSize);
+    if (n > 0 && n < kPathSize && PathAppendA(parent, "Temp") && PathIsDirectoryA(parent)) return 1;
+    DWORD t = GetTempPathA(kPathSize, parent);
+    return t > 0 && t < kPathSize ? 1 : 0;
+}
+
+int MakeProtectedBatchFolder(const char* parent, char folder[kPathSize]) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kAdminsOnly, SDDL_REVISION_1, &descriptor, nullptr)) {
+        return 0;
+    }
+    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), descriptor, FALSE};
+    // A new folder for this run: one that exists already may belong to
+    // anyone, so another name is taken.
+    int made = 0;
+    for (unsigned attempt = 0; attempt < 100 && !made; ++attempt) {
+        char name[32];
+        FormatText(name, sizeof(name), "%s%08lX-%u", kProtectedFolderPrefix, GetCurrentProcessId(), attempt);
+        made = CopyText(folder, kPathSize, parent) && PathAppendA(folder, name) &&
+               CreateDirectoryA(folder, &attributes);
+        if (!made && GetLastError() != ERROR_ALREADY_EXISTS) break;
+    }
+    LocalFree(descriptor);
+    if (!made) folder[0] = 0;
+    return made;
+}
+
+namespace {
+
+// The batch's path for this run. When the program runs elevated, the batch
+// runs elevated too: it then lies in a folder of its own that only
+// administrators and the system can write, so that no process of the user can
+// replace it, or change it while cmd reads it line by line. Otherwise it lies
+// in the user's temporary folder.
+int BatchPathForThisRun(char path[kPathSize]) {
+    if (!RunsElevated()) return SelfDeleteBatchPath(path);
+    char parent[kPathSize];
+    char folder[kPathSize];
+    return ProtectedBatchParent(parent) && MakeProtectedBatchFolder(parent, folder) &&
+           CopyText(path, kPathSize, folder) && PathAppendA(path, kBatchName);
+}
+
 }  // namespace
 
 void BatchPathForm(const char* path, char* out) {
-    char form[kPathSize];
-    DWORD n = GetShortPathNameA(path, form, sizeof(form));
-    if (n == 0 || n >= sizeof(form)) CopyText(form, sizeof(form), path);
+    char shortForm[kPathSize];
+    DWORD n = GetShortPathNameA(path, shortForm, sizeof(shortForm));
+    if (n == 0 || n >= sizeof(shortForm)) CopyText(shortForm, sizeof(shortForm), path);
+    char form[kPathSize * 2];
+    EscapePercent(shortForm, form, sizeof(form));
     if (strpbrk(form, kBatchSeparators)) {
-        FormatText(out, kPathSize + 2, "\"%s\"", form);
+        FormatText(out, kBatchPathFormSize, "\"%s\"", form);
     } else {
-        CopyText(out, kPathSize + 2, form);
+        CopyText(out, kBatchPathFormSize, form);
     }
 }
 
@@ -59,9 +140,9 @@ int WriteSelfDeleteBatch(const char* batchPath, const char* programPath, int rem
     HANDLE file = CreateFileA(batchPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return 0;
     // The short forms are taken once the batch exists, so that it has one too.
-    char program[kPathSize + 2];
-    char folder[kPathSize + 2];
-    char batch[kPathSize + 2];
+    char program[kBatchPathFormSize];
+    char folder[kBatchPathFormSize];
+    char batch[kBatchPathFormSize];
     BatchPathForm(programPath, program);
     if (removeFolder) {
         char programFolder[kPathSize];
@@ -89,7 +170,7 @@ int SelfDeleteBatchPath(char path[kPathSize]) {
 void ScheduleSelfDelete(int removeFolder) {
     char batchPath[kPathSize];
     char programPath[kPathSize];
-    if (!SelfDeleteBatchPath(batchPath)) return;
+    if (!BatchPathForThisRun(batchPath)) return;
     DWORD n = GetModuleFileNameA(nullptr, programPath, sizeof(programPath));
     if (n == 0 || n >= sizeof(programPath)) return;
     if (!WriteSelfDeleteBatch(batchPath, programPath, removeFolder)) return;

@@ -4,11 +4,19 @@
 
 #include <stddef.h>
 
-enum { kBatchTextSize = 1024 };
+enum {
+    kBatchTextSize = 1024,
+    kBatchPathFormSize = 2 * 260 + 2,  // every '%' doubled, and the quotes
+};
+
+// Name of the folders made for the batch of an elevated run: this prefix,
+// the process id and a number.
+#define kProtectedFolderPrefix "uninst-"
 
 // The form of a path as it goes into a batch line: its short (8.3) form, or
 // the path itself when it has none; put in quotes when it still holds a blank
-// or another character that separates or joins commands. out holds kPathSize + 2.
+// or another character that separates or joins commands; every '%' doubled,
+// so that cmd reads no variable in it. out holds kBatchPathFormSize.
 void BatchPathForm(const char* path, char* out);
 
 // Composes the batch text from paths already in their batch form:
@@ -21,10 +29,25 @@ int ComposeSelfDeleteBatch(char* out, size_t cap, const char* program, const cha
 // removeFolder, the folder that holds it). Returns 1 when written.
 int WriteSelfDeleteBatch(const char* batchPath, const char* programPath, int removeFolder);
 
-// The batch's place: "temp_001.bat" in the user's temporary folder; 0 when the
-// folder cannot be found.
+// The batch's place when the program does not run elevated: "temp_001.bat" in
+// the user's temporary folder; 0 when the folder cannot be found.
 int SelfDeleteBatchPath(char path[260]);
 
+// True when the process runs with administrator rights in force (elevated):
+// its token counts the Administrators group.
+bool RunsElevated();
+
+// The folder in which an elevated run makes the folder of its batch: the
+// system's temporary folder (in the Windows folder), where other users may
+// create files but neither delete nor rename what is not theirs; the user's
+// temporary folder when there is none. 0 when neither can be found.
+int ProtectedBatchParent(char parent[260]);
+
+// Makes a new folder in parent that only the Administrators group and the
+// system can write (never one that exists already) and puts its path into
+// folder. Returns 0, folder empty, when it cannot be made.
+int MakeProtectedBatchFolder(const char* parent, char folder[260]);
+
 // Writes the batch for the running program and starts it hidden, without
-// waiting. When the batch cannot be written, nothing else happens.
+// waiting; an elevated run writes it into a new folder of ProtectedBatchParent. When the batch cannot be written, nothing else happens.
 void ScheduleSelfDelete(int removeFolder);

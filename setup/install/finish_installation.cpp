@@ -27,6 +27,14 @@ void RemoveLoggedSince(const CSetupConfig* config, int from) {
     }
 }
 
+// Takes back the uninstaller and what was made for it (the uninstall
+// shortcut, logged from entry `from` on) when it could not be made whole.
+int AbandonUninstaller(CSetupConfig* config, const char* uninstaller, int from) {
+    DeleteFileA(uninstaller);
+    RemoveLoggedSince(config, from);
+    return 0;
+}
+
 }  // namespace
 
 int FinishInstallation(CSetupConfig* config, HWND owner) {
@@ -37,32 +45,29 @@ int FinishInstallation(CSetupConfig* config, HWND owner) {
     // Without a whole uninst.exe the installation could never be removed: it
     // is not complete. Nothing more is made for it, and nothing is registered
     // that would point at a missing uninstaller.
-    UninstallerResult written = WriteUninstaller(config);
-    if (written == kUninstallerNoRoom) return 0;
+    if (WriteUninstaller(config) != kUninstallerWritten) return 0;
     char uninstaller[260];
-    int haveUninstaller = UninstallerPath(config, uninstaller);
+    UninstallerPath(config, uninstaller);
     int beforeShortcut = config->installLog.Count();
     // The uninstall shortcut is made even with noIcons: removing the program
     // must stay possible.
-    if (haveUninstaller && config->uninstallIconOffered && config->uninstallIcon) {
+    if (config->uninstallIconOffered && config->uninstallIcon) {
         CreateShortcut(config, owner, kPlaceProgramsMenu, uninstaller, kUninstallShortcut, config->appVerName);
     }
 
-    // The log is written now, so it holds everything made so far and nothing after.
-    InstallLogFileResult logged = WriteInstallLog(config, owner);
-    char log[260];
-    int haveLog = InstallLogPath(config, log);
-    if (logged == kLogFileCut) {
-        // uninst.exe takes its log whole or not at all: with a cut one it would
-        // remove nothing. The installation is not complete, as above; the
-        // uninstaller written for it and the shortcut to it are taken back.
-        DeleteFileA(log);
-        if (written == kUninstallerWritten) DeleteFileA(uninstaller);
-        RemoveLoggedSince(config, beforeShortcut);
-        return 0;
-    }
-    if (haveUninstaller && haveLog) ReplaceResourceFromFile(owner, uninstaller, log, kDataResourceType, kInstallLogResource);
+    // The log is composed now, so it holds everything made so far and nothing
+    // after. uninst.exe gets these very bytes; the copy beside setup is only
+    // written and deleted again.
+    CInstallLogBytes log;
+    if (!log.Compose(config)) return AbandonUninstaller(config, uninstaller, beforeShortcut);
+    InstallLogFileResult logFile = WriteInstallLog(config, owner, log);
+    char logPath[260];
+    int haveLogPath = InstallLogPath(config, logPath);
+    // An uninst.exe without its log would remove nothing: the installation
+    // is then not complete either.
+    int embedded = ReplaceResourceWithBytes(uninstaller, kDataResourceType, kInstallLogResource, log.Bytes(), log.Size());
+    if (haveLogPath && logFile == kLogFileWritten) DeleteFileA(logPath);
+    if (!embedded) return AbandonUninstaller(config, uninstaller, beforeShortcut);
     RegisterUninstaller(config);
-    if (haveLog) DeleteFileA(log);
     return 1;
 }

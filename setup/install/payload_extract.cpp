@@ -8,6 +8,7 @@
 
 #include "compressed_payload.h"
 #include "folder_ops.h"
+#include "link_check.h"
 #include "log_entries.h"
 #include "path_rules.h"
 #include "payload_walk.h"
@@ -43,6 +44,9 @@ bool EntryFolder(CSetupConfig* config, const FileEntry& entry, TargetFolder* fol
     folder->path[0] = 0;
     if (entry.subFolder[0]) {
         if (!JoinPath(folder->path, sizeof(folder->path), config->installDir, entry.subFolder)) return false;
+        // A link on the way below the install folder would send the folder
+        // and the files anywhere: nothing is made or written through it.
+        if (PassesThroughLink(config->installDir, folder->path)) return false;
         // Only the deepest folder is logged; removing it empty is what the
         // uninstaller can do safely.
         if (CreateFolderPath(folder->path, 0)) AddLogEntry(config, folder->path, kLogFolder);
@@ -102,6 +106,8 @@ bool ExtractEntry(CSetupConfig* config, const FileEntry& entry, PayloadCursor* c
     if (fileLabel) SendMessageA(fileLabel, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(target));
 
     if (!EntryFits(*cursor, entry.size)) return false;
+    // A link in the place of the file would have it written elsewhere.
+    if (IsReparsePoint(target)) return false;
     HANDLE file = CreateFileA(target, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     bool whole = WriteEntryBytes(file, cursor, entry.size);

@@ -1,36 +1,15 @@
-// Writing the install log file.
+// Composing the install log and writing it beside setup.
 #include "write_install_log.h"
+
+#include <new>
 
 #include "install_log.h"
 #include "path_rules.h"
 #include "setup_config.h"
-#include "text.h"
 
 namespace {
 
 const char kCannotWriteLog[] = "On ne peut pas créer un fichier log.";
-const char kLogCut[] =
-    "Le fichier log %s n'a pas pu être écrit en entier (disque plein ?).\n"
-    "Sans lui, le programme ne pourrait pas être désinstallé : l'installation n'est pas terminée.";
-
-bool WriteWhole(HANDLE file, const uint8_t* bytes, DWORD count) {
-    DWORD written = 0;
-    return WriteFile(file, bytes, count, &written, nullptr) && written == count;
-}
-
-bool WriteParts(HANDLE file, const CSetupConfig* config) {
-    uint8_t head[kLogHeadSize];
-    EncodeLogHead(head, config->appName, config->appVerName, config->installLog.Count());
-    if (!WriteWhole(file, head, sizeof(head))) return false;
-    for (auto* node = config->installLog.First(); node; node = config->installLog.Next(node)) {
-        uint8_t entry[kLogEntrySize];
-        EncodeLogEntry(entry, node->payload);
-        if (!WriteWhole(file, entry, sizeof(entry))) return false;
-    }
-    uint8_t tail[kLogTailSize];
-    EncodeLogTail(tail, config->reservedText);
-    return WriteWhole(file, tail, sizeof(tail));
-}
 
 }  // namespace
 
@@ -38,7 +17,25 @@ int InstallLogPath(const CSetupConfig* config, char* path) {
     return JoinPath(path, 260, config->sourceDir, "Temp_002.log");
 }
 
-InstallLogFileResult WriteInstallLog(CSetupConfig* config, HWND owner) {
+int CInstallLogBytes::Compose(const CSetupConfig* config) {
+    delete[] bytes;
+    size = 0;
+    int32_t count = config->installLog.Count();
+    size_t total = InstallLogSize(count);
+    bytes = new (std::nothrow) uint8_t[total];
+    if (!bytes) return 0;
+    EncodeLogHead(bytes, config->appName, config->appVerName, count);
+    uint8_t* at = bytes + kLogHeadSize;
+    for (auto* node = config->installLog.First(); node; node = config->installLog.Next(node)) {
+        EncodeLogEntry(at, node->payload);
+        at += kLogEntrySize;
+    }
+    EncodeLogTail(at, config->reservedText);
+    size = static_cast<DWORD>(total);
+    return 1;
+}
+
+InstallLogFileResult WriteInstallLog(const CSetupConfig* config, HWND owner, const CInstallLogBytes& log) {
     char path[260];
     HANDLE file = INVALID_HANDLE_VALUE;
     if (InstallLogPath(config, path)) {
@@ -48,14 +45,13 @@ InstallLogFileResult WriteInstallLog(CSetupConfig* config, HWND owner) {
         MessageBoxA(owner, kCannotWriteLog, "Erreur", MB_OK);
         return kLogFileNotCreated;
     }
-    bool whole = WriteParts(file, config);
+    DWORD written = 0;
+    bool whole = WriteFile(file, log.Bytes(), log.Size(), &written, nullptr) && written == log.Size();
     bool closed = CloseHandle(file) != 0;
     if (!whole || !closed) {
-        // uninst.exe refuses a log that is shorter than its count says and
-        // removes nothing, so a cut log could never remove this installation.
-        char text[sizeof(path) + sizeof(kLogCut)];
-        FormatText(text, sizeof(text), kLogCut, path);
-        MessageBoxA(owner, text, "Erreur", MB_OK | MB_ICONERROR);
+        // The uninstaller gets its log from memory, not from this file: a cut
+        // copy is simply not left behind.
+        DeleteFileA(path);
         return kLogFileCut;
     }
     return kLogFileWritten;

@@ -2,6 +2,7 @@
 #include "write_uninstaller.h"
 
 #include "folder_ops.h"
+#include "link_check.h"
 #include "log_entries.h"
 #include "path_rules.h"
 #include "setup_config.h"
@@ -23,6 +24,8 @@ UninstallerResult WriteUninstaller(CSetupConfig* config) {
     char path[kPathSize];
     // An install folder of 249 characters or more leaves no room for the name.
     if (!UninstallerPath(config, path)) return kUninstallerNoRoom;
+    // A link in its place would have the uninstaller written elsewhere.
+    if (IsReparsePoint(path)) return kUninstallerNotCreated;
     HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return kUninstallerNotCreated;
     DWORD written = 0;

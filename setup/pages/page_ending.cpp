@@ -3,6 +3,7 @@
 #include "page_ending.h"
 
 #include "folder_ops.h"
+#include "path_rules.h"
 #include "page_layout.h"
 #include "setup_config.h"
 #include "setup_globals.h"
@@ -26,6 +27,9 @@ const char kStartMenuLine[] = "   Raccourcis menu démarrer.\r\n";
 const char kProgramsMenuLine[] = "   Raccourcis menu programme.\r\n";
 
 const char kNoFolder[] = "Séléctionnez un dossier d'installation des fichiers.";
+const char kNotFullPath[] =
+    "Le dossier d'installation doit être un chemin complet, avec sa lettre de lecteur "
+    "(par exemple C:\\Jeux\\Mon Jeu) ou un chemin réseau (\\\\serveur\\partage).";
 const char kNoGroup[] = "Saisissez un nom de groupe pour votre application.";
 
 // Adds one shortcut line, preceded by the heading the first time.
@@ -40,6 +44,12 @@ void AddShortcutLine(HWND summary, const char* line, bool* headingWritten) {
 int ValidateChoices(const CSetupConfig* config, HWND owner) {
     if (config->installDir[0] == 0) {
         MessageBoxA(owner, kNoFolder, wizardCaption, MB_OK | MB_ICONINFORMATION);
+        return 0;
+    }
+    // A relative folder would depend on the current folder, at installation
+    // and again when the uninstaller removes it.
+    if (!IsFullPath(config->installDir)) {
+        MessageBoxA(owner, kNotFullPath, wizardCaption, MB_OK | MB_ICONINFORMATION);
         return 0;
     }
     if (config->noIcons == 0 && config->groupName[0] == 0) {

@@ -102,3 +102,17 @@ TEST(List, AppendWalkAndClear) {
 }
 
 }  // namespace
+
+TEST(IsFullPath, DriveRootsAndNetworkSharesOnly) {
+    const struct {
+        const char* path;
+        int full;
+    } cases[] = {
+        {"C:\\Jeux\\Mon Jeu", 1}, {"d:\\", 1},          {"\\\\serveur\\partage", 1}, {"\\\\serveur\\partage\\Jeux", 1},
+        {"Jeux\\Mon Jeu", 0},    {"\\Jeux", 0},        {"C:Jeux", 0},               {"C:", 0},
+        {"\\\\serveur", 0},      {"\\\\serveur\\", 0}, {"\\\\\\partage", 0},        {"1:\\Jeux", 0},
+        {"", 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.full, IsFullPath(c.path)) << c.path;
+    EXPECT_EQ(0, IsFullPath(nullptr));
+}

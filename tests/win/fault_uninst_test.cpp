@@ -33,7 +33,7 @@ struct Installed {
         WizardSession run;
         run.InstallToEnd(p);
         run.Close();
-        DeleteFileA(BatchPath().c_str());
+        ClearBatches();
     }
     std::string operator/(const std::string& name) const { return dir + "\\" + name; }
 };
@@ -51,7 +51,7 @@ void UninstallConfirmed(const Installed& inst) {
 // The program deletes itself through its batch; its folder stays (it holds more).
 void ExpectSelfDeletedFolderKept(const Installed& inst) {
     EXPECT_TRUE(gui::WaitFor([&] { return !FileExists(inst.uninst); }, kBatchWaitMs)) << "uninst.exe stayed";
-    EXPECT_TRUE(gui::WaitFor([&] { return !FileExists(BatchPath()); }, kBatchWaitMs)) << "batch stayed";
+    EXPECT_TRUE(gui::WaitFor([&] { return !BatchLeft(); }, kBatchWaitMs)) << "batch stayed";
     EXPECT_TRUE(FolderExists(inst.dir));
 }
 
@@ -156,7 +156,7 @@ TEST(FaultUninst, DamagedLogResource) {
         EXPECT_TRUE(FileExists(inst / "docs\\guide\\guide.txt"));
         EXPECT_TRUE(FileExists(inst.uninst));
         EXPECT_TRUE(UninstallKeyExists(inst.app));
-        EXPECT_FALSE(FileExists(BatchPath()));
+        EXPECT_FALSE(BatchLeft());
     }
 }
 

@@ -102,7 +102,7 @@ TEST(LimitsNames, LongestNamesThroughInstallAndUninstall) {
     gui::Sync(run.Page());
     run.Close();
 
-    DeleteFileA(BatchPath().c_str());
+    ClearBatches();
     std::vector<gui::MessageBoxInfo> shown = Uninstall(dir + "\\uninst.exe");
     ASSERT_EQ(2u, shown.size());
     std::string uninstCaption = "Désinstallation de " + verName;
@@ -154,7 +154,7 @@ TEST(LimitsNames, PathsOfExactly259Characters) {
     EXPECT_EQ(dir + "\\" + longest, log.entries[2].path);
     run.Close();
 
-    DeleteFileA(BatchPath().c_str());
+    ClearBatches();
     std::vector<gui::MessageBoxInfo> shown = Uninstall(uninst);
     ASSERT_EQ(2u, shown.size());
     EXPECT_EQ(app + " 2.5 a été désinstallé avec succès de votre ordinateur.", shown[1].text);

@@ -114,19 +114,30 @@ void ExpectRefusal(const char* folder, const char* group, const std::string& mes
     EXPECT_EQ(nullptr, run.program.FindMessageBox());
 }
 
-TEST(ReadyPage, EmptyFolderOrGroupIsRefused) {
+// A folder that is not a full path would depend on the current drive and
+// folder, at installation and again at removal.
+TEST(ReadyPage, EmptyOrRelativeFolderAndEmptyGroupAreRefused) {
     testenv::ScratchDir target("target");
+    const char kNotFull[] =
+        "Le dossier d'installation doit être un chemin complet, avec sa lettre de lecteur "
+        "(par exemple C:\\Jeux\\Mon Jeu) ou un chemin réseau (\\\\serveur\\partage).";
     const struct {
         const char* what;
         std::string folder;
+        const char* group;
         const char* message;
     } cases[] = {
-        {"empty group, shortcuts allowed", target.path(), "Saisissez un nom de groupe pour votre application."},
-        {"empty folder, refused first", "", "Séléctionnez un dossier d'installation des fichiers."},
+        {"empty group, shortcuts allowed", target.path(), "", "Saisissez un nom de groupe pour votre application."},
+        {"empty folder, refused first", "", "", "Séléctionnez un dossier d'installation des fichiers."},
+        {"relative folder", "Jeux\\Relatif", "Jeux", kNotFull},
+        {"folder of the current drive", "\\Jeux", "Jeux", kNotFull},
+        {"folder relative to a drive", "C:Jeux", "Jeux", kNotFull},
+        {"network server without a share", "\\\\serveur", "Jeux", kNotFull},
+        {"relative folder, refused before the empty group", "Jeux", "", kNotFull},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        ExpectRefusal(c.folder.c_str(), "", c.message);
+        ExpectRefusal(c.folder.c_str(), c.group, c.message);
     }
 }
 

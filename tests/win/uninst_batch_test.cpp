@@ -1,12 +1,18 @@
 // The self-deletion batch: its exact bytes with and without the folder
 // removal, and the path forms that keep each command to one argument.
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <gtest/gtest.h>
+#include <stdio.h>
 #include <string.h>
 
 #include "self_delete.h"
 #include "install_checks.h"
+
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -74,6 +80,81 @@ TEST(SelfDeleteBatch, PathWithoutShortFormIsQuotedWhenItHoldsSeparators) {
     EXPECT_STREQ("\"C:\\ct_no_such_folder\\R&D.exe\"", out);
     BatchPathForm("C:\\ct_no_such_folder\\plain.exe", out);
     EXPECT_STREQ("C:\\ct_no_such_folder\\plain.exe", out);
+    // cmd reads %x% as a variable: every '%' goes doubled, quoted or not.
+    BatchPathForm("C:\\%x%Jeu 100%y%\\uninst.exe", out);
+    EXPECT_STREQ("\"C:\\%%x%%Jeu 100%%y%%\\uninst.exe\"", out);
+    BatchPathForm("C:\\ct_100%\\uninst.exe", out);
+    EXPECT_STREQ("C:\\ct_100%%\\uninst.exe", out);
+    // The longest path, all '%': doubled and quoted, it still fits.
+    std::string percents = "C:\\" + std::string(MAX_PATH - 4, '%');
+    std::vector<char> big(kBatchPathFormSize + 16, '#');
+    BatchPathForm(percents.c_str(), big.data());
+    EXPECT_EQ(2 * percents.size() - 3, strlen(big.data()));
+    for (size_t i = kBatchPathFormSize; i < big.size(); ++i) EXPECT_EQ('#', big[i]);
+}
+
+// The DACL of a file or folder, in the text form ("" when unreadable).
+std::string DaclText(const std::string& path, int* aceCount) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    PACL dacl = nullptr;
+    if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                              nullptr, &descriptor) != ERROR_SUCCESS) {
+        return "";
+    }
+    char* text = nullptr;
+    std::string result;
+    if (ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+                                                             &text, nullptr)) {
+        result = text;
+        LocalFree(text);
+    }
+    *aceCount = dacl ? dacl->AceCount : -1;
+    LocalFree(descriptor);
+    return result;
+}
+
+// The folder of an elevated run's batch: new for each run, never one that
+// was there before (anyone may have made it).
+TEST(SelfDeleteBatch, ElevatedRunsPutTheBatchInANewFolder) {
+    ScratchDir dir("ubatch");
+    char first[MAX_PATH], second[MAX_PATH];
+    char name[32];
+    sprintf(name, "%s%08lX-0", kProtectedFolderPrefix, GetCurrentProcessId());
+    ASSERT_TRUE(CreateDirectoryA((dir / name).c_str(), nullptr));
+    ASSERT_EQ(1, MakeProtectedBatchFolder(dir.path().c_str(), first));
+    ASSERT_EQ(1, MakeProtectedBatchFolder(dir.path().c_str(), second));
+    EXPECT_STRNE(first, second);
+    EXPECT_NE(dir / name, first);
+    EXPECT_NE(dir / name, second);
+    EXPECT_EQ(0u, std::string(first).find(dir / kProtectedFolderPrefix));
+}
+
+// ...and writable by the administrators and the system only, whatever its
+// parent allows. Wine keeps no access rights on its files: there the check
+// cannot be made.
+TEST(SelfDeleteBatch, ElevatedBatchFolderOnlyAdministratorsWrite) {
+    ScratchDir dir("ubatch");
+    char folder[MAX_PATH];
+    ASSERT_EQ(1, MakeProtectedBatchFolder(dir.path().c_str(), folder));
+    int aces = 0;
+    std::string sddl = DaclText(folder, &aces);
+    // Does this system keep a DACL that is set on a folder?
+    std::string probe = dir / "probe";
+    PSECURITY_DESCRIPTOR wanted = nullptr;
+    ASSERT_TRUE(CreateDirectoryA(probe.c_str(), nullptr));
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;OICI;FA;;;WD)", SDDL_REVISION_1, &wanted,
+                                                                     nullptr));
+    SetFileSecurityA(probe.c_str(), DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, wanted);
+    LocalFree(wanted);
+    if (DaclText(probe, &aces).find("D:P") != 0) {
+        GTEST_SKIP() << "this system keeps no access rights of its own on files: " << sddl;
+    }
+    // Protected (nothing inherited from the parent), and only these two.
+    EXPECT_EQ(0u, sddl.find("D:P")) << sddl;
+    DaclText(folder, &aces);
+    EXPECT_EQ(2, aces) << sddl;
+    EXPECT_NE(std::string::npos, sddl.find(";;;BA)")) << sddl;
+    EXPECT_NE(std::string::npos, sddl.find(";;;SY)")) << sddl;
 }
 
 TEST(SelfDeleteBatch, UnwritableBatchPlaceGivesZero) {

@@ -14,7 +14,8 @@ namespace {
 using testenv::FileExists;
 using testenv::FolderExists;
 using testenv::ScratchDir;
-using wintest::BatchPath;
+using wintest::BatchLeft;
+using wintest::ClearBatches;
 using wintest::kBatchWaitMs;
 using wintest::Entry;
 using wintest::Touch;
@@ -36,7 +37,7 @@ struct Installed {
     std::vector<LogEntry> log;
 
     explicit Installed(bool writeLog = true) {
-        DeleteFileA(BatchPath().c_str());
+        ClearBatches();
         CreateDirectoryA(app.c_str(), nullptr);
         CreateDirectoryA(group.c_str(), nullptr);
         Touch(app + "\\demo.exe");
@@ -97,7 +98,7 @@ TEST(UninstProgram, ConfirmedRemovalDeletesEverythingThenItselfAndItsFolder) {
     EXPECT_EQ(0u, code);
 
     EXPECT_TRUE(gui::WaitFor([&] { return !FolderExists(inst.app); }, kBatchWaitMs)) << "install folder stayed";
-    EXPECT_TRUE(gui::WaitFor([&] { return !FileExists(BatchPath()); }, kBatchWaitMs)) << "batch stayed";
+    EXPECT_TRUE(gui::WaitFor([&] { return !BatchLeft(); }, kBatchWaitMs)) << "batch stayed";
 }
 
 TEST(UninstProgram, UserFileKeepsTheFolderButNotTheProgram) {
@@ -107,7 +108,7 @@ TEST(UninstProgram, UserFileKeepsTheFolderButNotTheProgram) {
     ASSERT_NO_FATAL_FAILURE(wintest::RunUninstaller(inst.uninst, "Désinstallation de Demo 2.1", &shown));
 
     EXPECT_TRUE(gui::WaitFor([&] { return !FileExists(inst.uninst); }, kBatchWaitMs)) << "uninst.exe stayed";
-    EXPECT_TRUE(gui::WaitFor([&] { return !FileExists(BatchPath()); }, kBatchWaitMs)) << "batch stayed";
+    EXPECT_TRUE(gui::WaitFor([&] { return !BatchLeft(); }, kBatchWaitMs)) << "batch stayed";
     EXPECT_TRUE(FileExists(inst.app + "\\notes.txt"));
     EXPECT_FALSE(FileExists(inst.app + "\\demo.exe"));
 }
@@ -119,7 +120,7 @@ TEST(UninstProgram, AnsweringNoChangesNothing) {
     Confirm(p, "Désinstallation de Demo 2.1", IDNO);
     ExpectEndsWithoutBox(p);
     EXPECT_TRUE(inst.Untouched());
-    EXPECT_FALSE(FileExists(BatchPath()));
+    EXPECT_FALSE(BatchLeft());
 }
 
 TEST(UninstProgram, BareProgramRemovesNothingAndStays) {
@@ -132,7 +133,7 @@ TEST(UninstProgram, BareProgramRemovesNothingAndStays) {
     ExpectEndsWithoutBox(p);
     Sleep(500);  // a batch, had one been started, would have run by now
     EXPECT_TRUE(inst.Untouched());
-    EXPECT_FALSE(FileExists(BatchPath()));
+    EXPECT_FALSE(BatchLeft());
 }
 
 // A log cut short is not half-used: the user is told, and nothing is removed.

@@ -15,6 +15,7 @@
 #include "removal_dialog.h"
 #include "unregister.h"
 #include "uninst_ids.h"
+#include "folder_links.h"
 #include "install_checks.h"
 
 namespace {
@@ -241,6 +242,43 @@ TEST(RemoveInstallation, NestedLoggedFoldersGoOuterFirstWithTheirEmptySubTrees) 
     Fill(c, wintest::UniqueName("Nested"), {Entry(app, 1), Entry(a, 1), Entry(b, 1), Entry(b + "\\deep.txt", 0)});
     EXPECT_EQ(kRemovedFolderFree, RemoveInstallation(c, nullptr, app.c_str()));
     EXPECT_FALSE(FolderExists(app));
+}
+
+// Since the installation, a logged folder inside the install folder became
+// a link to a folder elsewhere that holds files of the same names: nothing
+// there is deleted, listed or removed, and the rest goes as usual.
+TEST(RemoveInstallation, NothingIsDeletedThroughALinkBelowTheInstallFolder) {
+    ScratchDir dir("ulink");
+    std::string app = dir / "App", outside = dir / "ailleurs";
+    CreateDirectoryA(app.c_str(), nullptr);
+    CreateDirectoryA(outside.c_str(), nullptr);
+    CreateDirectoryA((outside + "\\vide").c_str(), nullptr);
+    CreateDirectoryA((outside + "\\sons").c_str(), nullptr);
+    Touch(outside + "\\carte.dat");
+    Touch(outside + "\\sons\\a.wav");
+    Touch(app + "\\demo.exe");
+    Touch(app + "\\uninst.exe");
+    wintest::FolderLink link(app + "\\Donnees", outside);
+    if (!link.made()) GTEST_SKIP() << "no folder links here";
+    std::vector<LogEntry> log = {Entry(app, 1),
+                                 Entry(app + "\\demo.exe", 0),
+                                 Entry(app + "\\Donnees", 1),
+                                 Entry(app + "\\Donnees\\carte.dat", 0),
+                                 Entry(app + "\\Donnees\\sons\\a.wav", 0),
+                                 Entry(app + "\\Donnees\\sons", 1),
+                                 Entry(app + "\\Donnees\\vide", 1)};
+    CUninstConfig c;
+    Fill(c, wintest::UniqueName("Link"), log);
+    ListDialog dialog;
+
+    EXPECT_EQ(kRemovedFolderUsed, RemoveInstallation(c, dialog.window, app.c_str()));
+    EXPECT_EQ(app + "\\demo.exe\r\n", dialog.List());
+    EXPECT_FALSE(FileExists(app + "\\demo.exe"));
+    EXPECT_TRUE(FileExists(outside + "\\carte.dat"));
+    EXPECT_TRUE(FileExists(outside + "\\sons\\a.wav"));
+    EXPECT_TRUE(FolderExists(outside + "\\vide"));
+    // The link stays, and counts as content the uninstaller cannot look into.
+    EXPECT_EQ(2, CountFiles(app.c_str(), 1));
 }
 
 TEST(RemoveInstallation, WithoutLogNothingIsTouched) {

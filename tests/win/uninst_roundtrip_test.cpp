@@ -9,6 +9,7 @@
 #include <string>
 
 #include "install_checks.h"
+#include "self_delete.h"
 #include "wizard_session.h"
 
 namespace {
@@ -140,17 +141,19 @@ struct TopFolder {
     ~TopFolder() { testenv::RemoveTree(path); }
 };
 
+// The install folder's name holds '%' signs, which cmd would read as variables
+// in the batch that removes uninst.exe and the folder.
 TEST(RoundTrip, InstallThenUninstallLeavesTheMachineAsItWas) {
     std::string app = UniqueName("Round");
     SystemCleanup cleanup(app, app);
     TopFolder top;
-    std::string installDir = top.path + "\\Mon Appli";
+    std::string installDir = top.path + "\\%x%Mon Appli 100%y%";
     ASSERT_TRUE(CreateDirectoryA(top.path.c_str(), nullptr));
     PackageContents p = Package(app, installDir);
     p.AddFile("demo.exe", "", "MZ-program-bytes");
     p.AddFile("readme.txt", "", "lisez-moi");
     p.AddFile("carte.dat", "donnees\\cartes", "map bytes");
-    DeleteFileA(BatchPath().c_str());
+    ClearBatches();
 
     WizardSession run;
     Snapshot before = TakeSnapshot(run.dir.path(), app);
@@ -169,7 +172,12 @@ TEST(RoundTrip, InstallThenUninstallLeavesTheMachineAsItWas) {
     EXPECT_EQ(app + " 2.5 a été désinstallé avec succès de votre ordinateur.", shown[1].text);
 
     EXPECT_TRUE(gui::WaitFor([&] { return !FolderExists(installDir); }, 15000)) << "install folder stayed";
-    EXPECT_TRUE(gui::WaitFor([&] { return !FileExists(BatchPath()); }, 15000)) << "batch stayed";
+    EXPECT_TRUE(gui::WaitFor([&] { return !BatchLeft(); }, 15000)) << "batch stayed";
+    // Run elevated, as the uninstaller is, its batch lay in a folder of its own.
+    if (RunsElevated()) {
+        EXPECT_EQ(1u, ProtectedBatchFolders().size());
+    }
+    ClearBatches();
     EXPECT_FALSE(FolderExists(ProgramsGroup(app)));
     EXPECT_FALSE(FileExists(DesktopLink(app)));
     EXPECT_FALSE(UninstallKeyExists(app));

@@ -190,10 +190,46 @@ bool RunsOn64BitWindowsAs32Bit() {
 
 KeyGuard::~KeyGuard() { RegDeleteKeyExA(HKEY_LOCAL_MACHINE, UninstallKey(appName_).c_str(), view_, 0); }
 
-std::string BatchPath() {
+namespace {
+
+std::string PlainBatchPath() {
     char path[MAX_PATH] = "";
     SelfDeleteBatchPath(path);
     return path;
+}
+
+std::string BatchParent() {
+    char parent[MAX_PATH] = "";
+    ProtectedBatchParent(parent);
+    return parent;
+}
+
+}  // namespace
+
+std::vector<std::string> ProtectedBatchFolders() {
+    std::vector<std::string> folders;
+    std::string parent = BatchParent();
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((parent + "\\" kProtectedFolderPrefix "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return folders;
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) folders.push_back(parent + "\\" + found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return folders;
+}
+
+bool BatchLeft() {
+    if (testenv::FileExists(PlainBatchPath())) return true;
+    for (const std::string& folder : ProtectedBatchFolders()) {
+        if (testenv::FileExists(folder + "\\temp_001.bat")) return true;
+    }
+    return false;
+}
+
+void ClearBatches() {
+    DeleteFileA(PlainBatchPath().c_str());
+    for (const std::string& folder : ProtectedBatchFolders()) testenv::RemoveTree(folder);
 }
 
 void RunUninstaller(const std::string& uninstaller, const std::string& caption,

@@ -135,9 +135,15 @@ private:
     REGSAM view_;
 };
 
-// Where uninst.exe writes the batch that deletes it, and how long the batch
-// may take to run after the program ends.
-std::string BatchPath();
+// The batches uninst.exe writes to delete itself: in the user's temporary
+// folder, or, run elevated, in folders of its own in the system's temporary
+// folder. BatchLeft: whether one of them is there; ClearBatches removes them
+// and those folders. kBatchWaitMs: how long a batch may take to run after
+// the program ends.
+bool BatchLeft();
+void ClearBatches();
+// The folders an elevated uninst.exe made for its batches.
+std::vector<std::string> ProtectedBatchFolders();
 const int kBatchWaitMs = 15000;
 
 // Runs uninst.exe, answers Yes to its question and OK to the notice that

@@ -1,6 +1,8 @@
 // Paths and scratch folders of the Win32 tests.
 #include "test_env.h"
 
+#include "folder_links.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -47,6 +49,10 @@ ScratchDir::~ScratchDir() { RemoveTree(path_); }
 bool RemoveTree(const std::string& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+    // A link goes itself; what it leads to is not the test's to remove.
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        return wintest::RemoveFolderLink(path);
+    }
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         return DeleteFileA(path.c_str()) != 0;
