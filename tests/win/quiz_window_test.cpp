@@ -43,7 +43,8 @@ TEST(QuizWindow, FixedFrameThatCannotBeResizedOrMaximised) {
     EXPECT_TRUE(gui::WaitFor([&] { return IsIconic(q.main) != FALSE; }, 3000));
     PostMessageA(q.main, WM_SYSCOMMAND, SC_RESTORE, 0);
     EXPECT_TRUE(gui::WaitFor([&] { return IsIconic(q.main) == FALSE; }, 3000));
-    GetWindowRect(q.main, &frame);
+    // The window is no longer iconic a moment before it has its size back.
+    gui::WaitFor([&] { return GetWindowRect(q.main, &frame) && frame.right - frame.left == 730; }, 3000);
     EXPECT_EQ(730, frame.right - frame.left);
 }
 
