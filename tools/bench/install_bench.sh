@@ -218,12 +218,12 @@ echo "pack_host_huge_rss_kb $kb" >> "$results"
 echo "size_ours_huge $(stat -c %s "$work/huge.exe")" >> "$results"
 # inspect and verify of it: the package is mapped and compared piece by piece,
 # not read into memory.
-for command in inspect verify; do
-  if [ "$command" = inspect ]; then set -- inspect "$work/huge.exe"
+for subcommand in inspect verify; do
+  if [ "$subcommand" = inspect ]; then set -- inspect "$work/huge.exe"
   else set -- verify "$work/huge.exe" "$work/huge.ini" --setup "$bin/setup.exe"; fi
-  /usr/bin/time -f "%e %M" -o "$work/time.txt" "$hostpack" "$@" >/dev/null || echo "pack $command of huge.exe failed" >&2
+  /usr/bin/time -f "%e %M" -o "$work/time.txt" "$hostpack" "$@" >/dev/null || echo "pack $subcommand of huge.exe failed" >&2
   read -r secs kb < <(tail -n 1 "$work/time.txt")
-  echo "pack_host_huge_${command}_rss_kb $kb" >> "$results"
+  echo "pack_host_huge_${subcommand}_rss_kb $kb" >> "$results"
 done
 rm -rf "$work/huge.exe" "$work/src_huge"
 # inspect of a crafted file of 32 MB: about 4 million resources, each

@@ -160,9 +160,9 @@ ratio_goal("Linux `pack build` of (b), one 200 MB file, against `cp` of it", "pa
 rss = med("pack_host_huge_rss_kb")
 goal("Linux `pack build`'s peak memory for a 1.5 GB package", f"{rss / 1024:,.1f} MB" if rss else "n/a",
      rss / 1024 if rss else None, 64, "≤ 64 MB")
-for command in ("inspect", "verify"):
-    rss = med(f"pack_host_huge_{command}_rss_kb")
-    goal(f"Linux `pack {command}`'s peak memory for that package", f"{rss / 1024:,.1f} MB" if rss else "n/a",
+for subcommand in ("inspect", "verify"):
+    rss = med(f"pack_host_huge_{subcommand}_rss_kb")
+    goal(f"Linux `pack {subcommand}`'s peak memory for that package", f"{rss / 1024:,.1f} MB" if rss else "n/a",
          rss / 1024 if rss else None, 64, "≤ 64 MB")
 crafted = med("pack_host_crafted_ms")
 goal("Linux `pack inspect` of a crafted 32 MB resource tree (4 million resources, listed from the top down)",
