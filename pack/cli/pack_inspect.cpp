@@ -12,6 +12,7 @@
 #include "host_files.h"
 #include "icon_file.h"
 #include "install_log.h"
+#include "mapped_file.h"
 #include "pack_description.h"
 #include "pack_sign.h"
 #include "pe_resources.h"
@@ -24,11 +25,33 @@ namespace {
 
 // A program file read as data through the portable resource reader: nothing
 // of it runs, and a damaged file gives a reason instead of a crash.
+// The file is mapped, not read: only the pages of what is shown are read, so
+// memory stays small whatever the payload's size.
 class DataModule {
 public:
-    bool Load(const std::string& path, std::string* error) { return file_.LoadFile(path, error); }
+    bool Load(const std::string& path, std::string* error) {
+        std::string why;
+        if (!map_.Open(path, &why)) {
+            *error = path + ": " + why;
+            return false;
+        }
+        const MappedFile& map = map_;
+        file_.SetRelease([&map](uint64_t offset, uint64_t size) { map.Release(offset, size); });
+        if (file_.LoadView(map_.data(), map_.size(), error)) return true;
+        *error = path + ": " + *error;
+        return false;
+    }
     const pe::ResourceFile& file() const { return file_; }
-    // The bytes of a resource in the first language found; false when it is missing.
+    // A resource in the language setup gets (see ResourceFile::Find); null when it is missing.
+    const pe::Resource* Find(const pe::ResourceKey& type, const pe::ResourceKey& name) const {
+        return file_.Find(type, name);
+    }
+    // Gives back the memory of the pages of a resource read so far (they are
+    // read again from the file when touched again).
+    void Release(const pe::Resource& resource) const {
+        if (resource.data) map_.Release(static_cast<uint64_t>(resource.data - map_.data()), resource.size);
+    }
+    // The bytes of a small resource; false when it is missing.
     bool Resource(const pe::ResourceKey& type, const pe::ResourceKey& name, std::string* bytes) const {
         const pe::Resource* found = file_.Find(type, name);
         if (!found) return false;
@@ -37,26 +60,33 @@ public:
     }
 
 private:
+    MappedFile map_;
     pe::ResourceFile file_;
 };
+
+// "15.8" for 158 per thousand: the share of part in whole, to a tenth of a percent.
+std::string Percent(unsigned long long part, unsigned long long whole) {
+    unsigned long long tenths = whole ? part * 1000 / whole : 0;  // 64 bits: sizes below 2^53
+    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
+}
 
 const char* YesNo(int32_t flag) { return flag ? "yes" : "no"; }
 
 // The compressed payload: its header, and whether its stream decodes, with
 // setup's own decoder and memory bound, to exactly the files' bytes.
-std::string DescribeCompressedPayload(const std::string& bytes, unsigned long long sum, int* problems) {
+std::string DescribeCompressedPayload(const DataModule& module, const pe::Resource& resource, unsigned long long sum,
+                                      int* problems) {
     CompressedPayloadHeader header;
-    const uint8_t* data = reinterpret_cast<const uint8_t*>(bytes.data());
-    if (!DecodeCompressedHeader(data, bytes.size(), &header)) {
+    const uint8_t* data = resource.data;
+    const size_t size = resource.size;
+    if (!DecodeCompressedHeader(data, size, &header)) {
         ++*problems;
-        return "Payload: compressed (RT_DATA 5002), " + std::to_string(bytes.size()) +
+        return "Payload: compressed (RT_DATA 5002), " + std::to_string(size) +
                " bytes, but its header is not one setup can decode  <- problem\n";
     }
     std::string out = "Payload: compressed (RT_DATA 5002), Zstandard, window " +
-                      std::to_string(1u << header.windowLog >> 10) + " KB: " + std::to_string(bytes.size()) +
-                      " bytes for " + std::to_string(header.decodedSize) + " (" +
-                      std::to_string(header.decodedSize ? bytes.size() * 1000 / header.decodedSize / 10 : 0) + "." +
-                      std::to_string(header.decodedSize ? bytes.size() * 1000 / header.decodedSize % 10 : 0) + " %)\n";
+                      std::to_string(1u << header.windowLog >> 10) + " KB: " + std::to_string(size) + " bytes for " +
+                      std::to_string(header.decodedSize) + " (" + Percent(size, header.decodedSize) + " %)\n";
     if (header.decodedSize != sum) {
         out += "  it holds " + std::to_string(header.decodedSize) + " bytes, but the file sizes add up to " +
                std::to_string(sum) + "  <- problem\n";
@@ -65,12 +95,13 @@ std::string DescribeCompressedPayload(const std::string& bytes, unsigned long lo
     }
     ZstdReader reader;
     std::vector<char> piece(1 << 20);
-    bool ok = reader.Open(data + kCompressedHeaderSize, bytes.size() - kCompressedHeaderSize,
+    bool ok = reader.Open(data + kCompressedHeaderSize, size - kCompressedHeaderSize,
                           size_t(1) << header.windowLog);
     for (unsigned long long left = sum; ok && left > 0;) {
         size_t n = static_cast<size_t>(std::min<unsigned long long>(left, piece.size()));
         ok = reader.Read(piece.data(), n);
         left -= n;
+        module.Release(resource);  // the compressed bytes read so far
     }
     if (ok && reader.AtEnd()) return out + "  the stream decodes to the files' bytes, its checksum verified\n";
     ++*problems;
@@ -188,23 +219,21 @@ int InspectSetup(const std::string& path, const DataModule& module, const std::s
             sum += static_cast<unsigned long long>(entry.size);
         }
     }
-    std::string payload;
-    bool hasPayload = module.Resource(kDataResourceType, kPayloadResource, &payload);
-    std::string compressed;
-    if (module.Resource(kDataResourceType, kCompressedPayloadResource, &compressed)) {
-        if (hasPayload) {
-            out += "Payload: both RT_DATA 5000 and 5002; setup installs from 5000  <- problem\n";
+    const pe::Resource* payload = module.Find(kDataResourceType, kPayloadResource);
+    if (const pe::Resource* compressed = module.Find(kDataResourceType, kCompressedPayloadResource)) {
+        if (payload) {
+            out += "Payload: both RT_DATA 5000 and 5002: setup refuses the package as damaged  <- problem\n";
             ++problems;
         } else {
-            out += DescribeCompressedPayload(compressed, sum, &problems);
+            out += DescribeCompressedPayload(module, *compressed, sum, &problems);
         }
-    } else if (!hasPayload) {
+    } else if (!payload) {
         out += "Payload: missing (RT_DATA 5000): setup will find no files to extract  <- problem\n";
         ++problems;
-    } else if (payload.size() == sum) {
-        out += "Payload: " + std::to_string(payload.size()) + " bytes, the sum of the file sizes\n";
+    } else if (payload->size == sum) {
+        out += "Payload: " + std::to_string(payload->size) + " bytes, the sum of the file sizes\n";
     } else {
-        out += "Payload: " + std::to_string(payload.size()) + " bytes, but the file sizes add up to " +
+        out += "Payload: " + std::to_string(payload->size) + " bytes, but the file sizes add up to " +
                std::to_string(sum) + "  <- problem\n";
         ++problems;
     }
@@ -219,18 +248,18 @@ int InspectSetup(const std::string& path, const DataModule& module, const std::s
     return problems ? 1 : 0;
 }
 
-int InspectUninstaller(const std::string& path, const std::string& logBytes) {
+int InspectUninstaller(const std::string& path, const pe::Resource& log) {
     InstallLogView view;
-    InstallLogStatus status = ParseInstallLog(reinterpret_cast<const uint8_t*>(logBytes.data()), logBytes.size(), &view);
+    InstallLogStatus status = ParseInstallLog(log.data, log.size, &view);
     if (status == kLogUnreadable) {
-        PrintErr("pack: " + path + ": RT_DATA 5000 (" + std::to_string(logBytes.size()) +
+        PrintErr("pack: " + path + ": RT_DATA 5000 (" + std::to_string(log.size) +
                  " bytes) is neither a payload nor a readable install log\n");
         return 1;
     }
     std::string out = path + ": uninstaller with its install log\n";
     out += Field("AppName", view.appName);
     out += Field("AppVerName", view.appVerName);
-    out += "Install log (" + std::to_string(view.declaredCount) + " entries, " + std::to_string(logBytes.size()) +
+    out += "Install log (" + std::to_string(view.declaredCount) + " entries, " + std::to_string(log.size) +
            " bytes):\n";
     for (int32_t i = 0; i < view.entryCount; ++i) {
         LogEntry entry;
@@ -274,8 +303,10 @@ int InspectProgram(const std::string& path, const std::string& trustFile) {
     }
     std::string bytes;
     if (module.Resource(kDataResourceType, kSetupRecordResource, &bytes)) return InspectSetup(path, module, bytes, trustFile);
-    if (module.Resource(kDataResourceType, kInstallLogResource, &bytes)) return InspectUninstaller(path, bytes);
-    if (module.Resource("RT_EXECUTABLE", uint16_t{210}, &bytes)) {
+    if (const pe::Resource* log = module.Find(kDataResourceType, kInstallLogResource)) {
+        return InspectUninstaller(path, *log);
+    }
+    if (module.Find("RT_EXECUTABLE", uint16_t{210})) {
         PrintErr("pack: '" + path + "' is the setup program without a package (no RT_DATA 5001)\n");
         return 1;
     }

@@ -1,4 +1,6 @@
 // pack: builds setup packages from a description and inspects them.
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -108,10 +110,7 @@ int Verify(const std::vector<std::string>& args) {
     return VerifyPackage(names[0], names[1], setup);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
+int Run(const std::vector<std::string>& args) {
     if (args.empty() || args[0] == "-h" || args[0] == "--help" || args[0] == "help") {
         PrintOut(kUsage);
         return args.empty() ? 2 : 0;
@@ -121,4 +120,21 @@ int main(int argc, char** argv) {
     if (args[0] == "inspect") return Inspect(rest);
     if (args[0] == "verify") return Verify(rest);
     return Usage("unknown command " + args[0]);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Memory or address space that runs out (a crafted file's millions of
+    // resources, a package too large to map into a 32-bit pack.exe) ends pack
+    // with a message, not with an uncaught exception.
+    try {
+        return Run(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::bad_alloc&) {
+        PrintErr("pack: out of memory (or of address space) for this file\n");
+        return 2;
+    } catch (const std::length_error&) {
+        PrintErr("pack: out of memory (or of address space) for this file\n");
+        return 2;
+    }
 }

@@ -165,19 +165,53 @@ bool UpdateProgramResource(const std::string& exe, const char* type, const char*
 
 namespace {
 
-// Loads setupExe and puts the package's resources into it, in memory.
+// The package resources a program file already carries, as "RT_DATA 5000
+// (payload), ..."; "" for the bare setup.exe. The branding pack writes is told
+// by its version information: setup.exe as built has none, pack always writes
+// one (its icon and pictures take the places of setup's own).
+std::string PackageResourcesIn(const pe::ResourceFile& file) {
+    static const struct {
+        const char* name;
+        const char* what;
+    } kData[] = {{kPayloadResource, "payload"},
+                 {kSetupRecordResource, "setup record"},
+                 {kCompressedPayloadResource, "compressed payload"},
+                 {kLicenseResource, "licence"},
+                 {kInfoResource, "information text"}};
+    std::string found;
+    for (const auto& data : kData) {
+        if (file.Find(kDataResourceType, data.name)) {
+            found += std::string(found.empty() ? "" : ", ") + "RT_DATA " + data.name + " (" + data.what + ")";
+        }
+    }
+    if (file.Find(kTypeVersion, kVersionResourceId, kVersionLanguage)) {
+        found += std::string(found.empty() ? "" : ", ") + "the version information pack writes";
+    }
+    return found;
+}
+
+}  // namespace
+
 // A package being put together: setup.exe loaded, the package's resources set
 // into it, the payload streamed from its sources or from a temporary file
 // holding it compressed. Lives until the package is written.
-class Composer {
+class PackageComposer::Impl {
 public:
-    explicit Composer(const PackageContents& contents) : contents_(contents), payload_(contents), compressed_(this) {}
-    ~Composer() {
+    explicit Impl(const PackageContents& contents) : contents_(contents), payload_(contents), compressed_(this) {}
+    ~Impl() {
         if (temporary_) fclose(temporary_);
     }
 
     bool Compose(const std::string& setupExe, std::string* error) {
         if (!file_.LoadFile(setupExe, error)) return false;
+        // Every resource a package's description leaves out would stay from
+        // the older package: its texts shown, or its payload installed.
+        std::string found = PackageResourcesIn(file_);
+        if (!found.empty()) {
+            *error = "setup program '" + setupExe + "' already carries a package (" + found +
+                     "): packages are built on the bare setup.exe, give that one with --setup";
+            return false;
+        }
         uint64_t size = contents_.PayloadSize();
         // The payload is written straight from contents or from the files,
         // not copied. An empty one is not written, as the system's
@@ -207,7 +241,7 @@ private:
     // The compressed payload, read back from the temporary file.
     class TemporaryStream : public pe::ResourceStream {
     public:
-        explicit TemporaryStream(const Composer* owner) : owner_(owner) {}
+        explicit TemporaryStream(const Impl* owner) : owner_(owner) {}
         bool Emit(const pe::ByteSink& sink, std::string* error) const override {
             FILE* in = owner_->temporary_;
             if (fseek(in, 0, SEEK_SET) != 0) {
@@ -223,7 +257,7 @@ private:
         }
 
     private:
-        const Composer* owner_;
+        const Impl* owner_;
     };
 
     // A 32-bit setup.exe is mapped whole into a 2 GB address space that the
@@ -268,11 +302,16 @@ private:
     std::string record_;
 };
 
-}  // namespace
+PackageComposer::PackageComposer(const PackageContents& contents) : impl_(new Impl(contents)) {}
+PackageComposer::~PackageComposer() = default;
+bool PackageComposer::Compose(const std::string& setupExe, std::string* error) {
+    return impl_->Compose(setupExe, error);
+}
+const pe::ResourceFile& PackageComposer::file() const { return impl_->file(); }
 
 bool WritePackage(const std::string& setupExe, const std::string& outExe, const PackageContents& contents,
                   std::string* error) {
-    Composer composer(contents);
+    PackageComposer composer(contents);
     return composer.Compose(setupExe, error) && WriteThenRename(composer.file(), outExe, error);
 }
 
@@ -280,14 +319,8 @@ bool PlanPackage(const std::string& setupExe, const PackageContents& contents, u
                  uint64_t* imageSize, std::string* error) {
     PackageContents plain = contents;
     plain.compression = kCompressionNone;  // sizes of the stored payload: nothing to compress
-    Composer composer(plain);
+    PackageComposer composer(plain);
     std::string ignored;
     composer.Compose(setupExe, &ignored);  // fails past the limit, after setting every resource
     return composer.file().PlannedSizes(fileSize, imageSize, error);
-}
-
-bool PackageImage(const std::string& setupExe, const PackageContents& contents, std::vector<uint8_t>* image,
-                  std::string* error) {
-    Composer composer(contents);
-    return composer.Compose(setupExe, error) && composer.file().WriteToBytes(image, error);
 }

@@ -6,10 +6,12 @@
 
 #include <stdint.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "icon_file.h"
+#include "pe_resources.h"
 #include "records.h"
 #include "setup_record.h"
 #include "version_resource.h"
@@ -82,9 +84,25 @@ bool WritePackage(const std::string& setupExe, const std::string& outExe, const 
 bool PlanPackage(const std::string& setupExe, const PackageContents& contents, uint64_t* fileSize,
                  uint64_t* imageSize, std::string* error);
 
-// The bytes WritePackage would write, in memory.
-bool PackageImage(const std::string& setupExe, const PackageContents& contents, std::vector<uint8_t>* image,
-                  std::string* error);
+// The package WritePackage writes, put together in memory: setupExe loaded
+// and the package's resources set into it; the payload is read from its
+// sources (or from a temporary file holding it compressed) only when file()
+// is written. A setupExe that already carries package resources (an earlier
+// package) is refused: what the new description leaves out would stay.
+class PackageComposer {
+public:
+    explicit PackageComposer(const PackageContents& contents);
+    ~PackageComposer();
+    PackageComposer(const PackageComposer&) = delete;
+    PackageComposer& operator=(const PackageComposer&) = delete;
+    // False with a readable reason in *error.
+    bool Compose(const std::string& setupExe, std::string* error);
+    const pe::ResourceFile& file() const;
+
+private:
+    class Impl;
+    std::unique_ptr<Impl> impl_;
+};
 
 // Replaces (or adds) one resource of an existing program file in place.
 bool UpdateProgramResource(const std::string& exe, const char* type, const char* name, const std::string& bytes,

@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <map>
 #include <set>
 
 namespace pe {
@@ -157,6 +158,16 @@ uint32_t PeChecksum::Finish() const {
 
 // ---------------------------------------------------------------- reading
 
+namespace {
+
+bool ResourceLess(const Resource& a, const ResourceKey& type, const ResourceKey& name, uint16_t language) {
+    if (a.type != type) return a.type < type;
+    if (a.name != name) return a.name < name;
+    return a.language < language;
+}
+
+}  // namespace
+
 struct ResourceFile::Section {
     uint32_t headerOffset;  // where its 40 bytes are in the file
     char name[9];
@@ -199,20 +210,34 @@ bool ResourceFile::LoadFile(const std::string& path, std::string* error) {
 }
 
 bool ResourceFile::Load(std::vector<uint8_t> bytes, std::string* error) {
-    file_ = std::move(bytes);
+    bytes_ = std::move(bytes);
+    return Parse(bytes_.data(), bytes_.size(), error);
+}
+
+bool ResourceFile::LoadView(const uint8_t* bytes, uint64_t size, std::string* error) {
+    bytes_.clear();
+    bytes_.shrink_to_fit();
+    return Parse(bytes, size, error);
+}
+
+bool ResourceFile::Parse(const uint8_t* bytes, uint64_t size, std::string* error) {
+    data_ = bytes;
+    size_ = bytes ? size : 0;
     sections_.clear();
     resources_.clear();
     owned_.clear();
     if (ParseHeaders(error) && ParseTree(error)) return true;
-    file_.clear();
+    bytes_.clear();
+    data_ = nullptr;
+    size_ = 0;
     sections_.clear();
     resources_.clear();
     return false;
 }
 
 bool ResourceFile::ParseHeaders(std::string* error) {
-    const uint64_t size = file_.size();
-    const uint8_t* f = file_.data();
+    const uint64_t size = size_;
+    const uint8_t* f = data_;
     if (size < 64 || f[0] != 'M' || f[1] != 'Z') {
         *error = "not a Windows program file (no MZ header)";
         return false;
@@ -294,7 +319,7 @@ bool ResourceFile::ParseHeaders(std::string* error) {
 
 bool ResourceFile::ParseTree(std::string* error) {
     if (directoryCount_ <= kDirResources) return true;
-    const uint8_t* dir = file_.data() + directoriesOffset_ + 8 * kDirResources;
+    const uint8_t* dir = data_ + directoriesOffset_ + 8 * kDirResources;
     uint32_t rootRva = Get32(dir);
     if (rootRva == 0 && Get32(dir + 4) == 0) return true;
     // The tree: the bytes of the section that holds the root, from the root on.
@@ -306,7 +331,7 @@ bool ResourceFile::ParseTree(std::string* error) {
         *error = "damaged program file: the resource directory (RVA " + Hex(rootRva) + ") is in no section";
         return false;
     }
-    const uint8_t* tree = file_.data() + home->rawPointer + (rootRva - home->virtualAddress);
+    const uint8_t* tree = data_ + home->rawPointer + (rootRva - home->virtualAddress);
     const uint64_t treeSize = home->rawSize - (rootRva - home->virtualAddress);
     std::set<uint32_t> seen;
 
@@ -371,23 +396,63 @@ bool ResourceFile::ParseTree(std::string* error) {
         return true;
     };
 
+    // A first look counts the resources (each directory once, damaged ones
+    // left to the reading below), so that they are stored without moving.
+    {
+        std::set<uint32_t> counted;
+        uint64_t total = 0;
+        auto entriesOf = [&](uint32_t offset, uint32_t* count) {
+            if (!counted.insert(offset).second || uint64_t{offset} + 16 > treeSize) return false;
+            *count = uint32_t{Get16(tree + offset + 12)} + Get16(tree + offset + 14);
+            return uint64_t{offset} + 16 + 8ull * *count <= treeSize;
+        };
+        uint32_t types = 0, names = 0, languages = 0;
+        if (!entriesOf(0, &types)) types = 0;
+        for (uint32_t t = 0; t < types; ++t) {
+            uint32_t namesAt = Get32(tree + 16 + 8 * t + 4) & 0x7FFFFFFFu;
+            if (!entriesOf(namesAt, &names)) continue;
+            for (uint32_t n = 0; n < names; ++n) {
+                uint32_t languagesAt = Get32(tree + namesAt + 16 + 8 * n + 4) & 0x7FFFFFFFu;
+                if (entriesOf(languagesAt, &languages)) total += languages;
+            }
+        }
+        resources_.reserve(static_cast<size_t>(std::min<uint64_t>(total, treeSize / 8)));
+    }
+
+    // The entries of a directory with their keys, in the order of the keys:
+    // walked in that order, the tree gives its resources sorted, whatever
+    // order its directories list them in.
+    struct Keyed {
+        ResourceKey key;
+        Entry entry;
+    };
+    std::vector<Entry> scratch;
+    auto readSorted = [&](uint32_t offset, std::vector<Keyed>* out) {
+        if (!readDirectory(offset, &scratch)) return false;
+        out->clear();
+        for (const Entry& e : scratch) {
+            ResourceKey key(uint16_t{0});
+            if (!readKey(e.name, &key)) return false;
+            out->push_back({key, e});
+        }
+        std::sort(out->begin(), out->end(), [](const Keyed& a, const Keyed& b) { return a.key < b.key; });
+        return true;
+    };
+
     // Exactly three levels, walked with loops: a hostile tree cannot make this
     // recurse, and each directory is read at most once.
-    std::vector<Entry> types, names, languages;
-    if (!readDirectory(0, &types)) return false;
-    for (const Entry& t : types) {
-        ResourceKey type(uint16_t{0});
+    std::vector<Keyed> types, names;
+    std::vector<Entry> languages;
+    if (!readSorted(0, &types)) return false;
+    for (const Keyed& t : types) {
+        const ResourceKey& type = t.key;
         uint32_t namesAt = 0;
-        if (!readKey(t.name, &type) || !subdirectory(t, "type", &namesAt) || !readDirectory(namesAt, &names)) {
-            return false;
-        }
-        for (const Entry& n : names) {
-            ResourceKey name(uint16_t{0});
+        if (!subdirectory(t.entry, "type", &namesAt) || !readSorted(namesAt, &names)) return false;
+        for (const Keyed& n : names) {
+            const ResourceKey& name = n.key;
             uint32_t languagesAt = 0;
-            if (!readKey(n.name, &name) || !subdirectory(n, "name", &languagesAt) ||
-                !readDirectory(languagesAt, &languages)) {
-                return false;
-            }
+            if (!subdirectory(n.entry, "name", &languagesAt) || !readDirectory(languagesAt, &languages)) return false;
+            std::sort(languages.begin(), languages.end(), [](const Entry& a, const Entry& b) { return a.name < b.name; });
             for (const Entry& l : languages) {
                 if (l.name > 0xFFFF) {
                     *error = "damaged resources: a language of " + type.Text() + "/" + name.Text() +
@@ -410,7 +475,7 @@ bool ResourceFile::ParseTree(std::string* error) {
                 const uint8_t* bytes = nullptr;
                 for (const Section& s : sections_) {
                     if (rva >= s.virtualAddress && uint64_t{rva} - s.virtualAddress + size <= s.rawSize) {
-                        bytes = file_.data() + s.rawPointer + (rva - s.virtualAddress);
+                        bytes = data_ + s.rawPointer + (rva - s.virtualAddress);
                     }
                 }
                 if (!bytes) {
@@ -418,30 +483,29 @@ bool ResourceFile::ParseTree(std::string* error) {
                              name.Text() + " (RVA " + Hex(rva) + ") are not in the file";
                     return false;
                 }
-                Resource r{type, name, static_cast<uint16_t>(l.name), Get32(d + 8), bytes, size};
-                if (Find(type, name, r.language)) {
-                    *error = "damaged resources: " + type.Text() + "/" + name.Text() + " language " +
-                             std::to_string(r.language) + " appears twice";
-                    return false;
-                }
-                Set(type, name, r.language, bytes, size, r.codePage);
+                resources_.push_back({type, name, static_cast<uint16_t>(l.name), Get32(d + 8), bytes, size});
             }
+        }
+    }
+    // Only a type or name listed twice leaves them out of order: sorted then,
+    // a resource listed twice is found beside itself.
+    auto less = [](const Resource& a, const Resource& b) { return ResourceLess(a, b.type, b.name, b.language); };
+    bool ordered = true;
+    for (size_t i = 1; ordered && i < resources_.size(); ++i) ordered = less(resources_[i - 1], resources_[i]);
+    if (!ordered) std::sort(resources_.begin(), resources_.end(), less);
+    for (size_t i = 1; i < resources_.size(); ++i) {
+        const Resource& r = resources_[i];
+        if (r.type == resources_[i - 1].type && r.name == resources_[i - 1].name &&
+            r.language == resources_[i - 1].language) {
+            *error = "damaged resources: " + r.type.Text() + "/" + r.name.Text() + " language " +
+                     std::to_string(r.language) + " appears twice";
+            return false;
         }
     }
     return true;
 }
 
 // ---------------------------------------------------------------- editing
-
-namespace {
-
-bool ResourceLess(const Resource& a, const ResourceKey& type, const ResourceKey& name, uint16_t language) {
-    if (a.type != type) return a.type < type;
-    if (a.name != name) return a.name < name;
-    return a.language < language;
-}
-
-}  // namespace
 
 std::vector<Resource> ResourceFile::Resources() const { return resources_; }
 
@@ -454,10 +518,20 @@ const Resource* ResourceFile::Find(const ResourceKey& type, const ResourceKey& n
 }
 
 const Resource* ResourceFile::Find(const ResourceKey& type, const ResourceKey& name) const {
-    for (const Resource& r : resources_) {
-        if (r.type == type && r.name == name) return &r;
+    // The languages the system's lookup without a language tries first: the
+    // neutral one, the neutral language with the user's and with the system's
+    // default sub-language, the user's language, then US English; then
+    // whichever comes first. The user's language is not known here: French,
+    // the language of these programs and of the systems they are made for,
+    // stands for it.
+    static const uint16_t kPreferred[] = {kLanguageNeutral, 0x0400, 0x0800, 0x040C, 0x0409};
+    for (uint16_t language : kPreferred) {
+        if (const Resource* found = Find(type, name, language)) return found;
     }
-    return nullptr;
+    auto at = std::lower_bound(resources_.begin(), resources_.end(), 0, [&](const Resource& r, int) {
+        return ResourceLess(r, type, name, 0);
+    });
+    return at != resources_.end() && at->type == type && at->name == name ? &*at : nullptr;
 }
 
 void ResourceFile::Set(const ResourceKey& type, const ResourceKey& name, uint16_t language, const uint8_t* data,
@@ -534,6 +608,14 @@ bool Emit(const Piece& piece, const ByteSink& sink, std::string* error) {
     return false;
 }
 
+}  // namespace
+
+bool EmitResource(const Resource& resource, const ByteSink& sink, std::string* error) {
+    return Emit({resource.data, resource.size, resource.stream}, sink, error);
+}
+
+namespace {
+
 // Zero bytes of any length, as pieces of the shared zero block.
 void AddZeros(std::vector<Piece>* pieces, uint64_t count) {
     while (count > 0) {
@@ -555,7 +637,7 @@ struct ResourceFile::Layout {
 };
 
 bool ResourceFile::PlanLayout(Layout* layout, std::string* error) const {
-    if (file_.empty()) {
+    if (size_ == 0) {
         *error = "no program file loaded";
         return false;
     }
@@ -563,7 +645,7 @@ bool ResourceFile::PlanLayout(Layout* layout, std::string* error) const {
         *error = "the program file has no entry for a resource directory in its optional header";
         return false;
     }
-    const uint8_t* f = file_.data();
+    const uint8_t* f = data_;
     const uint32_t sectionAlignment = Get32(f + optionalOffset_ + 32);
     const uint32_t fileAlignment = Get32(f + optionalOffset_ + 36);
     const uint32_t sizeOfHeaders = Get32(f + optionalOffset_ + 60);
@@ -615,14 +697,28 @@ bool ResourceFile::PlanLayout(Layout* layout, std::string* error) const {
                    resourceRva == sections_[resourceIndex].virtualAddress;
     for (size_t i = resourceIndex + 1; inPlace && i < count; ++i) inPlace = movable(sections_[i]);
 
-    // Bytes after the last section: the certificate table and a COFF symbol
-    // table there are dropped, anything before them is kept as an overlay.
-    uint64_t overlayEnd = file_.size();
+    // Bytes after the last section: the certificate table there is dropped,
+    // anything before it and before a COFF symbol table is kept as an
+    // overlay. The symbol table and the string table after it (where long
+    // section names such as "/4" for .debug_info are spelled) follow the
+    // overlay at the new end of the file; a symbol table whose string table
+    // does not fit in the file is dropped.
+    uint64_t overlayEnd = size_;
     bool dropCertificates = certOffset != 0 || certSize != 0;
     if (dropCertificates && certOffset >= rawEnd) overlayEnd = std::min<uint64_t>(overlayEnd, certOffset);
     uint32_t symbols = Get32(f + peOffset_ + 4 + 8);
     bool dropSymbols = symbols != 0 && symbols >= rawEnd;
-    if (dropSymbols) overlayEnd = std::min<uint64_t>(overlayEnd, symbols);
+    uint64_t symbolsEnd = 0;  // end of the string table when the symbols are kept
+    if (dropSymbols) {
+        overlayEnd = std::min<uint64_t>(overlayEnd, symbols);
+        uint64_t strings = symbols + 18ull * Get32(f + peOffset_ + 4 + 12);
+        uint64_t stringsSize = strings + 4 <= size_ ? Get32(f + strings) : 0;
+        bool certificateInside = dropCertificates && certOffset >= symbols && certOffset < strings + stringsSize;
+        if (stringsSize >= 4 && strings + stringsSize <= size_ && !certificateInside) {
+            symbolsEnd = strings + stringsSize;
+            dropSymbols = false;
+        }
+    }
     uint64_t overlayStart = std::min<uint64_t>(std::max<uint64_t>(rawEnd, sizeOfHeaders), overlayEnd);
 
     // The new section table: kept sections, the resources, moved sections.
@@ -651,12 +747,12 @@ bool ResourceFile::PlanLayout(Layout* layout, std::string* error) const {
     }
     uint64_t newCount = table.size() + 1 + (inPlace ? count - resourceIndex - 1 : 0);
     uint64_t tableOffset = uint64_t{optionalOffset_} + Get16(f + peOffset_ + 4 + 16);
-    uint64_t firstRaw = rawEnd ? rawEnd : file_.size();
+    uint64_t firstRaw = rawEnd ? rawEnd : size_;
     for (const Section& s : sections_) {
         if (s.rawSize) firstRaw = std::min<uint64_t>(firstRaw, s.rawPointer);
     }
     if (tableOffset + kSectionHeaderSize * newCount > std::min<uint64_t>(sizeOfHeaders, firstRaw) ||
-        sizeOfHeaders > file_.size()) {
+        sizeOfHeaders > size_) {
         *error = "no room in the program file's headers for another section";
         return false;
     }
@@ -711,11 +807,12 @@ bool ResourceFile::PlanLayout(Layout* layout, std::string* error) const {
     offset += 16ull * all.size();
     // One name string per distinct name: named types and named names.
     std::vector<std::pair<const std::u16string*, uint64_t>> names;
+    std::map<std::u16string, uint64_t> nameAt;
     auto nameOffset = [&](const ResourceKey& key) -> uint64_t {
-        for (const auto& n : names) {
-            if (*n.first == key.Name()) return n.second;
-        }
+        auto found = nameAt.find(key.Name());
+        if (found != nameAt.end()) return found->second;
         names.push_back({&key.Name(), offset});
+        nameAt[key.Name()] = offset;
         offset += 2 + 2 * key.Name().size();
         return names.back().second;
     };
@@ -745,6 +842,7 @@ bool ResourceFile::PlanLayout(Layout* layout, std::string* error) const {
     std::vector<uint8_t>& tree = layout->tree;
     tree.assign(treeSize < 16 ? 16 : treeSize, 0);
     for (int level = 0; level < 3; ++level) {
+        size_t c = 0;  // the child directories of a level come in the order of their parents' entries
         for (size_t k = 0; k < levels[level].size(); ++k) {
             const Dir& d = levels[level][k];
             uint8_t* at = tree.data() + dirOffsets[level][k];
@@ -768,7 +866,6 @@ bool ResourceFile::PlanLayout(Layout* layout, std::string* error) const {
                     }
                     // The child directory is the one of the next level that starts here.
                     const std::vector<Dir>& next = levels[level + 1];
-                    size_t c = 0;
                     while (next[c].first != i) ++c;
                     Put32(e + 4, 0x80000000u | static_cast<uint32_t>(dirOffsets[level + 1][c]));
                 }
@@ -832,6 +929,14 @@ bool ResourceFile::PlanLayout(Layout* layout, std::string* error) const {
         Put32(h.data() + peOffset_ + 4 + 8, 0);
         Put32(h.data() + peOffset_ + 4 + 12, 0);
     }
+    uint64_t symbolsAt = nextRaw + (overlayEnd > overlayStart ? overlayEnd - overlayStart : 0);
+    if (symbolsEnd) {
+        if (symbolsAt + (symbolsEnd - symbols) > 0xFFFFFFFFull) {
+            *error = "the new program file would be larger than 4 GB";
+            return false;
+        }
+        Put32(h.data() + peOffset_ + 4 + 8, static_cast<uint32_t>(symbolsAt));
+    }
     int64_t initialized = static_cast<int64_t>(Get32(opt + 8)) - static_cast<int64_t>(oldResourceRawSize) +
                           resource.rawSize;
     Put32(opt + 8, static_cast<uint32_t>(std::max<int64_t>(0, std::min<int64_t>(initialized, 0xFFFFFFFFll))));
@@ -881,6 +986,7 @@ bool ResourceFile::PlanLayout(Layout* layout, std::string* error) const {
     AddZeros(&pieces, resource.rawSize - written);
     for (const Section* s : moved) pieces.push_back({f + s->rawPointer, s->rawSize, nullptr});
     if (overlayEnd > overlayStart) pieces.push_back({f + overlayStart, overlayEnd - overlayStart, nullptr});
+    if (symbolsEnd) pieces.push_back({f + symbols, symbolsEnd - symbols, nullptr});
 
     // The checksum over everything but its own field; with streams, Write
     // works it out.
@@ -939,17 +1045,22 @@ bool ResourceFile::Write(const ByteSink& sink, std::string* error, const Patch& 
 
 void ResourceFile::CertificateTable(uint32_t* offset, uint32_t* size) const {
     *offset = *size = 0;
-    if (file_.empty() || directoryCount_ <= kDirCertificates) return;
-    *offset = Get32(file_.data() + directoriesOffset_ + 8 * kDirCertificates);
-    *size = Get32(file_.data() + directoriesOffset_ + 8 * kDirCertificates + 4);
+    if (size_ == 0 || directoryCount_ <= kDirCertificates) return;
+    *offset = Get32(data_ + directoriesOffset_ + 8 * kDirCertificates);
+    *size = Get32(data_ + directoriesOffset_ + 8 * kDirCertificates + 4);
 }
 
-uint32_t ResourceFile::StoredChecksum() const { return file_.empty() ? 0 : Get32(file_.data() + optionalOffset_ + 64); }
+uint32_t ResourceFile::StoredChecksum() const { return size_ == 0 ? 0 : Get32(data_ + optionalOffset_ + 64); }
 
 uint32_t ResourceFile::ComputedChecksum() const {
-    if (file_.empty()) return 0;
+    if (size_ == 0) return 0;
     PeChecksum sum(optionalOffset_ + 64);
-    sum.Add(file_.data(), file_.size());
+    const uint64_t kPiece = 1 << 20;
+    for (uint64_t at = 0; at < size_; at += kPiece) {
+        uint64_t n = std::min(kPiece, size_ - at);
+        sum.Add(data_ + at, static_cast<size_t>(n));
+        if (release_) release_(at, n);
+    }
     return sum.Finish();
 }
 

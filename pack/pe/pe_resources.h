@@ -46,9 +46,12 @@
 // SectionAlignment, so a file aligned on pages stays mappable from the file.
 // SizeOfImage, SizeOfInitializedData, the section table, the resource and
 // relocation directories and the checksum are made consistent. A certificate
-// table (signature) is dropped, as it no longer matches; so is a COFF symbol
-// table after the sections; any other bytes after the last section (an
-// overlay) are kept, unchanged, after the new last section.
+// table (signature) is dropped, as it no longer matches; any other bytes
+// after the last section (an overlay) are kept, unchanged, after the new last
+// section. A COFF symbol table after the sections and its string table (which
+// long section names such as "/4" point into) follow the overlay, their
+// offset in the file header updated; without a readable string table the
+// symbol table is dropped.
 #pragma once
 
 #include <stddef.h>
@@ -109,6 +112,10 @@ struct Resource {
     const ResourceStream* stream = nullptr;  // set by SetStream instead of data
 };
 
+// Gives the bytes of a resource to sink, from memory or from its stream;
+// false with a reason in *error (also when sink stops it).
+bool EmitResource(const Resource& resource, const ByteSink& sink, std::string* error);
+
 // Languages as the system numbers them.
 const uint16_t kLanguageNeutral = 0;
 
@@ -126,14 +133,22 @@ public:
     bool Load(std::vector<uint8_t> bytes, std::string* error);
     // Reads a file and loads it; the reason names the path.
     bool LoadFile(const std::string& path, std::string* error);
+    // Loads a program file held elsewhere (a mapped file) without copying it:
+    // the bytes must stay in place and unchanged while this object is used.
+    bool LoadView(const uint8_t* bytes, uint64_t size, std::string* error);
+    // Told of each piece of the loaded file (offset, size) a pass over all
+    // of it is done with, so that a mapped file's pages can be given back.
+    void SetRelease(std::function<void(uint64_t offset, uint64_t size)> release) { release_ = std::move(release); }
 
     bool is64() const { return is64_; }
     // Every resource, sorted by type, name, language (the order of the tree).
     std::vector<Resource> Resources() const;
     // The resource of that type and name in that language, or nullptr.
     const Resource* Find(const ResourceKey& type, const ResourceKey& name, uint16_t language) const;
-    // The first language found of that type and name (as the system looks up
-    // without a language), or nullptr.
+    // That type and name in the language the system picks when a program
+    // looks it up without one (setup does): neutral first, then the neutral
+    // language's defaults, French (standing for the user's language), US
+    // English, and last the lowest number; or nullptr.
     const Resource* Find(const ResourceKey& type, const ResourceKey& name) const;
 
     // Replaces or adds a resource. The bytes are not copied: they must stay
@@ -172,16 +187,22 @@ public:
     void CertificateTable(uint32_t* offset, uint32_t* size) const;
     uint32_t StoredChecksum() const;
     uint32_t ComputedChecksum() const;
-    uint64_t FileSize() const { return file_.size(); }
+    uint64_t FileSize() const { return size_; }
+    // Where the header checksum is in the file.
+    uint64_t ChecksumOffset() const { return optionalOffset_ + 64; }
 
 private:
     struct Section;
     struct Layout;
+    bool Parse(const uint8_t* bytes, uint64_t size, std::string* error);
     bool ParseHeaders(std::string* error);
     bool ParseTree(std::string* error);
     bool PlanLayout(Layout* layout, std::string* error) const;
 
-    std::vector<uint8_t> file_;
+    std::vector<uint8_t> bytes_;     // the file, when Load was given its bytes
+    const uint8_t* data_ = nullptr;  // the loaded file: bytes_ or the caller's view
+    uint64_t size_ = 0;
+    std::function<void(uint64_t, uint64_t)> release_;
     bool is64_ = false;
     uint32_t peOffset_ = 0;
     uint32_t optionalOffset_ = 0;

@@ -128,6 +128,11 @@ int LockPayload(HMODULE module, const uint8_t** data, DWORD* size, int* missing)
         *missing = 1;
         return 0;
     }
+    // A package holding the payload both as stored and compressed was put
+    // together by something else than pack (or on top of an older package):
+    // which of the two holds the files described is not known, so neither is
+    // installed.
+    if (FindResourceA(module, kCompressedPayloadResource, kDataResourceType)) return 0;
     HGLOBAL loaded = LoadResource(module, found);
     const uint8_t* bytes = loaded ? static_cast<const uint8_t*>(LockResource(loaded)) : nullptr;
     if (!bytes) return 0;

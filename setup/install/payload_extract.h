@@ -17,7 +17,8 @@ enum ExtractResult {
 };
 
 // Finds and locks the payload resource of module. Returns 0 when it is missing
-// (*missing set to 1) or cannot be loaded or locked (*missing 0).
+// (*missing set to 1), or cannot be loaded or locked, or the module holds the
+// compressed payload "5002" too: such a package is damaged (*missing 0).
 int LockPayload(HMODULE module, const uint8_t** data, DWORD* size, int* missing);
 
 // Writes every entry of config->files from data (size bytes) below installDir,

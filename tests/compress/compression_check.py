@@ -7,6 +7,8 @@ best, fast and none, and checks:
     fast, and `pack inspect` finds its stream decoding to the files' bytes;
   - without the key the package is what it always was (no "5002" resource);
   - two builds are byte-identical, and `pack verify` accepts a compressed one;
+  - a package given in the place of the bare setup.exe is refused by build and
+    verify; inspect's compression share is right (also pack.exe's);
   - damaged streams (a byte changed in the frame header, in the middle, in the
     checksum; the stream cut short) are reported by `pack inspect`;
   - pack.exe under Wine refuses Compression with a clear message and writes
@@ -17,6 +19,7 @@ Usage: compression_check.py --pack PACK --setup SETUP.exe --bin BIN --work DIR [
 """
 import argparse
 import os
+import re
 import shutil
 import sys
 
@@ -35,6 +38,13 @@ def resource_offset(path, name):
         if key(rtype) == "RT_DATA" and key(entry) == name:
             return pe.get_offset_from_rva(lang.data.struct.OffsetToData), lang.data.struct.Size
     return None, 0
+
+
+def share_is_right(inspected):
+    """inspect's "N bytes for M (x.y %)" line says N * 1000 // M tenths of a percent."""
+    found = re.search(r"KB: (\d+) bytes for (\d+) \((\d+)\.(\d) %\)", inspected)
+    return bool(found) and int(found.group(3)) * 10 + int(found.group(4)) == \
+        int(found.group(1)) * 1000 // int(found.group(2))
 
 
 def make_source(work, binaries):
@@ -102,6 +112,22 @@ def main():
           "two compressed builds are identical", result.stderr)
     result = run([args.pack, "verify", best, describe(source, files, "best", folder), "--setup", args.setup])
     check(result.returncode == 0, "pack verify accepts the compressed package", result.stdout + result.stderr)
+    shown = run([args.pack, "inspect", best])
+    check(share_is_right(shown.stdout), "inspect's compression share", shown.stdout)
+
+    # A package in the place of the bare setup.exe: build and verify refuse it
+    # and name what it carries; nothing is written.
+    for base, found in (("plain.exe", "RT_DATA 5000 (payload)"), ("best.exe", "RT_DATA 5002 (compressed payload)")):
+        out = os.path.join(work, "on-a-package.exe")
+        base = os.path.join(work, base)
+        result = run([args.pack, "build", describe(source, files, "best", folder), "-o", out, "--setup", base])
+        check(result.returncode == 1 and "already carries a package (" in result.stderr and found in result.stderr
+              and "RT_DATA 5001 (setup record)" in result.stderr and "the bare setup.exe" in result.stderr
+              and not os.path.exists(out), "pack build refuses %s as its setup program" % os.path.basename(base),
+              result.stderr)
+        result = run([args.pack, "verify", best, describe(source, files, "best", folder), "--setup", base])
+        check(result.returncode == 2 and "already carries a package" in result.stderr and not result.stdout,
+              "pack verify refuses %s as its setup program" % os.path.basename(base), result.stdout + result.stderr)
 
     # Damaged copies for the installer, each reported by inspect.
     offset, size = resource_offset(best, "5002")
@@ -132,6 +158,9 @@ def main():
                      timeout=120)
         check(result.returncode == 1 and "pack.exe cannot compress" in result.stderr and not os.path.exists(out),
               "pack.exe refuses Compression and writes nothing", result.stderr)
+        shown = run(["wine", windows(args.pack_exe), "inspect", windows(best)],
+                    env=dict(os.environ, WINEDEBUG="-all"), timeout=120)
+        check(share_is_right(shown.stdout), "pack.exe's compression share", shown.stdout)
     return finish("compressed packages: every check passed (%s)" % ", ".join("%s %d" % kv for kv in sorted(sizes.items())))
 
 

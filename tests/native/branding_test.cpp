@@ -309,9 +309,17 @@ TEST_F(BrandedPackage, IconGroupReplacedWithoutDanglingOrLostImages) {
     ASSERT_TRUE(ParseIconFile(IconFile(made), &contents.icon, &error)) << error;
     std::string out = dir_ + "/branding_icon.exe";
     ASSERT_TRUE(WritePackage(stand, out, contents, &error)) << error;
-    // Packed again from the package: the ids stay the same and nothing piles up.
+    // The icon replaced again in the package (pack refuses to build on a
+    // package, the writer does not): the ids stay the same and nothing piles up.
     std::string again = dir_ + "/branding_icon_again.exe";
-    ASSERT_TRUE(WritePackage(out, again, contents, &error)) << error;
+    {
+        pe::ResourceFile package;
+        ASSERT_TRUE(package.LoadFile(out, &error)) << error;
+        ReplaceIconGroup(&package, 110, contents.icon);
+        std::vector<uint8_t> bytes;
+        ASSERT_TRUE(package.WriteToBytes(&bytes, &error)) << error;
+        ASSERT_TRUE(WriteFileBytes(again, bytes));
+    }
 
     for (const std::string& path : {out, again}) {
         pe::ResourceFile file;

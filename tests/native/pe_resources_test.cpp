@@ -296,6 +296,46 @@ TEST_P(PeResources, AnOverlayIsKeptAndASignatureDropped) {
     EXPECT_EQ(0u, tableOffset + tableSize);
 }
 
+// An unstripped program: its debugging sections have long names, kept in the
+// string table after the COFF symbols ("/4" is the name at offset 4 there).
+// Rewritten, GNU objdump still reads every section by its name.
+TEST_P(PeResources, LongSectionNamesOfAnUnstrippedProgramStayReadable) {
+    Bytes unstripped;
+    std::string path = Fixture("unstripped" + std::to_string(GetParam()) + ".exe");
+    ASSERT_TRUE(ReadFileBytes(path, &unstripped));
+    const std::string objdump = GetParam() == 64 ? OBJDUMP64 : OBJDUMP32;
+    if (objdump.empty() || objdump.find("NOTFOUND") != std::string::npos) GTEST_SKIP() << "no MinGW objdump";
+    auto sections = [&](const std::string& file, std::string* names) {
+        int status = -1;
+        std::string said = testfiles::RunCommand("'" + objdump + "' -h '" + file + "' 2>&1", &status);
+        names->clear();
+        for (size_t at = said.find(" ."); at != std::string::npos; at = said.find(" .", at + 1)) {
+            *names += said.substr(at + 1, said.find(' ', at + 1) - at - 1) + " ";
+        }
+        return status == 0 ? said : "objdump failed: " + said;
+    };
+    std::string before, after;
+    ASSERT_EQ(std::string::npos, sections(path, &before).find("objdump failed")) << before;
+    ASSERT_NE(std::string::npos, before.find(".debug_info ")) << before;
+
+    pe::ResourceFile file;
+    std::string error;
+    ASSERT_TRUE(file.Load(unstripped, &error)) << error;
+    file.SetCopy("RT_DATA", "5001", 0, std::string(20000, 'u'));
+    Bytes written;
+    ASSERT_TRUE(file.WriteToBytes(&written, &error)) << error;
+    std::string out = Out("unstripped");
+    ASSERT_TRUE(WriteFileBytes(out, written));
+    std::string said = sections(out, &after);
+    ASSERT_EQ(std::string::npos, said.find("objdump failed")) << said;
+    EXPECT_EQ(before + ".rsrc ", after);
+    // Rewritten again, it stays the same.
+    ASSERT_TRUE(file.Load(written, &error)) << error;
+    Bytes again;
+    ASSERT_TRUE(file.WriteToBytes(&again, &error)) << error;
+    EXPECT_EQ(written, again);
+}
+
 TEST_P(PeResources, CutShortFilesAreRefusedAtEveryLength) {
     pe::ResourceFile file;
     std::string error;
@@ -406,6 +446,71 @@ TEST(PeResourcesInput, FilesThatAreNotProgramsGiveAReason) {
     EXPECT_NE(std::string::npos, error.find("optional header"));
     EXPECT_FALSE(file.LoadFile("/nonexistent/setup.exe", &error));
     EXPECT_NE(std::string::npos, error.find("/nonexistent/setup.exe"));
+}
+
+// A tree of hundreds of thousands of resources, every directory listed from
+// the largest id down: read whole and in order (a sorted insertion of each
+// would take hours here), a resource listed twice still refused.
+TEST(PeResourceTrees, ATreeListedFromTheTopDownIsReadInOrder) {
+    const int kCount = 400000;
+    std::string path = testing::TempDir() + "/crafted_tree.exe";
+    int status = -1;
+    std::string said = testfiles::RunCommand("/usr/bin/python3 " + std::string(TESTS_SOURCE_DIR) +
+                                                 "/tests/support/crafted_tree.py " + std::to_string(kCount) + " '" +
+                                                 path + "' 2>&1",
+                                             &status);
+    ASSERT_EQ(0, status) << said;
+    pe::ResourceFile file;
+    std::string error;
+    ASSERT_TRUE(file.LoadFile(path, &error)) << error;
+    std::vector<pe::Resource> all = file.Resources();
+    ASSERT_EQ(static_cast<size_t>(kCount), all.size());
+    EXPECT_TRUE(all.front().type == pe::ResourceKey(uint16_t{1}) && all.front().name == pe::ResourceKey(uint16_t{1}) &&
+                all.front().language == 1);
+    for (size_t i = 1; i < all.size(); ++i) {
+        const pe::Resource& a = all[i - 1];
+        const pe::Resource& b = all[i];
+        ASSERT_TRUE(a.type < b.type || (a.type == b.type && (a.name < b.name || (a.name == b.name && a.language < b.language))))
+            << "resource " << i << " out of order";
+    }
+    EXPECT_EQ("DATA", std::string(reinterpret_cast<const char*>(all.back().data), all.back().size));
+
+    // The first language directory lists 64, 63, ...: 63 made 64 again.
+    Bytes bytes;
+    ASSERT_TRUE(ReadFileBytes(path, &bytes));
+    uint32_t rsrc = Get32(bytes, 0x58 + 224 + 20);
+    uint32_t types = 16 + 8 * (bytes[rsrc + 14] | bytes[rsrc + 15] << 8);  // the first type directory, after the root
+    uint32_t languages = Get32(bytes, rsrc + types + 16 + 4) & 0x7FFFFFFF;
+    ASSERT_EQ(63u, Get32(bytes, rsrc + languages + 16 + 8));
+    Put32(&bytes, rsrc + languages + 16 + 8, 64);
+    EXPECT_FALSE(file.Load(bytes, &error));
+    EXPECT_NE(std::string::npos, error.find("appears twice")) << error;
+}
+
+// Without a language, a resource is found as the system finds it for a
+// program: neutral first, then the neutral language's defaults, French (the
+// language of these programs' users), US English, and last the lowest number.
+TEST(PeResourceLanguages, WithoutALanguageTheSystemsChoiceIsFound) {
+    const struct {
+        std::vector<uint16_t> present;
+        uint16_t found;
+    } cases[] = {
+        {{0x0407, 0x0409, 0x040C, 0x0000}, 0x0000},
+        {{0x0407, 0x0409, 0x040C, 0x0800}, 0x0800},
+        {{0x0407, 0x0409, 0x040C}, 0x040C},
+        {{0x0407, 0x0409}, 0x0409},
+        {{0x041D, 0x0407}, 0x0407},
+    };
+    for (const auto& c : cases) {
+        pe::ResourceFile file;
+        for (uint16_t language : c.present) file.SetCopy("RT_DATA", "5001", language, std::to_string(language));
+        file.SetCopy("RT_DATA", "5000", 0x0401, "other name");
+        const pe::Resource* found = file.Find("RT_DATA", "5001");
+        ASSERT_TRUE(found != nullptr);
+        EXPECT_EQ(c.found, found->language) << "first of " << c.present.size() << " languages";
+    }
+    pe::ResourceFile empty;
+    EXPECT_EQ(nullptr, empty.Find("RT_DATA", "5001"));
 }
 
 TEST(PeResourceKeys, TheDirectoryOrderPutsNamesFirstAndIgnoresLetterCase) {

@@ -1,7 +1,8 @@
 // Packages made with Compression = best by the Linux pack (the compression
 // check runs before this test and leaves them): the real wizard installs the
 // files decoded byte for byte, the uninstaller removes them, and a damaged
-// stream ends in the quit question with nothing registered.
+// stream, or a package holding both payloads, ends in the quit question with
+// nothing registered.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -10,7 +11,10 @@
 
 #include <string>
 
+#include "compressed_payload.h"
 #include "install_checks.h"
+#include "pack_run.h"
+#include "package_writer.h"
 #include "wizard_session.h"
 
 namespace {
@@ -84,6 +88,40 @@ TEST(PackCompressed, ADamagedStreamEndsInTheQuitQuestion) {
         EXPECT_FALSE(wintest::UninstallKeyExists(kApp, wintest::BuildView()));
         testenv::RemoveTree(kTopFolder);
     }
+}
+
+// A package holding the payload both compressed and as stored (put together
+// by another tool, or by an old pack on top of an earlier package): which one
+// the files are in is not known, so setup installs neither. The stored one
+// here has the right size, so that taking it would have "succeeded".
+TEST(PackCompressed, APackageWithBothPayloadsEndsInTheQuitQuestion) {
+    std::string both = Work() + "\\both-payloads.exe";
+    ASSERT_TRUE(CopyFileA((Work() + "\\best.exe").c_str(), both.c_str(), FALSE));
+    std::string compressed = wintest::ProgramResource(both, "RT_DATA", "5002");
+    CompressedPayloadHeader header;
+    ASSERT_TRUE(DecodeCompressedHeader(reinterpret_cast<const uint8_t*>(compressed.data()), compressed.size(), &header));
+    std::string error;
+    ASSERT_TRUE(UpdateProgramResource(both, "RT_DATA", "5000", std::string(static_cast<size_t>(header.decodedSize), 's'),
+                                      &error))
+        << error;
+    wintest::PackRun shown = wintest::RunPack(Work(), "inspect both-payloads.exe");
+    EXPECT_TRUE(wintest::Contains(shown.out, "both RT_DATA 5000 and 5002: setup refuses the package as damaged"))
+        << shown.out;
+
+    wintest::SystemCleanup cleanup(kApp, kApp);
+    {
+        wintest::WizardSession wizard("both");
+        ASSERT_NO_FATAL_FAILURE(StartInstalling(&wizard, both));
+        HWND box = wintest::WaitQuitQuestion(wizard, kApp);
+        ASSERT_TRUE(box != nullptr);
+        ASSERT_TRUE(gui::AnswerMessageBox(box, IDYES));
+        ASSERT_TRUE(wizard.program.WaitExit(10000));
+    }
+    EXPECT_FALSE(FileExists(std::string(kInstallDir) + "\\lisez-moi.txt"));
+    EXPECT_FALSE(FileExists(std::string(kInstallDir) + "\\uninst.exe"));
+    EXPECT_FALSE(wintest::UninstallKeyExists(kApp, wintest::BuildView()));
+    testenv::RemoveTree(kTopFolder);
+    DeleteFileA(both.c_str());
 }
 
 }  // namespace

@@ -257,6 +257,59 @@ TEST(PackBuild, EveryErrorIsReportedAndNothingIsWritten) {
     EXPECT_EQ(2u, RunPack(folder.dir.path(), "pack frobnicate").exitCode);
 }
 
+// A package given where the bare setup.exe belongs (with --setup, or as the
+// setup.exe beside pack.exe that an earlier `-o setup.exe` replaced): build
+// and verify name what it carries and refuse it; nothing is written.
+TEST(PackBuild, APackageInThePlaceOfTheBareSetupIsRefused) {
+    PackageFolder folder;
+    folder.Put("a.exe", "program");
+    const std::string description = "[Setup]\nAppName = A\n[Files]\na.exe\n";
+    ASSERT_EQ(0u, folder.Build(description).exitCode);
+    std::string bare = testenv::Program("setup.exe");
+    // Each package resource alone is enough; the whole package names them all.
+    const struct {
+        const char* name;  // RT_DATA name added to a copy of setup.exe, "" for the whole package
+        std::string found;
+    } cases[] = {
+        {"", "RT_DATA 5000 (payload), RT_DATA 5001 (setup record), the version information pack writes"},
+        {"5000", "RT_DATA 5000 (payload)"},
+        {"5001", "RT_DATA 5001 (setup record)"},
+        {"5002", "RT_DATA 5002 (compressed payload)"},
+        {"5010", "RT_DATA 5010 (licence)"},
+        {"5011", "RT_DATA 5011 (information text)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.found);
+        std::string base = folder.dir / "base.exe";
+        ASSERT_TRUE(CopyFileA((*c.name ? bare : folder.Out()).c_str(), base.c_str(), FALSE));
+        std::string error;
+        if (*c.name) ASSERT_TRUE(UpdateProgramResource(base, "RT_DATA", c.name, "stale", &error)) << error;
+        wintest::PackRun run = RunPack(folder.dir.path(), "build package.ini -o second.exe --setup base.exe");
+        EXPECT_EQ(1u, run.exitCode) << run.err;
+        EXPECT_TRUE(Contains(run.err, "setup program 'base.exe' already carries a package (" + c.found + ")")) << run.err;
+        EXPECT_TRUE(Contains(run.err, "the bare setup.exe")) << run.err;
+        EXPECT_FALSE(FileExists(folder.dir / "second.exe"));
+        run = RunPack(folder.dir.path(), "verify out.exe package.ini --setup base.exe");
+        EXPECT_EQ(2u, run.exitCode) << run.out << run.err;
+        EXPECT_TRUE(Contains(run.err, "already carries a package (" + c.found + ")")) << run.err;
+        EXPECT_EQ("", run.out);
+    }
+
+    // pack.exe's own default: the setup.exe beside it, here a package.
+    ScratchDir tool("packd");
+    ASSERT_TRUE(CopyFileA(testenv::Program("pack.exe").c_str(), (tool / "pack.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(folder.Out().c_str(), (tool / "setup.exe").c_str(), FALSE));
+    wintest::PackRun run = RunPack(folder.dir.path(), "build package.ini -o second.exe", tool / "pack.exe");
+    EXPECT_EQ(1u, run.exitCode) << run.err;
+    EXPECT_TRUE(Contains(run.err, "setup.exe' already carries a package (RT_DATA 5000")) << run.err;
+    EXPECT_FALSE(FileExists(folder.dir / "second.exe"));
+    run = RunPack(folder.dir.path(), "verify out.exe package.ini", tool / "pack.exe");
+    EXPECT_EQ(2u, run.exitCode) << run.out << run.err;
+    // With the bare one beside it, the same pack.exe builds and verifies.
+    ASSERT_TRUE(CopyFileA(bare.c_str(), (tool / "setup.exe").c_str(), FALSE));
+    EXPECT_EQ(0u, RunPack(folder.dir.path(), "verify out.exe package.ini", tool / "pack.exe").exitCode);
+}
+
 // Lines of a file, without their ends.
 std::vector<std::string> LinesOf(const std::string& text) {
     std::vector<std::string> lines;

@@ -160,6 +160,13 @@ ratio_goal("Linux `pack build` of (b), one 200 MB file, against `cp` of it", "pa
 rss = med("pack_host_huge_rss_kb")
 goal("Linux `pack build`'s peak memory for a 1.5 GB package", f"{rss / 1024:,.1f} MB" if rss else "n/a",
      rss / 1024 if rss else None, 64, "≤ 64 MB")
+for subcommand in ("inspect", "verify"):
+    rss = med(f"pack_host_huge_{subcommand}_rss_kb")
+    goal(f"Linux `pack {subcommand}`'s peak memory for that package", f"{rss / 1024:,.1f} MB" if rss else "n/a",
+         rss / 1024 if rss else None, 64, "≤ 64 MB")
+crafted = med("pack_host_crafted_ms")
+goal("Linux `pack inspect` of a crafted 32 MB resource tree (4 million resources, listed from the top down)",
+     f"{crafted / 1000:,.2f} s" if crafted else "n/a", crafted / 1000 if crafted else None, 2, "≤ 2 s")
 
 out = []
 out.append("### Goals\n")
@@ -326,6 +333,11 @@ def compressed_section():
     rows.append(f"| peak memory for (b) | {num(med('pack_host_b_rss_kb'))} KB | | |")
     rows.append(f"| peak memory for a package of {num(med('size_ours_huge'))} bytes (a sparse 1.6 GB file) | "
                 f"{num(med('pack_host_huge_rss_kb'))} KB | | |")
+    rows.append(f"| `pack inspect` of that package, peak memory | {num(med('pack_host_huge_inspect_rss_kb'))} KB | | |")
+    rows.append(f"| `pack verify` of that package, peak memory | {num(med('pack_host_huge_verify_rss_kb'))} KB | | |")
+    rows.append(f"| `pack inspect` of a crafted resource tree of {num(med('size_crafted'))} bytes: time, processor "
+                f"time, peak memory | {ms('pack_host_crafted_ms')} ms, {ms('pack_host_crafted_cpu_ms')} ms, "
+                f"{num(med('pack_host_crafted_rss_kb'))} KB | | |")
     return "\n".join(rows) + "\n"
 
 

@@ -135,3 +135,28 @@ write("pe_resources_fuzz", "pe64", pe_file(64))
 write("pe_resources_fuzz", "loop", pe_file(32, loop=True))
 write("pe_resources_fuzz", "cut_short", pe_file(64)[:0x300])
 write("pe_resources_fuzz", "not_pe", b"MZ" + b"\0" * 100)
+
+
+def with_symbols(program):
+    """program with a COFF symbol table after its last section and the string
+    table a long section name points into: its section is named "/4"."""
+    symbols = len(program)
+    out = bytearray(program)
+    struct.pack_into("<II", out, 0x40 + 4 + 8, symbols, 1)
+    out[0x40 + 24 + 224:0x40 + 24 + 224 + 8] = b"/4".ljust(8, b"\0")
+    strings = b".rsrc_named_long\0"
+    out += b".file\0\0\0" + bytes(10) + struct.pack("<I", 4 + len(strings)) + strings
+    return bytes(out)
+
+
+# Trees listed from the top down, one with a resource listed twice; a program
+# whose long section name needs its string table.
+sys.path.insert(0, os.path.join(root, "tests", "support"))
+import crafted_tree  # noqa: E402
+
+top_down = crafted_tree.program(crafted_tree.tree(150))
+write("pe_resources_fuzz", "top_down", top_down)
+twice = bytearray(top_down)
+struct.pack_into("<I", twice, 0x200 + 24 + 40 + 16 + 8, 64)  # language 63 of name 1 made 64
+write("pe_resources_fuzz", "listed_twice", bytes(twice))
+write("pe_resources_fuzz", "long_section_name", with_symbols(pe_file(32)))

@@ -24,9 +24,11 @@ inline HANDLE InheritableFile(const std::string& path) {
                        nullptr);
 }
 
-// Runs pack.exe with this command line in folder (its output goes to files
-// there, read back after the end). Fails the test if it does not end in 30 s.
-inline PackRun RunPack(const std::string& folder, const std::string& args) {
+// Runs pack.exe (the build's, or the copy exe) with this command line in
+// folder (its output goes to files there, read back after the end). Fails the
+// test if it does not end in 30 s.
+inline PackRun RunPack(const std::string& folder, const std::string& args,
+                       const std::string& exe = testenv::Program("pack.exe")) {
     PackRun run;
     static int counter = 0;
     std::string tag = std::to_string(++counter);
@@ -39,7 +41,6 @@ inline PackRun RunPack(const std::string& folder, const std::string& args) {
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = out;
     startup.hStdError = err;
-    std::string exe = testenv::Program("pack.exe");
     std::string line = "\"" + exe + "\" " + args;
     PROCESS_INFORMATION info = {};
     BOOL started = CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
