@@ -6,6 +6,7 @@
 //   offset  size  field
 //        0     4  magic "CPz1"
 //        4     2  codec: 1 = Zstandard frames, each with its content checksum
+//                 (the decoder refuses a frame without one)
 //        6     2  window log: the decoder keeps 2^log bytes of history (10..26)
 //        8     8  decoded size: the sum of the file sizes of the record
 //       16     .  the compressed stream, to the end of the resource

@@ -174,7 +174,6 @@ struct ZstdState {
     bool frameSeen;
 
     // The current frame.
-    bool hasChecksum;
     bool hasSize;
     uint64_t contentSize;
     uint64_t produced;  // bytes decoded in this frame
@@ -246,6 +245,9 @@ bool ZstdState::StartFrame() {
     unsigned sizeFlag = descriptor >> 6;
     bool single = (descriptor >> 5) & 1;
     if (descriptor & 8) return Fail("reserved bit set in a frame header");
+    // The payload's frames all carry their checksum: without it, damage
+    // inside a frame could go unnoticed.
+    if (!(descriptor & 4)) return Fail("frame without a content checksum");
     static const uint8_t kDictBytes[4] = {0, 1, 2, 4};
     static const uint8_t kSizeBytes[4] = {0, 2, 4, 8};
     unsigned dictBytes = kDictBytes[descriptor & 3];
@@ -268,7 +270,6 @@ bool ZstdState::StartFrame() {
     hasSize = sizeBytes != 0;
     contentSize = LeBytes(p, sizeBytes) + (sizeBytes == 2 ? 256 : 0);
     if (single) windowSize = contentSize;
-    hasChecksum = (descriptor >> 2) & 1;
 
     // A frame of known size never needs more history than its size.
     uint64_t keep = hasSize && contentSize < windowSize ? contentSize : windowSize;
@@ -305,11 +306,9 @@ bool ZstdState::StartFrame() {
 
 bool ZstdState::EndFrame() {
     if (hasSize && produced != contentSize) return Fail("frame shorter than its content size");
-    if (hasChecksum) {
-        if (srcLen - at < 4) return Fail("input cut in a frame checksum");
-        if (Le32(src + at) != static_cast<uint32_t>(Xxh64Digest(&hash))) return Fail("checksum mismatch");
-        at += 4;
-    }
+    if (srcLen - at < 4) return Fail("input cut in a frame checksum");
+    if (Le32(src + at) != static_cast<uint32_t>(Xxh64Digest(&hash))) return Fail("checksum mismatch");
+    at += 4;
     phase = kFrameStart;
     return true;
 }
@@ -350,7 +349,7 @@ bool ZstdState::DecodeBlock() {
     }
     if (hasSize && n > contentSize - produced) return Fail("frame longer than its content size");
     produced += n;
-    if (hasChecksum) Xxh64Update(&hash, dst, n);
+    Xxh64Update(&hash, dst, n);
     pos += n;
     return last ? EndFrame() : true;
 }

@@ -8,10 +8,11 @@
 // need a dictionary are refused.
 //
 // Every field of the input is checked: damaged or hostile input makes Read
-// or AtEnd return false, with a short reason in Error(). When a frame carries
-// a checksum, the bytes of its last block are handed out only once the
-// checksum matched; earlier blocks of a damaged frame may already have been
-// handed out when the damage is found.
+// or AtEnd return false, with a short reason in Error(). Every frame must
+// carry its content checksum (a frame without one is refused at its header);
+// the bytes of its last block are handed out only once the checksum matched,
+// earlier blocks of a damaged frame may already have been handed out when the
+// damage is found.
 //
 // Builds without the C++ library: no exceptions, only malloc and free.
 #pragma once

@@ -102,8 +102,14 @@ bool BuildFseTable(FseCell* table, const int16_t* counts, unsigned symbolCount, 
 
 namespace {
 
-// FSE-coded Huffman weights: two states take turns on one stream; when an
-// update runs past the start, the other state gives the last weight.
+// A tree describes at most 255 weights: the last of the 256 symbols has its
+// weight implied.
+const unsigned kMaxDescribedWeights = 255;
+
+// FSE-coded Huffman weights into weights[0..kMaxDescribedWeights): two states
+// take turns on one stream; when an update runs past the start, the other
+// state gives the last weight. 0 when damaged or longer than allowed (checked
+// before each weight is stored).
 unsigned DecodeWeights(const uint8_t* src, size_t size, uint8_t* weights) {
     int16_t counts[16];
     unsigned log;
@@ -117,12 +123,13 @@ unsigned DecodeWeights(const uint8_t* src, size_t size, uint8_t* weights) {
     state[1] = in.Read(log);
     unsigned n = 0;
     for (unsigned turn = 0;; turn ^= 1) {
-        if (n >= 255) return 0;
+        if (n == kMaxDescribedWeights) return 0;
         const FseCell& c = table[state[turn]];
         weights[n++] = static_cast<uint8_t>(c.base);
         state[turn] = c.next + in.Read(c.stateBits);
         in.Reload();
         if (in.Left() < 0) {
+            if (n == kMaxDescribedWeights) return 0;
             weights[n++] = static_cast<uint8_t>(table[state[turn ^ 1]].base);
             return n;
         }
@@ -133,7 +140,7 @@ unsigned DecodeWeights(const uint8_t* src, size_t size, uint8_t* weights) {
 
 size_t ReadHuffmanTable(const uint8_t* src, size_t size, HuffmanTable* table) {
     if (size == 0) return 0;
-    uint8_t weights[257];
+    uint8_t weights[kMaxDescribedWeights + 1];  // the described ones, then the implied one
     unsigned n;
     size_t used;
     if (src[0] >= 128) {
@@ -221,7 +228,8 @@ bool DecodeHuffman(const HuffmanTable& t, const uint8_t* src, size_t size, uint8
         }
         return FinishStream(t, &in, out, end);
     }
-    if (size < 6) return false;
+    // Four streams carry 6 literals at least, after a 6-byte jump table.
+    if (size < 6 || count < 6) return false;
     size_t sizes[4];
     sizes[0] = src[0] | static_cast<size_t>(src[1]) << 8;
     sizes[1] = src[2] | static_cast<size_t>(src[3]) << 8;
@@ -229,8 +237,8 @@ bool DecodeHuffman(const HuffmanTable& t, const uint8_t* src, size_t size, uint8
     size_t first3 = sizes[0] + sizes[1] + sizes[2];
     if (first3 > size - 6) return false;
     sizes[3] = size - 6 - first3;
+    // From 6 literals on, the first three streams' shares never exceed the count.
     size_t part = (count + 3) / 4;
-    if (3 * part > count) return false;
     BackwardBits in[4];
     uint8_t* o[4];
     uint8_t* e[4];

@@ -107,7 +107,8 @@ struct HuffmanTable {
 size_t ReadHuffmanTable(const uint8_t* src, size_t size, HuffmanTable* table);
 
 // Decodes count literals from one stream, or from four streams after their
-// 6-byte jump table. Every stream must end exactly with its last symbol.
+// 6-byte jump table (6 literals at least). Every stream must end exactly with
+// its last symbol.
 bool DecodeHuffman(const HuffmanTable& table, const uint8_t* src, size_t size, uint8_t* out, size_t count,
                    bool fourStreams);
 

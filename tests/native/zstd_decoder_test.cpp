@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "test_files.h"
+#include "xxhash64.h"
 #include "zstd_decoder.h"
 
 namespace {
@@ -124,13 +126,13 @@ TEST(ZstdDecoder, DecodesWhatLibzstdCompressesInPiecesOfEverySize) {
         {"random, raw blocks", RandomData(300000, 3), {19, 0, false, true, true}},
         {"one byte repeated", Bytes(1 << 20, 'a'), {3, 0, false, true, false}},
         {"level 1", mixed, {1, 0, false, true, true}},
-        {"level 3, no checksum", mixed, {3, 0, false, false, true}},
+        {"level 3", mixed, {3, 0, false, true, true}},
         {"level 9, no size", mixed, {9, 0, false, true, false}},
         {"level 19", mixed, {19, 0, false, true, true}},
         {"1 KB window, many wraps", MixedData(300000, 2), {19, 10, false, true, false}},
         {"128 KB window", MixedData(3 << 20, 4), {9, 17, false, true, false}},
         {"long matches, window 2^23", far, {3, 23, true, true, false}},
-        {"long matches, window 2^24", far, {3, 24, true, false, false}},
+        {"long matches, window 2^24", far, {3, 24, true, true, false}},
         {"long matches, window 2^25", far, {19, 25, true, true, true}},
         {"long matches, window 2^26", far, {3, 26, true, true, false}},
     };
@@ -149,7 +151,7 @@ TEST(ZstdDecoder, FramesBackToBackWithSkippableFramesBetween) {
     const Bytes skippable = {0x5A, 0x2A, 0x4D, 0x18, 3, 0, 0, 0, 'x', 'y', 'z'};
     Bytes in = Compress(a, {19, 0, false, true, true}), expected = a;
     in.insert(in.end(), skippable.begin(), skippable.end());
-    for (const auto& part : {std::make_pair(b, Settings{1, 0, false, false, false}),
+    for (const auto& part : {std::make_pair(b, Settings{1, 0, false, true, false}),
                              std::make_pair(c, Settings{9, 0, false, true, false})}) {
         Bytes packed = Compress(part.first, part.second);
         in.insert(in.end(), packed.begin(), packed.end());
@@ -165,6 +167,17 @@ TEST(ZstdDecoder, FramesBackToBackWithSkippableFramesBetween) {
     EXPECT_EQ("", Decode(skippable, 0, {1}, &out)) << "a lone skippable frame is a clean end";
 }
 
+// A hand-made frame with the checksum flag set and the checksum of content appended.
+Bytes WithChecksum(Bytes frame, const std::string& content) {
+    frame[4] |= 4;
+    Xxh64 hash;
+    Xxh64Reset(&hash, 0);
+    Xxh64Update(&hash, content.data(), content.size());
+    const uint64_t sum = Xxh64Digest(&hash);
+    for (int i = 0; i < 4; ++i) frame.push_back(static_cast<uint8_t>(sum >> (8 * i)));
+    return frame;
+}
+
 // Hand-made frames: 1 KB window, one compressed block with the literals "abc"
 // and one sequence (literal length 3, match length 3) whose codes come from
 // one-symbol tables, so that the bit stream holds only the offset's extra bits.
@@ -174,7 +187,7 @@ Bytes OneSequenceFrame(uint8_t offsetCode, uint8_t offsetBitsByte, uint8_t liter
 }
 
 TEST(ZstdDecoder, OffsetsReachOnlyBytesOfTheCurrentFrame) {
-    const Bytes abc = {0x28, 0xB5, 0x2F, 0xFD, 0x00, 0x00, 0x19, 0x00, 0x00, 'x', 'y', 'z'};
+    const Bytes abc = WithChecksum({0x28, 0xB5, 0x2F, 0xFD, 0x00, 0x00, 0x19, 0x00, 0x00, 'x', 'y', 'z'}, "xyz");
     const struct {
         const char* name;
         Bytes frame;
@@ -192,7 +205,8 @@ TEST(ZstdDecoder, OffsetsReachOnlyBytesOfTheCurrentFrame) {
     for (const auto& c : cases) {
         for (bool afterAnotherFrame : {false, true}) {
             Bytes in = afterAnotherFrame ? abc : Bytes();
-            in.insert(in.end(), c.frame.begin(), c.frame.end());
+            const Bytes frame = WithChecksum(c.frame, c.output ? c.output : "");
+            in.insert(in.end(), frame.begin(), frame.end());
             std::string expected = (afterAnotherFrame ? "xyz" : "") + std::string(c.output ? c.output : "");
             Bytes out;
             std::string error = Decode(in, c.output ? expected.size() : 16, {1}, &out);
@@ -201,6 +215,7 @@ TEST(ZstdDecoder, OffsetsReachOnlyBytesOfTheCurrentFrame) {
                 EXPECT_EQ(expected, std::string(out.begin(), out.end())) << c.name;
             } else {
                 EXPECT_NE("", error) << c.name;
+                EXPECT_NE("checksum mismatch", error) << c.name << ": refused for another reason";
             }
         }
     }
@@ -209,6 +224,7 @@ TEST(ZstdDecoder, OffsetsReachOnlyBytesOfTheCurrentFrame) {
 TEST(ZstdDecoder, RefusesWhatItCannotOrMustNotDecode) {
     const Bytes data = MixedData(100000, 9);
     const Bytes wide = Compress(data, {3, 20, false, true, false});
+    const Bytes noChecksum = Compress(data, {3, 20, false, false, true});
     // The same frame with a 4-byte content size after the window byte.
     Bytes sized = wide;
     sized[4] |= 0x80;
@@ -217,7 +233,7 @@ TEST(ZstdDecoder, RefusesWhatItCannotOrMustNotDecode) {
     sized.insert(sized.begin() + 6, size, size + 4);
     Bytes trailing = sized;
     trailing.push_back(0);
-    const Bytes dictionary = {0x28, 0xB5, 0x2F, 0xFD, 0x01, 0x00, 0x07, 0x01, 0x00, 0x00};
+    const Bytes dictionary = WithChecksum({0x28, 0xB5, 0x2F, 0xFD, 0x01, 0x00, 0x07, 0x01, 0x00, 0x00}, "");
     Bytes noDictionary = dictionary;
     noDictionary[6] = 0;
     // Window 2^34 declared, content size 0 (found by fuzzing): refused as the reference decoder does.
@@ -238,6 +254,7 @@ TEST(ZstdDecoder, RefusesWhatItCannotOrMustNotDecode) {
         {"dictionary field present but 0", noDictionary, 0, 1 << 20, true},
         {"empty input", Bytes(), 0, 1 << 20, false},
         {"window past 2^31, empty content", hugeWindow, 0, 1 << 20, false},
+        {"frame without a content checksum", noChecksum, data.size(), 1 << 20, false},
     };
     for (const auto& c : cases) {
         Bytes out;
@@ -251,34 +268,71 @@ TEST(ZstdDecoder, RefusesWhatItCannotOrMustNotDecode) {
 
 TEST(ZstdDecoder, DamagedStreamsFailOrGiveTheRightBytes) {
     const Bytes data = MixedData(150000, 10);
-    for (bool checksum : {true, false}) {
-        const Bytes packed = Compress(data, {19, 17, false, checksum, true});
-        // Every cut fails: the frame is incomplete.
-        for (size_t cut = 0; cut < packed.size(); cut += cut + 8 < packed.size() ? 37 : 1) {
-            Bytes out;
-            EXPECT_NE("", Decode(Bytes(packed.begin(), packed.begin() + cut), data.size(), {999}, &out)) << cut;
+    const Bytes packed = Compress(data, {19, 17, false, true, true});
+    // Every cut fails: the frame is incomplete.
+    for (size_t cut = 0; cut < packed.size(); cut += cut + 8 < packed.size() ? 37 : 1) {
+        Bytes out;
+        EXPECT_NE("", Decode(Bytes(packed.begin(), packed.begin() + cut), data.size(), {999}, &out)) << cut;
+    }
+    // A changed byte anywhere either fails or changes nothing in the output.
+    size_t failures = 0, tries = 0;
+    for (size_t at = 0; at < packed.size(); at += 1 + at / 64) {
+        for (uint8_t flip : {0x01, 0x80, 0xFF}) {
+            Bytes damaged = packed, out;
+            damaged[at] ^= flip;
+            ++tries;
+            if (Decode(damaged, data.size(), {4096}, &out).empty())
+                EXPECT_TRUE(out == data) << "byte " << at << " ^ " << int(flip) << " gave wrong data";
+            else
+                ++failures;
         }
-        if (!checksum) continue;
-        // A changed byte anywhere either fails or changes nothing in the output.
-        size_t failures = 0, tries = 0;
-        for (size_t at = 0; at < packed.size(); at += 1 + at / 64) {
-            for (uint8_t flip : {0x01, 0x80, 0xFF}) {
-                Bytes damaged = packed, out;
-                damaged[at] ^= flip;
-                ++tries;
-                if (Decode(damaged, data.size(), {4096}, &out).empty())
-                    EXPECT_TRUE(out == data) << "byte " << at << " ^ " << int(flip) << " gave wrong data";
-                else
-                    ++failures;
+    }
+    EXPECT_GT(failures, tries * 9 / 10);
+    // A wrong checksum withholds the last block: the whole output cannot be read.
+    Bytes wrongSum = packed;
+    wrongSum.back() ^= 1;
+    for (size_t piece : {size_t(1), data.size()}) {
+        Bytes out;
+        EXPECT_EQ("checksum mismatch", Decode(wrongSum, data.size(), {piece}, &out)) << piece;
+    }
+}
+
+// Frames made by hand (tools/fuzz/make_seeds.py writes them as seeds of the
+// decoder's fuzz target, after its one byte of piece sizes): each one the
+// format forbids beside the nearest one it allows, and libzstd's verdict on
+// it. output: what the frame holds, or would give if it were accepted.
+TEST(ZstdDecoder, HandMadeFramesAtTheFormatsLimits) {
+    const struct {
+        const char* seed;
+        bool ok;
+        Bytes output;
+        bool libzstdAccepts;
+    } cases[] = {
+        {"huffman_255_weights", true, {0xFF, 0, 0xFF}, true},
+        // A 257th symbol, cut to a byte: weights must not be stored past the 255th.
+        {"huffman_256_weights_forbidden", false, {0, 0, 0}, false},
+        {"four_streams_6_literals", true, {0, 1, 1, 0, 1, 0}, true},
+        {"four_streams_4_literals_forbidden", false, {0, 1, 1, 0}, false},
+        {"four_streams_5_bytes_forbidden", false, {0, 1, 1, 0, 1, 0}, false},
+        {"raw_checksum", true, {'a', 'b', 'c'}, true},
+        // A valid frame, but the payload's frames all carry their checksum.
+        {"raw_no_checksum_forbidden", false, {'a', 'b', 'c'}, true},
+    };
+    for (const auto& c : cases) {
+        Bytes seed;
+        ASSERT_TRUE(testfiles::ReadFileBytes(std::string(TESTS_SOURCE_DIR "/tests/fuzz/corpus/zstd_decoder_fuzz/") +
+                                                 c.seed, &seed)) << c.seed;
+        const Bytes in(seed.begin() + 1, seed.end());
+        Bytes theirs(64);
+        size_t n = ZSTD_decompress(theirs.data(), theirs.size(), in.data(), in.size());
+        EXPECT_EQ(c.libzstdAccepts, !ZSTD_isError(n)) << c.seed;
+        for (size_t piece : {size_t(1), size_t(64)}) {
+            Bytes out;
+            std::string error = Decode(in, c.output.size(), {piece}, &out);
+            EXPECT_EQ(c.ok, error.empty()) << c.seed << ": " << error;
+            if (c.ok) {
+                EXPECT_TRUE(out == c.output) << c.seed;
             }
-        }
-        EXPECT_GT(failures, tries * 9 / 10);
-        // A wrong checksum withholds the last block: the whole output cannot be read.
-        Bytes wrongSum = packed;
-        wrongSum.back() ^= 1;
-        for (size_t piece : {size_t(1), data.size()}) {
-            Bytes out;
-            EXPECT_EQ("checksum mismatch", Decode(wrongSum, data.size(), {piece}, &out)) << piece;
         }
     }
 }

@@ -17,9 +17,15 @@ export BENCH_BUILD=$build BENCH_ROOT=$root
 export RUNS=${RUNS:-3}
 work="$build/bench"
 # Times come from the build that this machine's Wine runs; sizes are always
-# those of the shipped 32-bit programs. The peer's installers are 32-bit only:
-# its figures are taken only where Wine starts 32-bit programs.
+# those of the shipped 32-bit programs.
 export BENCH_ARCH=$("$root/tools/wine/wine_arch.sh" "$build" "make bench")
+# The peer is timed in the same width as ours: its default 32-bit installers
+# beside our 32-bit build, its 64-bit ones (Target amd64-unicode; Debian's nsis
+# ships their stubs) beside our 64-bit build under wine64. Its sizes are those
+# of its 32-bit installers, beside our shipped 32-bit programs.
+export BENCH_PEER_TARGET=x86-ansi
+[ "$BENCH_ARCH" = x86_64 ] && BENCH_PEER_TARGET=amd64-unicode
+echo "make bench: timing our $BENCH_ARCH build beside the peer's $BENCH_PEER_TARGET installers" >&2
 # What this machine's Wine can start, whatever build WINARCH forces.
 export BENCH_MACHINE=$(WINARCH= "$root/tools/wine/wine_arch.sh" "$build")
 bin="$build/win/bin"
@@ -30,7 +36,7 @@ for f in bench_driver.exe setup.exe pack.exe uninst.exe; do
 done
 
 # The peer installer's compiler is needed only here, not by the tests.
-if [ "$BENCH_ARCH" = i686 ] && ! command -v makensis >/dev/null; then
+if ! command -v makensis >/dev/null; then
   sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends nsis >/dev/null ||
@@ -90,14 +96,16 @@ cp "$sizes/Cartopia.exe" "$work/src_z/" 2>/dev/null || true
 for _ in $(seq 40); do echo "Licence d'utilisation : ce logiciel est fourni tel quel, sans garantie."; done > "$work/licence.txt"
 
 # ---------------------------------------------------------------- pack descriptions
-describe() {  # name, source folder, with licence (0/1) [, compression]
-  local name=$1 src=$2 licence=$3 compression=${4:-} ini="$work/$1.ini"
+describe() {  # name, source folder, with licence (0/1) [, compression] [, Windows folder] [, privileges]
+  local name=$1 src=$2 licence=$3 compression=${4:-} folder=${5:-$(winpath "$work/inst_$1")} privileges=${6:-}
+  local ini="$work/$1.ini"
   {
     echo "[Setup]"
     [ -n "$compression" ] && echo "Compression = $compression"
+    [ -n "$privileges" ] && echo "Privileges = $privileges"
     echo "AppName = Bench$name"
     echo "AppVerName = Bench$name 1.0"
-    echo "Folder = $(winpath "$work/inst_$name")"
+    echo "Folder = $folder"
     echo "SubFolder ="
     echo "NoIcons = yes"
     echo "AllowGroupChange = no"
@@ -120,14 +128,23 @@ describe zbest "$work/src_z" 0 best
 describe zfast "$work/src_z" 0 fast
 describe mbest "$work/src_m" 0 best
 describe m "$work/src_m" 0
+# wine_runs.sh describes the per-user package once it knows the user's folder.
+export -f describe winpath
 
 # ---------------------------------------------------------------- peer scripts
-peer_script() {  # name, source folder or "" for no file
-  local name=$1 src=$2 nsi="$work/peer_$1.nsi"
+# An installer for all users (administrator, HKLM; the default) or, with scope
+# "user", for the user alone: RequestExecutionLevel user, into the user's own
+# programs folder ($LOCALAPPDATA\Programs), registered under HKCU.
+peer_script() {  # name, source folder or "" for no file [, target (default: the timed pair's)] [, admin or user]
+  local name=$1 src=$2 target=${3:-$BENCH_PEER_TARGET} scope=${4:-admin} nsi="$work/peer_$1.nsi"
+  local root=HKLM folder="C:\\Peer$name"
+  if [ "$scope" = user ]; then root=HKCU folder="\$LOCALAPPDATA\\Programs\\Peer$name"; fi
   {
+    echo "Target $target"
+    [ "$scope" = user ] && echo "RequestExecutionLevel user"
     echo "Name \"Peer$name\""
     echo "OutFile \"$work/peer_$name.exe\""
-    echo "InstallDir \"C:\\Peer$name\""
+    echo "InstallDir \"$folder\""
     case "$name" in
       *_lzma) echo "SetCompressor /SOLID lzma" ;;
       *_zlib) echo "SetCompressor zlib" ;;
@@ -143,7 +160,7 @@ peer_script() {  # name, source folder or "" for no file
     echo "  SetOutPath \"\$INSTDIR\""
     [ -n "$src" ] && echo "  File /r \"$src/*\""
     echo "  WriteUninstaller \"\$INSTDIR\\uninstall.exe\""
-    echo "  WriteRegStr HKLM \"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Peer$name\" \"UninstallString\" \"\$INSTDIR\\uninstall.exe\""
+    echo "  WriteRegStr $root \"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Peer$name\" \"UninstallString\" \"\$INSTDIR\\uninstall.exe\""
     echo "SectionEnd"
     echo "Section \"Uninstall\""
     if [ -n "$src" ]; then
@@ -156,11 +173,12 @@ peer_script() {  # name, source folder or "" for no file
     fi
     echo "  Delete \"\$INSTDIR\\uninstall.exe\""
     echo "  RMDir \"\$INSTDIR\""
-    echo "  DeleteRegKey HKLM \"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Peer$name\""
+    echo "  DeleteRegKey $root \"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Peer$name\""
     echo "SectionEnd"
   } > "$nsi"
 }
-peer_script bare ""
+peer_script bare "" x86-ansi
+peer_script size_one "$work/src_one" x86-ansi
 peer_script one "$work/src_one"
 peer_script a "$work/src_a"
 peer_script b "$work/src_b"
@@ -169,21 +187,24 @@ peer_script z "$work/src_z"
 peer_script z_zlib "$work/src_z"
 peer_script z_lzma "$work/src_z"
 peer_script m_lzma "$work/src_m"
+# Per-user installs of (a) beside the installs for all users (BENCH_PER_USER=0
+# leaves them out): the peer's here, ours in wine_runs.sh (ours_per_user).
+export BENCH_PER_USER=${BENCH_PER_USER:-1}
+[ "$BENCH_PER_USER" = 0 ] || peer_script user_a "$work/src_a" "" user
 
 ms_since() { echo $(( ($(date +%s%N) - $1) / 1000000 )); }
 
 # ---------------------------------------------------------------- native figures
 # makensis for every package (the timed ones RUNS times), cp -r and rm -r.
-peer_runs=$RUNS
-[ "$BENCH_ARCH" = i686 ] || peer_runs=0
-for name in bare one c; do [ "$peer_runs" = 0 ] || makensis -V1 "$work/peer_$name.nsi" >/dev/null; done
+for name in bare size_one one c user_a; do
+  if [ -f "$work/peer_$name.nsi" ]; then makensis -V1 "$work/peer_$name.nsi" >/dev/null; fi
+done
 for name in a b; do
-  for _ in $(seq "$peer_runs"); do
+  for _ in $(seq "$RUNS"); do
     t0=$(date +%s%N); makensis -V1 "$work/peer_$name.nsi" >/dev/null; echo "makensis_$name $(ms_since "$t0")" >> "$results"
   done
 done
 for name in z z_zlib z_lzma m_lzma; do
-  [ "$peer_runs" = 0 ] && break
   t0=$(date +%s%N); makensis -V1 "$work/peer_$name.nsi" >/dev/null; echo "makensis_$name $(ms_since "$t0")" >> "$results"
   echo "size_peer_$name $(stat -c %s "$work/peer_$name.exe")" >> "$results"
 done
@@ -255,7 +276,7 @@ export BENCH_SIZE_UNINST=$(stat -c %s "$sizes/uninst.exe")
 export BENCH_SIZE_CARTOPIA=$(stat -c %s "$sizes/Cartopia.exe" 2>/dev/null || echo 0)
 export BENCH_SIZE_ONE=$(stat -c %s "$work/one.exe")
 export BENCH_SIZE_PEER_BARE=$(stat -c %s "$work/peer_bare.exe" 2>/dev/null || echo 0)
-export BENCH_SIZE_PEER_ONE=$(stat -c %s "$work/peer_one.exe" 2>/dev/null || echo 0)
+export BENCH_SIZE_PEER_ONE=$(stat -c %s "$work/peer_size_one.exe" 2>/dev/null || echo 0)
 export BENCH_PAYLOAD_ONE=$(stat -c %s "$work/src_one/one.bin")
 python3 "$root/tools/bench/report.py" "$results" "$root/docs/benchmarks.md"
 rm -rf "$work"/src_* "$work"/inst_* "$work"/peer_[abcz] "$work"/*.exe

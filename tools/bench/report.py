@@ -87,8 +87,12 @@ machine_arch = os.environ.get("BENCH_MACHINE", arch)
 machine_kind = ("a machine whose Wine starts 32-bit programs" if machine_arch == "i686" else
                 "a machine whose Wine cannot start 32-bit programs")
 build = ("the 32-bit build (i686)" if arch == "i686" else "the 64-bit build (x86_64) under wine64")
-no_peer = ("n/a: the peer's installers are 32-bit only, and this machine's Wine cannot start 32-bit programs"
-           if machine_arch != "i686" else "n/a: the peer runs only beside the 32-bit build (WINARCH=i686)")
+# The peer is timed in the width of our build that ran (install_bench.sh picks its target).
+peer_target = os.environ.get("BENCH_PEER_TARGET", "x86-ansi")
+peer_build = ("its 64-bit installers (makensis `Target amd64-unicode`)" if peer_target == "amd64-unicode" else
+              "its 32-bit installers (makensis's default target, x86-ansi)")
+pair = f"ours: {build}; peer: {peer_build}"
+no_peer = "n/a: no figure of the peer in this run"
 
 
 def num(v):
@@ -173,10 +177,11 @@ out.append("### Goals\n")
 out.append("| Figure (median of the runs, same run) | now | goal | |")
 out.append("|---|---|---|---|")
 out.extend(goals)
-out.append(f"\nTimed: {build}, on {machine_kind}. Sizes are those of the shipped 32-bit programs.\n")
+out.append(f"\nTimed on {machine_kind}; compared under Wine: {pair}. Sizes: our shipped 32-bit programs "
+           "beside the peer's 32-bit installers.\n")
 
 out.append("### 1. Size (bytes)\n")
-out.append("| Installer | ours: `setup.exe` | peer (makensis, compression off) | ours / peer |")
+out.append("| Installer | ours: `setup.exe` (32-bit) | peer (makensis, 32-bit, compression off) | ours / peer |")
 out.append("|---|---|---|---|")
 out.append(f"| bare (no package) | {size_setup:,} | {num(size_peer_bare)} | {size_ratio(size_setup, size_peer_bare)} |")
 out.append(f"| one file of {payload_one:,} bytes and a licence | {size_one:,} | {num(size_peer_one)} | "
@@ -297,6 +302,32 @@ out.append(f"| the page's own cost: wizard / engine with a page that does not pa
            f"{ratio('ours_c_install', 'floor_c_engine_updates', 2)} |")
 out.append(f"| per file: removal less bare delete | {diff_per_file('ours_{}_uninstall', 'floor_{}_deletes', 'a')} | "
            f"{diff_per_file('ours_{}_uninstall', 'floor_{}_deletes', 'c')} |")
+
+
+def per_user_section():
+    """(a) installed for the user alone beside its installation for all users (BENCH_PER_USER)."""
+    if os.environ.get("BENCH_PER_USER", "1") == "0":
+        return ""
+    skipped = os.path.join(os.environ.get("BENCH_WORK", ""), "ours_user_a.skipped")
+    ours_note = open(skipped).read().strip() if os.path.exists(skipped) else "n/a: no figure in this run"
+    rows = ["### 9. Per-user installation of (a) (ms)\n",
+            "For all users: as above (administrator, uninstall key under HKLM). Per user: the peer with "
+            "`RequestExecutionLevel user`, into the user's own programs folder (`$LOCALAPPDATA\\Programs`), "
+            "registered under HKCU, silent; ours described with `Privileges = user`, into the same folder, "
+            "through the wizard.\n",
+            "| Installation | ours: install | ours: uninstall | peer: install | peer: uninstall | ours / peer, install |",
+            "|---|---|---|---|---|---|",
+            f"| (a) for all users | {ms('ours_a_install')} | {ms('ours_a_uninstall')} | {ms('peer_a_1')} | "
+            f"{ms('peer_a_2')} | {ratio('ours_a_install', 'peer_a_1')} |"]
+    if med("ours_user_a_install") is None:
+        rows.append(f"| (a) per user | {ours_note} | | {ms('peer_user_a_1')} | {ms('peer_user_a_2')} | n/a |")
+    else:
+        rows.append(f"| (a) per user | {ms('ours_user_a_install')} | {ms('ours_user_a_uninstall')} | "
+                    f"{ms('peer_user_a_1')} | {ms('peer_user_a_2')} | {ratio('ours_user_a_install', 'peer_user_a_1')} |")
+    return "\n".join(rows)
+
+
+
 def compressed_section():
     """Sizes, packaging and install times of the compressed packages."""
     rows = ["### 7. Compressed packages\n",
@@ -341,7 +372,7 @@ def compressed_section():
     return "\n".join(rows) + "\n"
 
 
-table = "\n".join(out + [compressed_section()])
+table = "\n".join(out + [compressed_section(), per_user_section()])
 print(table)
 
 # The loader of the build that ran: where 32-bit programs cannot start, `wine`
@@ -380,7 +411,7 @@ of the same files on the same disk. Each figure is the median of {runs} runs; ea
 compares figures of the same run of the script.
 
 Measured {time.strftime('%Y-%m-%d', time.gmtime())} on: {machine}.
-Timed: {build}, on {machine_kind}.
+Timed on {machine_kind}; compared under Wine: {pair}.
 
 How it is measured:
 - Files are random bytes. Nothing waits for the data to reach the disk (no sync inside
@@ -398,8 +429,11 @@ How it is measured:
   uninstaller deletes each file and folder by name. Started by the same driving program
   inside the same Wine (`CreateProcess` and wait), silent: `/S /D=folder` to install,
   `uninstall.exe /S _?=folder` to uninstall (runs in place and is waited for). Its figures
-  include starting a process (see the one-file rows); ours do not. Its installers are
-  32-bit programs: on a machine whose Wine cannot start those, its figures are n/a.
+  include starting a process (see the one-file rows); ours do not. It is timed in the
+  width of our build that runs: its 32-bit installers (the compiler's default target)
+  beside our 32-bit build, its 64-bit ones (`Target amd64-unicode`) beside our 64-bit
+  build, which is the one timed where Wine cannot start 32-bit programs. The sizes in
+  table 1 are always the 32-bit ones of both.
 - `pack build` runs under the same Wine the same way; `makensis` runs natively.
 - The runs go in rounds: each round installs and removes every package once, then
   takes the floors, so that a figure and the floor it is compared with are taken

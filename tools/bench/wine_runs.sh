@@ -36,7 +36,6 @@ RUNS_OVERRIDE=1 commands pack_one "" "$pack build $(winpath "$work/one.ini") -o 
 # The peer: silent install, then its uninstaller run in place (_?= makes it
 # run from the install folder and wait, instead of copying itself away).
 for name in one a b c; do
-  [ "$BENCH_ARCH" = i686 ] || break
   dir="$work/peer_$name"
   commands "peer_$name" "$dir" "$(winpath "$work/peer_$name.exe") /S /D=$(winpath "$dir")" \
     "$(winpath "$dir/uninstall.exe") /S _?=$(winpath "$dir")"
@@ -74,15 +73,50 @@ for round in $(seq "$RUNS"); do
     RUNS_OVERRIDE=1 drive InstallAndUninstall "ours_${name}_$round" BENCH_LABEL="ours_$name" \
       BENCH_SETUP="$(winpath "$work/$name.exe")" BENCH_TARGET="$(winpath "$work/inst_$name")" BENCH_APP="Bench$name"
   done
-  if [ "$BENCH_ARCH" = i686 ]; then
-    for name in z z_lzma; do
-      dir="$work/peer_$name"
-      RUNS_OVERRIDE=1 commands "peer_$name" "$dir" "$(winpath "$work/peer_$name.exe") /S /D=$(winpath "$dir")" \
-        "$(winpath "$dir/uninstall.exe") /S _?=$(winpath "$dir")"
-    done
-  fi
+  for name in z z_lzma; do
+    dir="$work/peer_$name"
+    RUNS_OVERRIDE=1 commands "peer_$name" "$dir" "$(winpath "$work/peer_$name.exe") /S /D=$(winpath "$dir")" \
+      "$(winpath "$dir/uninstall.exe") /S _?=$(winpath "$dir")"
+  done
   RUNS_OVERRIDE=1 drive Floor "floor_a_$round" BENCH_LABEL=floor_a BENCH_TARGET="$floor" BENCH_FOLDERS=20 \
     BENCH_FILES=50 BENCH_BYTES=104858
   RUNS_OVERRIDE=1 drive Floor "floor_c_$round" BENCH_LABEL=floor_c BENCH_TARGET="$floor" BENCH_FOLDERS=20 \
     BENCH_FILES=250 BENCH_BYTES=1024
 done
+
+# ---------------------------------------------------------------- per-user installs
+# The user's own programs folder, as this Wine's user sees it.
+user_programs() { echo "$(wine cmd /c echo %LOCALAPPDATA% </dev/null 2>/dev/null | tr -d '\r')\\Programs"; }
+
+# The peer's per-user install of package NAME (RequestExecutionLevel user, into
+# the user's programs folder, registered under HKCU), silent like its install
+# for all users: labels peer_user_NAME_1 (install) and _2 (uninstall).
+peer_per_user() {  # package name
+  local name=$1 dir
+  dir="$(user_programs)\\Peeruser_$name"
+  drive Commands "cmd_peer_user_$name" BENCH_LABEL="peer_user_$name" BENCH_CLEAN="$dir" \
+    BENCH_COMMAND="$(winpath "$work/peer_user_$name.exe") /S" BENCH_COMMAND2="$dir\\uninstall.exe /S _?=$dir"
+}
+
+# Ours, per-user: package NAME described with "Privileges = user", installed
+# through the wizard into the user's programs folder and removed: labels
+# ours_user_NAME_install and _uninstall. pack learns the key separately; until
+# it knows it, this says why it skipped (on stderr and in the report).
+ours_per_user() {  # package name
+  local name=$1 folder out
+  folder="$(user_programs)\\Benchuser_$name"
+  describe "user_$name" "$work/src_$name" 0 "" "$folder" user
+  if ! out=$("$BENCH_BUILD/host/bin/pack" build "$work/user_$name.ini" -o "$work/user_$name.exe" \
+      --setup "$bin/setup.exe" 2>&1); then
+    out=$(echo "$out" | grep -m1 -i 'privileges' || echo "$out" | head -1)
+    echo "ours, per-user: skipped, pack does not build it yet: $out" | tee "$work/ours_user_$name.skipped" >&2
+    return 0
+  fi
+  drive InstallAndUninstall "ours_user_$name" BENCH_LABEL="ours_user_$name" BENCH_SETUP="$(winpath "$work/user_$name.exe")" \
+    BENCH_TARGET="$folder" BENCH_APP="Benchuser_$name"
+}
+
+if [ "$BENCH_PER_USER" != 0 ]; then
+  peer_per_user a
+  ours_per_user a
+fi

@@ -160,3 +160,155 @@ twice = bytearray(top_down)
 struct.pack_into("<I", twice, 0x200 + 24 + 40 + 16 + 8, 64)  # language 63 of name 1 made 64
 write("pe_resources_fuzz", "listed_twice", bytes(twice))
 write("pe_resources_fuzz", "long_section_name", with_symbols(pe_file(32)))
+
+
+# zstd frames made by hand: each is one the format forbids beside the nearest
+# one it allows (the decoder must refuse the first and decode the second).
+M64 = (1 << 64) - 1
+P1, P2, P3, P4, P5 = (0x9E3779B185EBCA87, 0xC2B2AE3D27D4EB4F, 0x165667B19E3779F9, 0x85EBCA77C2B2AE63,
+                      0x27D4EB2F165667C5)
+
+
+def rotl(v, n):
+    return ((v << n) | (v >> (64 - n))) & M64
+
+
+def xxh64(data, seed=0):
+    def lane(acc, value):
+        return rotl((acc + value * P2) & M64, 31) * P1 & M64
+
+    at = 0
+    if len(data) >= 32:
+        v = [(seed + P1 + P2) & M64, (seed + P2) & M64, seed, (seed - P1) & M64]
+        while at + 32 <= len(data):
+            v = [lane(v[i], struct.unpack_from("<Q", data, at + 8 * i)[0]) for i in range(4)]
+            at += 32
+        h = (rotl(v[0], 1) + rotl(v[1], 7) + rotl(v[2], 12) + rotl(v[3], 18)) & M64
+        for x in v:
+            h = ((h ^ lane(0, x)) * P1 + P4) & M64
+    else:
+        h = (seed + P5) & M64
+    h = (h + len(data)) & M64
+    while at + 8 <= len(data):
+        h = (rotl(h ^ lane(0, struct.unpack_from("<Q", data, at)[0]), 27) * P1 + P4) & M64
+        at += 8
+    if at + 4 <= len(data):
+        h = (rotl(h ^ (struct.unpack_from("<I", data, at)[0] * P1 & M64), 23) * P2 + P3) & M64
+        at += 4
+    for b in data[at:]:
+        h = rotl(h ^ (b * P5 & M64), 11) * P1 & M64
+    h = (h ^ (h >> 33)) * P2 & M64
+    h = (h ^ (h >> 29)) * P3 & M64
+    return h ^ (h >> 32)
+
+
+def frame(content, block, checksum=True):
+    """A frame with a 1 KB window and one block (type 0 raw, 2 compressed) holding content."""
+    kind, body = block
+    out = struct.pack("<IBB", 0xFD2FB528, 4 if checksum else 0, 0)
+    out += struct.pack("<I", 1 | kind << 1 | len(body) << 3)[:3] + body
+    return out + (struct.pack("<I", xxh64(content) & 0xFFFFFFFF) if checksum else b"")
+
+
+def backward(bits):
+    """A backward bit stream whose reader takes bits (0/1) in this order."""
+    value = 1
+    for b in bits:
+        value = value << 1 | b
+    return value.to_bytes((value.bit_length() + 7) // 8, "little")
+
+
+def huffman_codes(weights):
+    """Each symbol's code (bits, first read first) for the described weights plus the implied last one."""
+    total = sum(1 << w >> 1 for w in weights)
+    max_bits = total.bit_length()
+    weights = weights + [((1 << max_bits) - total).bit_length()]
+    codes, at = {}, 0
+    for w in range(1, max_bits + 1):
+        for s, sw in enumerate(weights):
+            if sw == w:
+                length = max_bits + 1 - w
+                codes[s] = [at >> (max_bits - 1 - i) & 1 for i in range(length)]
+                at += 1 << (w - 1)
+    return codes
+
+
+def fse_coded_weights(weights):
+    """A tree description of FSE-coded weights of 0 and 1 (probabilities 16/32 each).
+
+    Each state takes one bit per update, so the stream ends (runs past its
+    start) exactly after the last weight. The two states take turns; the bits
+    of each update are chosen so that the state lands on the next weight."""
+    size, step = 32, 16 + 4 + 3
+    table, position = [None] * size, 0
+    for symbol in (0, 1):
+        for _ in range(16):
+            table[position] = symbol
+            position = (position + step) % size
+    rank, cells = [16, 16], []
+    for symbol in table:
+        cells.append((symbol, 2 * rank[symbol] - size))  # one state bit: next state = base + bit
+        rank[symbol] += 1
+    starts, updates = [], []
+    for turn in (0, 1):
+        wanted = weights[turn::2]
+        # Backwards: which states can give wanted[k:] from the state that gives wanted[k].
+        good = [s for s in range(size) if cells[s][0] == wanted[-1]]
+        choice = []
+        for w in reversed(wanted[:-1]):
+            pick = {s: b for s in range(size) for b in (0, 1) if cells[s][0] == w and cells[s][1] + b in good}
+            good = list(pick)
+            choice.append(pick)
+        state = good[0]
+        starts.append(state)
+        path = []
+        for pick in reversed(choice):
+            path.append(pick[state])
+            state = cells[state][1] + pick[state]
+        updates.append(path)
+    bits = [starts[0] >> (4 - i) & 1 for i in range(5)] + [starts[1] >> (4 - i) & 1 for i in range(5)]
+    for k in range(len(weights) - 2):
+        bits.append(updates[k % 2][k // 2])
+    # Accuracy log 5, then the probabilities 16 and 16 (values 17, written as 17 and 31).
+    head = (0 | 17 << 4 | 31 << 9).to_bytes(2, "little")
+    body = head + backward(bits)
+    return bytes([len(body)]) + body
+
+
+def huffman_block(symbols, tree, weights, streams, cut=None):
+    """A block of Huffman-coded literals only, in one stream or four (10-bit sizes),
+    the streams' bytes cut to cut when given."""
+    codes = huffman_codes(weights)
+    if streams == 1:
+        coded = backward([b for c in symbols for b in codes[c]])
+    else:
+        part = (len(symbols) + 3) // 4
+        pieces = [backward([b for c in symbols[i * part:(i + 1) * part] for b in codes[c]]) for i in range(4)]
+        coded = b"".join(struct.pack("<H", len(p)) for p in pieces[:3]) + b"".join(pieces)
+    compressed = tree + coded[:cut]
+    header = 2 | (0 if streams == 1 else 1) << 2 | len(symbols) << 4 | len(compressed) << 14
+    return 2, header.to_bytes(3, "little") + compressed + b"\0"
+
+
+def direct_tree(weights):
+    padded = weights + [0] * (len(weights) & 1)
+    return bytes([127 + len(weights)] + [padded[i] << 4 | padded[i + 1] for i in range(0, len(padded), 2)])
+
+
+# 255 FSE-coded weights are the most a tree holds (256 symbols with the implied
+# one); 256 are refused. Half of them 1, so that the implied weight is 8.
+for count, name in ((255, "huffman_255_weights"), (256, "huffman_256_weights_forbidden")):
+    weights = [1, 0] * (count // 2) + [1] * (count & 1)
+    symbols = [count, 0, count]  # the implied symbol (255, or a 257th symbol that a byte cannot hold) and 0
+    content = bytes(s & 0xFF for s in symbols)
+    write("zstd_decoder_fuzz", name,
+          b"\0" + frame(content, huffman_block(symbols, fse_coded_weights(weights), weights, 1)))
+# Four streams need 6 literals at least, and 6 bytes for their jump table; two
+# symbols of one bit each.
+for content, cut, name in ((b"\0\1\1\0\1\0", None, "four_streams_6_literals"),
+                           (b"\0\1\1\0", None, "four_streams_4_literals_forbidden"),
+                           (b"\0\1\1\0\1\0", 5, "four_streams_5_bytes_forbidden")):
+    write("zstd_decoder_fuzz", name, b"\0" + frame(content, huffman_block(content, direct_tree([1]), [1], 4, cut)))
+# Every frame of a payload carries its checksum.
+write("zstd_decoder_fuzz", "raw_checksum", b"\0" + frame(b"abc", (0, b"abc")))
+write("zstd_decoder_fuzz", "raw_no_checksum_forbidden", b"\0" + frame(b"abc", (0, b"abc"), checksum=False))
