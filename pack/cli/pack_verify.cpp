@@ -141,7 +141,8 @@ std::string FirstDifference(const Bytes& packageBytes, const Bytes& rebuiltBytes
 
 }  // namespace
 
-int VerifyPackage(const std::string& packagePath, const std::string& descriptionPath, const std::string& setupExe) {
+int VerifyPackage(const std::string& packagePath, const std::string& descriptionPath, const DefinitionList& definitions,
+                  const std::string& setupExe) {
     std::string raw;
     std::string why;
     if (!ReadWholeFile(packagePath, &raw, &why)) {
@@ -149,7 +150,7 @@ int VerifyPackage(const std::string& packagePath, const std::string& description
         return 2;
     }
     PackageContents contents;
-    if (!LoadDescribedPackage(descriptionPath, setupExe, &contents)) return 2;
+    if (!LoadDescribedPackage(descriptionPath, definitions, setupExe, &contents)) return 2;
     Bytes rebuilt;
     if (!PackageImage(setupExe, contents, &rebuilt, &why)) {
         PrintErr("pack: cannot rebuild the package: " + why + "\n");
