@@ -101,6 +101,41 @@ void Walk::Consider(const FolderEntry& entry, const std::string& host, const std
     }
 }
 
+// The folder of a pattern's fixed part, each part found as written or else
+// with letter case ignored (as on Windows), so that "Data/**" finds "data"
+// on Linux too. *source: the folder as the system spells it, '/' separated.
+bool FindFixedFolder(const std::string& fixed, const FolderSource& folders, std::string* source, FolderEntry* top) {
+    *source = fixed;
+    std::replace(source->begin(), source->end(), '\\', '/');
+    if (folders.Describe(folders.HostPathOf(fixed.empty() ? "." : fixed), top)) return top->kind == FolderEntry::kFolder;
+    // Part by part; the start of an absolute path is kept as written.
+    size_t at = 0;
+    while (at < source->size() && (*source)[at] == '/') ++at;
+    std::string found = source->substr(0, at);
+    for (const std::string& part : SplitPath(source->substr(at))) {
+        std::string path = found + (found.empty() || found.back() == '/' ? "" : "/") + part;
+        if (!folders.Describe(folders.HostPathOf(path), top)) {
+            std::vector<FolderEntry> entries;
+            std::string why;
+            if (!folders.List(folders.HostPathOf(found.empty() ? "." : found), &entries, &why)) return false;
+            bool matched = false;
+            for (const FolderEntry& entry : entries) {
+                std::string name;
+                if (folders.NameToCp1252(entry.name, &name) && entry.kind == FolderEntry::kFolder &&
+                    FoldCase(name) == FoldCase(part)) {
+                    path = found + (found.empty() || found.back() == '/' ? "" : "/") + name;
+                    matched = folders.Describe(folders.HostPathOf(path), top);
+                    break;
+                }
+            }
+            if (!matched) return false;
+        }
+        found = path;
+    }
+    *source = found;
+    return top->kind == FolderEntry::kFolder;
+}
+
 }  // namespace
 
 void ExpandFilePattern(const std::string& source, const Exclusions& exclusions, const FolderSource& folders,
@@ -114,14 +149,13 @@ void ExpandFilePattern(const std::string& source, const Exclusions& exclusions, 
     }
     std::string fixed = pattern.fixed;
     while (!fixed.empty() && (fixed.back() == '/' || fixed.back() == '\\')) fixed.pop_back();
-    const std::string host = folders.HostPathOf(fixed.empty() ? "." : fixed);
+    std::string sourceFolder;
     FolderEntry top;
-    if (!folders.Describe(host, &top) || top.kind != FolderEntry::kFolder) {
+    if (!FindFixedFolder(fixed, folders, &sourceFolder, &top)) {
         problems->push_back("finds no file: there is no folder " + Quoted(fixed.empty() ? "." : fixed));
         return;
     }
-    std::string sourceFolder = fixed;
-    std::replace(sourceFolder.begin(), sourceFolder.end(), '\\', '/');
+    const std::string host = folders.HostPathOf(sourceFolder.empty() ? "." : sourceFolder);
     const size_t before = problems->size();
     Walk walk(pattern, exclusions, folders, found, problems);
     walk.Folder(host, sourceFolder, "", 0, top.identity);
