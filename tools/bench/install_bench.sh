@@ -58,6 +58,17 @@ make_tree() {  # folder, number of sub-folders, files per sub-folder, bytes per 
 make_tree "$work/src_a" 20 50 104858
 mkdir -p "$work/src_b" && head -c 209715200 /dev/urandom > "$work/src_b/big.bin"
 make_tree "$work/src_c" 20 250 1024
+# 100,000 files of one byte in 100 sub-folders: the same files listed one by
+# one, and found by one "**" line after the main program.
+python3 - "$work/src_many" <<'PY'
+import os, sys
+for d in range(100):
+    folder = os.path.join(sys.argv[1], "dir%03d" % d)
+    os.makedirs(folder)
+    for f in range(1000):
+        with open(os.path.join(folder, "file%04d" % f), "wb") as out:
+            out.write(b"x")
+PY
 mkdir -p "$work/src_one" && head -c 10240 /dev/urandom > "$work/src_one/one.bin"
 # Compressed packages: real programs (the 110 largest 32-bit program files of
 # Debian's Wine below 1.3 MB, about 96 MB, and Cartopia.exe), and a mix of
@@ -120,6 +131,9 @@ describe zbest "$work/src_z" 0 best
 describe zfast "$work/src_z" 0 fast
 describe mbest "$work/src_m" 0 best
 describe m "$work/src_m" 0
+describe many_listed "$work/src_many" 0
+{ sed '/^\[Files\]$/q' "$work/many_listed.ini"; echo "src_many/dir000/file0000 = dir000"; echo "src_many/**"; } \
+  > "$work/many_pattern.ini"
 
 # ---------------------------------------------------------------- peer scripts
 peer_script() {  # name, source folder or "" for no file
@@ -217,6 +231,15 @@ read -r secs kb < "$work/time.txt"
 echo "pack_host_huge_rss_kb $kb" >> "$results"
 echo "size_ours_huge $(stat -c %s "$work/huge.exe")" >> "$results"
 rm -rf "$work/huge.exe" "$work/src_huge"
+# 100,000 files listed, then found by one pattern line: one run each, the
+# same package both ways.
+for name in many_listed many_pattern; do
+  /usr/bin/time -f "%e %M" -o "$work/time.txt" "$hostpack" build "$work/$name.ini" -o "$work/${name}_host.exe" --setup "$bin/setup.exe" >/dev/null
+  read -r secs kb < "$work/time.txt"
+  echo "pack_host_$name $(python3 -c "print(round($secs * 1000))")" >> "$results"
+  echo "pack_host_${name}_rss_kb $kb" >> "$results"
+done
+cmp -s "$work/many_listed_host.exe" "$work/many_pattern_host.exe" || { echo "the pattern and the list packaged differently" >&2; exit 1; }
 for name in a b c; do
   for _ in $(seq "$RUNS"); do
     rm -rf "$work/cp_dst"; sync
