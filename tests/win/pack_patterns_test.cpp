@@ -67,7 +67,7 @@ TEST(PackPatterns, InstallsExactlyTheTreeFoundAndUninstallsIt) {
 
     std::vector<gui::MessageBoxInfo> shown;
     ASSERT_NO_FATAL_FAILURE(wintest::RunUninstaller(std::string(kInstallDir) + "\\uninst.exe",
-                                                    "Désinstallation de " + std::string(kApp), &shown));
+                                                    "Désinstallation de " + std::string(kApp) + " 2.0", &shown));
     EXPECT_TRUE(gui::WaitFor([&] { return !FolderExists(kInstallDir); }, 15000)) << "install folder stayed";
     EXPECT_FALSE(wintest::UninstallKeyExists(kApp, wintest::BuildView()));
     RemoveDirectoryA(kTopFolder);
