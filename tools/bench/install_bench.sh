@@ -101,21 +101,25 @@ cp "$sizes/Cartopia.exe" "$work/src_z/" 2>/dev/null || true
 for _ in $(seq 40); do echo "Licence d'utilisation : ce logiciel est fourni tel quel, sans garantie."; done > "$work/licence.txt"
 
 # ---------------------------------------------------------------- pack descriptions
+describe_setup() {  # name, with licence (0/1) [, compression]: [Setup] and the [Files] header
+  local name=$1 licence=$2 compression=${3:-}
+  echo "[Setup]"
+  [ -n "$compression" ] && echo "Compression = $compression"
+  echo "AppName = Bench$name"
+  echo "AppVerName = Bench$name 1.0"
+  echo "Folder = $(winpath "$work/inst_$name")"
+  echo "SubFolder ="
+  echo "NoIcons = yes"
+  echo "AllowGroupChange = no"
+  echo "OfferMenuIcons = no"
+  echo "UninstallIcon = no"
+  [ "$licence" = 1 ] && echo "License = licence.txt"
+  echo "[Files]"
+}
 describe() {  # name, source folder, with licence (0/1) [, compression]
   local name=$1 src=$2 licence=$3 compression=${4:-} ini="$work/$1.ini"
   {
-    echo "[Setup]"
-    [ -n "$compression" ] && echo "Compression = $compression"
-    echo "AppName = Bench$name"
-    echo "AppVerName = Bench$name 1.0"
-    echo "Folder = $(winpath "$work/inst_$name")"
-    echo "SubFolder ="
-    echo "NoIcons = yes"
-    echo "AllowGroupChange = no"
-    echo "OfferMenuIcons = no"
-    echo "UninstallIcon = no"
-    [ "$licence" = 1 ] && echo "License = licence.txt"
-    echo "[Files]"
+    describe_setup "$name" "$licence" "$compression"
     (cd "$work" && find "$(basename "$src")" -type f | sort) | while read -r f; do
       sub=$(dirname "${f#*/}")
       if [ "$sub" = . ]; then echo "$f"; else echo "$f = $sub"; fi
@@ -131,9 +135,12 @@ describe zbest "$work/src_z" 0 best
 describe zfast "$work/src_z" 0 fast
 describe mbest "$work/src_m" 0 best
 describe m "$work/src_m" 0
-describe many_listed "$work/src_many" 0
-{ sed '/^\[Files\]$/q' "$work/many_listed.ini"; echo "src_many/dir000/file0000 = dir000"; echo "src_many/**"; } \
-  > "$work/many_pattern.ini"
+# 100,000 files: listed one by one (written by a script: a shell loop would
+# start 100,000 programs), and found by one "**" line after the main program.
+{ describe_setup many 0
+  python3 -c 'for d in range(100):
+    for f in range(1000): print("src_many/dir%03d/file%04d = dir%03d" % (d, f, d))'; } > "$work/many_listed.ini"
+{ describe_setup many 0; echo "src_many/dir000/file0000 = dir000"; echo "src_many/**"; } > "$work/many_pattern.ini"
 
 # ---------------------------------------------------------------- peer scripts
 peer_script() {  # name, source folder or "" for no file
