@@ -6,7 +6,8 @@
 bool Exclusions::Add(const std::string& pattern, std::string* problem) {
     std::vector<std::string> parts;
     for (const std::string& part : SplitPath(pattern)) {
-        if (part != ".") parts.push_back(part);
+        // "**/**" is "**", which keeps matching linear in the number of "**".
+        if (part != "." && !(part == "**" && !parts.empty() && parts.back() == "**")) parts.push_back(part);
     }
     if (parts.empty()) {
         *problem = "an exclusion needs a name or a path";

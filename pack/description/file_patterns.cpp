@@ -112,6 +112,8 @@ bool ParseFilePattern(const std::string& source, FilePattern* out, std::string* 
             *problem = "'" + part + "' cannot follow a wildcard";
             return false;
         }
+        // "**/**" is "**": one part, so that the walk does not go over a tree twice.
+        if (part == "**" && !out->parts.empty() && out->parts.back() == "**") continue;
         out->parts.push_back(part);
     }
     return true;

@@ -62,7 +62,7 @@ TEST(FilePatterns, FixedPartIsWhatComesBeforeTheFirstWildcard) {
     } cases[] = {
         {"data/**", "data", "**"},        {"data/", "data", "**"},           {"data\\sons\\*.wav", "data\\sons", "*.wav"},
         {"*.txt", "", "*.txt"},           {"a/b*/c/*", "a", "b*|c|*"},       {"../commun/*.dll", "../commun", "*.dll"},
-        {"data/sons/", "data/sons", "**"},
+        {"data/sons/", "data/sons", "**"},     {"data/**/**/", "data", "**"},
     };
     for (const auto& c : cases) {
         FilePattern pattern;
