@@ -301,12 +301,13 @@ TEST(DescriptionPatterns, PatternsExpandInPlaceAndFilesFoundAgainAreTakenOnce) {
                              "data/ = Donnees\n"
                              "docs/*\n"
                              "**/*.dat = Donnees\\tout\n"
+                             "docs/x.pdb\n"  // listed: never excluded
                              "[Exclude]\n"
                              "*.pdb\n",
                          tree);
     ASSERT_TRUE(read.ok) << read.Errors();
     EXPECT_EQ("atlas.exe@5 Donnees\\b.dat@6 Donnees\\A.dat@7 Donnees\\sub\\c.dat@7 lisez.txt@8 "
-              "Donnees\\tout\\data\\A.dat@9 Donnees\\tout\\data\\b.dat@9 Donnees\\tout\\data\\sub\\c.dat@9 ",
+              "Donnees\\tout\\data\\A.dat@9 Donnees\\tout\\data\\b.dat@9 Donnees\\tout\\data\\sub\\c.dat@9 x.pdb@10 ",
               read.Files());
 }
 
