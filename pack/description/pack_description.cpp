@@ -548,14 +548,15 @@ void Parser::CheckFiles() {
         Error(line ? line : (setupLine_ ? setupLine_ : 1),
               "the install folder " + installDir_ + " is too long for setup's paths of at most 259 characters");
     }
-    // Lower-case target paths and the folders they need, each with the first
-    // file that has it: a new file is checked against them in one lookup per
-    // folder of its path, so that a package of 100,000 files is checked at once.
+    // Patterns become the files they find, which are then checked as listed ones.
     if (options_.folders) {
         std::vector<PackError> problems;
         ExpandFilePatterns(exclusions_, *options_.folders, &out_->files, &problems);
         for (const PackError& problem : problems) Error(problem.line, problem.message);
     }
+    // Lower-case target paths and the folders they need, each with the first
+    // file that has it: a new file is checked against them in one lookup per
+    // folder of its path, so that a package of 100,000 files is checked at once.
     std::map<std::string, size_t> fileAt;
     std::map<std::string, size_t> folderAt;
     for (size_t i = 0; i < out_->files.size(); ++i) {
