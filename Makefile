@@ -11,7 +11,11 @@ export JOBS
 # The shipped programs, always built as 32-bit PE programs.
 PRODUCTS = setup uninst Cartopia pack
 
-.PHONY: all deps configure build test test-all test-layout test-native test-pe test-win test-fuzz demo bench fuzz clean
+PREFIX ?= /usr/local
+DESTDIR ?=
+
+.PHONY: all deps configure build test test-all test-layout test-native test-pe test-win test-fuzz demo bench fuzz clean \
+	install uninstall dist
 
 all: build
 
@@ -70,6 +74,24 @@ demo: build
 
 bench: build
 	tools/bench/install_bench.sh $(BUILD)
+
+# The Linux pack, installed as cartopia-pack, and the shipped 32-bit setup.exe
+# in its data folder (PREFIX/share/cartopia-pack), where it finds it.
+install: deps $(BUILD)/host/CMakeCache.txt $(BUILD)/win/CMakeCache.txt
+	cmake --build $(BUILD)/host -j $(JOBS) --target pack
+	cmake --build $(BUILD)/win -j $(JOBS) --target setup
+	tools/dist/install.sh install $(BUILD) $(PREFIX) $(DESTDIR)
+
+uninstall:
+	tools/dist/install.sh uninstall $(BUILD) $(PREFIX) $(DESTDIR)
+
+# Release archives in BUILD/dist: a Windows zip and a Linux tarball, the same
+# bytes for the same sources, with their SHA-256 list.
+dist: deps $(BUILD)/host/CMakeCache.txt $(BUILD)/win/CMakeCache.txt
+	cmake --build $(BUILD)/host -j $(JOBS) --target pack
+	cmake --build $(BUILD)/win -j $(JOBS) --target setup pack Cartopia
+	/usr/bin/python3 tools/dist/make_dist.py --windows-bin $(BUILD)/win/bin --linux-pack $(BUILD)/host/bin/pack \
+		--out $(BUILD)/dist
 
 clean:
 	rm -rf $(BUILD)

@@ -2,9 +2,10 @@
 # pack on Linux: the native pack of the build folder (`make build` makes it in
 # BUILD/host/bin); no Wine is involved. For `build`, the package carries the
 # shipped 32-bit setup.exe (BUILD/win/bin/setup.exe) unless --setup names another.
-# Usage: pack/pack.sh build DESCRIPTION -o OUT.exe [--setup SETUP.exe]
+# Usage: pack/pack.sh build DESCRIPTION -o OUT.exe [-D Name=Value ...] [--setup SETUP.exe]
+#        pack/pack.sh files DESCRIPTION [-D Name=Value ...]
 #        pack/pack.sh inspect FILE.exe
-#        pack/pack.sh verify PACKAGE.exe DESCRIPTION [--setup SETUP.exe]
+#        pack/pack.sh verify PACKAGE.exe DESCRIPTION [-D Name=Value ...] [--setup SETUP.exe]
 # BUILD (default: build) selects the build folder; PACK overrides the program.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)

@@ -10,6 +10,7 @@
 #include "console.h"
 #include "cp1252.h"
 #include "host_files.h"
+#include "host_folders.h"
 #include "pack_description.h"
 #include "pack_sign.h"
 #include "package_writer.h"
@@ -176,7 +177,8 @@ namespace {
 
 // Reads the description and every file it names into *contents; errors go to
 // builder. False when the description itself cannot be read (reported).
-bool ReadDescribedPackage(const std::string& descriptionPath, Builder* builder, PackageContents* contents) {
+bool ReadDescribedPackage(const std::string& descriptionPath, const DefinitionList& definitions, Builder* builder,
+                          PackageContents* contents) {
     std::string text;
     std::string why;
     if (!ReadWholeFile(descriptionPath, &text, &why)) {
@@ -187,7 +189,11 @@ bool ReadDescribedPackage(const std::string& descriptionPath, Builder* builder, 
     std::vector<PackError> problems;
     // Even a description with errors has its files checked, so that one run
     // reports everything that needs mending.
-    bool parsed = ParsePackDescription(text.data(), text.size(), &description, &problems);
+    HostFolders folders(FolderOfPath(descriptionPath));
+    PackReadOptions options;
+    options.definitions = definitions;
+    options.folders = &folders;
+    bool parsed = ParsePackDescription(text.data(), text.size(), options, &description, &problems);
     for (const PackError& problem : problems) builder->Error(problem.line, problem.message);
 
     contents->record = description.record;
@@ -229,10 +235,11 @@ bool ReadDescribedPackage(const std::string& descriptionPath, Builder* builder, 
 
 }  // namespace
 
-bool LoadDescribedPackage(const std::string& descriptionPath, const std::string& setupExe, PackageContents* contents) {
-    Builder builder(descriptionPath, "nothing compared");
-    if (!ReadDescribedPackage(descriptionPath, &builder, contents)) return false;
-    if (KindOfPath(setupExe, nullptr) != kPathFile) {
+bool LoadDescribedPackage(const std::string& descriptionPath, const DefinitionList& definitions,
+                          const std::string& setupExe, PackageContents* contents) {
+    Builder builder(descriptionPath, setupExe.empty() ? "nothing listed" : "nothing compared");
+    if (!ReadDescribedPackage(descriptionPath, definitions, &builder, contents)) return false;
+    if (!setupExe.empty() && KindOfPath(setupExe, nullptr) != kPathFile) {
         builder.Fail("setup program '" + setupExe + "' not found (give it with --setup)");
     }
     if (builder.errors() == 0) return true;
@@ -240,11 +247,11 @@ bool LoadDescribedPackage(const std::string& descriptionPath, const std::string&
     return false;
 }
 
-int BuildPackage(const std::string& descriptionPath, const std::string& outExe, const std::string& setupExe,
-                 const SigningOptions& signing) {
+int BuildPackage(const std::string& descriptionPath, const DefinitionList& definitions, const std::string& outExe,
+                 const std::string& setupExe, const SigningOptions& signing) {
     PackageContents contents;
     Builder builder(descriptionPath);
-    if (!ReadDescribedPackage(descriptionPath, &builder, &contents)) return 1;
+    if (!ReadDescribedPackage(descriptionPath, definitions, &builder, &contents)) return 1;
 
     // The setup program and the output: checked last, so that a description
     // with errors is reported whole even when these are wrong too.

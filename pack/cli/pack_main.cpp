@@ -6,7 +6,9 @@
 
 #include "console.h"
 #include "host_files.h"
+#include "definitions.h"
 #include "pack_build.h"
+#include "pack_files.h"
 #include "pack_inspect.h"
 #include "pack_verify.h"
 
@@ -14,15 +16,20 @@ namespace {
 
 const char kUsage[] =
     "usage:\n"
-    "  pack build DESCRIPTION -o OUTPUT.exe [--setup SETUP.exe]\n"
+    "  pack build DESCRIPTION -o OUTPUT.exe [-D Name=Value ...] [--setup SETUP.exe]\n"
     "             [--sign CERT [--key KEY.pem] [--password-file FILE] [--timestamp URL]]\n"
     "      packages the files a description lists into a copy of setup.exe\n"
-    "      (by default the setup.exe beside pack); with --sign, signs it with\n"
-    "      the certificate (PKCS#12, or PEM with its key) through osslsigncode\n"
+    "      (by default the setup.exe beside pack, or in its installed data\n"
+    "      folder); -D gives {#Name} a text (over the description's [Defines]);\n"
+    "      with --sign, signs it with the certificate (PKCS#12, or PEM with its\n"
+    "      key) through osslsigncode\n"
+    "  pack files DESCRIPTION [-D Name=Value ...]\n"
+    "      lists the files the package would hold, in payload order, with\n"
+    "      their sources, targets and sizes, and the totals; writes nothing\n"
     "  pack inspect FILE.exe [--trust CERTS.pem]\n"
     "      shows what a setup package, or an installed uninst.exe, holds, and\n"
     "      whether a package's signature verifies (trusting CERTS.pem too)\n"
-    "  pack verify PACKAGE.exe DESCRIPTION [--setup SETUP.exe]\n"
+    "  pack verify PACKAGE.exe DESCRIPTION [-D Name=Value ...] [--setup SETUP.exe]\n"
     "      rebuilds the package from the description and compares it with\n"
     "      PACKAGE.exe, signature aside; exit code 0 the same, 1 different\n";
 
@@ -32,15 +39,49 @@ int Usage(const std::string& problem) {
     return 2;
 }
 
+// The setup.exe pack uses when none is given: the one beside pack, else,
+// for an installed pack (PREFIX/bin), the one in its data folder
+// (PREFIX/share/cartopia-pack).
 std::string DefaultSetup() {
     std::string folder = FolderOfPath(OwnProgramPath());
-    return folder.empty() ? std::string("setup.exe") : HostPath(folder, "setup.exe");
+    if (folder.empty()) return "setup.exe";
+    std::string beside = HostPath(folder, "setup.exe");
+#ifndef _WIN32
+    std::string installed = HostPath(FolderOfPath(folder), "share/cartopia-pack/setup.exe");
+    if (KindOfPath(beside, nullptr) != kPathFile && KindOfPath(installed, nullptr) == kPathFile) return installed;
+#endif
+    return beside;
+}
+
+// Takes "-D Name=Value" or "-DName=Value" at args[*i] into *definitions.
+// Returns 0 when args[*i] is no definition, 1 when it was taken, -1 after a
+// usage error was printed into *exitCode.
+int TakeDefinition(const std::vector<std::string>& args, size_t* i, DefinitionList* definitions, int* exitCode) {
+    const std::string& arg = args[*i];
+    if (arg.compare(0, 2, "-D") != 0) return 0;
+    std::string text = arg.substr(2);
+    if (text.empty()) {
+        if (*i + 1 >= args.size() || args[*i + 1].empty()) {
+            *exitCode = Usage("-D needs Name=Value");
+            return -1;
+        }
+        text = args[++*i];
+    }
+    std::pair<std::string, std::string> definition;
+    std::string problem;
+    if (!ParseDefinitionArgument(text, &definition, &problem)) {
+        *exitCode = Usage(problem);
+        return -1;
+    }
+    definitions->push_back(definition);
+    return 1;
 }
 
 int Build(const std::vector<std::string>& args) {
     std::string description;
     std::string output;
     std::string setup = DefaultSetup();
+    DefinitionList definitions;
     SigningOptions signing;
     const struct {
         const char* name;
@@ -52,6 +93,10 @@ int Build(const std::vector<std::string>& args) {
                    {"--password-file", &signing.passwordFile},
                    {"--timestamp", &signing.timestampUrl}};
     for (size_t i = 0; i < args.size(); ++i) {
+        int code = 0;
+        int taken = TakeDefinition(args, &i, &definitions, &code);
+        if (taken < 0) return code;
+        if (taken > 0) continue;
         const std::string& arg = args[i];
         std::string* value = nullptr;
         for (const auto& option : options) {
@@ -73,7 +118,7 @@ int Build(const std::vector<std::string>& args) {
     if (!signing.Wanted() && (!signing.key.empty() || !signing.passwordFile.empty() || !signing.timestampUrl.empty())) {
         return Usage("--key, --password-file and --timestamp go with --sign CERT");
     }
-    return BuildPackage(description, output, setup, signing);
+    return BuildPackage(description, definitions, output, setup, signing);
 }
 
 int Inspect(const std::vector<std::string>& args) {
@@ -96,7 +141,12 @@ int Inspect(const std::vector<std::string>& args) {
 int Verify(const std::vector<std::string>& args) {
     std::vector<std::string> names;
     std::string setup = DefaultSetup();
+    DefinitionList definitions;
     for (size_t i = 0; i < args.size(); ++i) {
+        int code = 0;
+        int taken = TakeDefinition(args, &i, &definitions, &code);
+        if (taken < 0) return code;
+        if (taken > 0) continue;
         if (args[i] == "--setup") {
             if (i + 1 >= args.size() || args[i + 1].empty()) return Usage("--setup needs a value");
             setup = args[++i];
@@ -107,7 +157,24 @@ int Verify(const std::vector<std::string>& args) {
         }
     }
     if (names.size() != 2) return Usage("verify takes a package and its description");
-    return VerifyPackage(names[0], names[1], setup);
+    return VerifyPackage(names[0], names[1], definitions, setup);
+}
+
+int Files(const std::vector<std::string>& args) {
+    std::string description;
+    DefinitionList definitions;
+    for (size_t i = 0; i < args.size(); ++i) {
+        int code = 0;
+        int taken = TakeDefinition(args, &i, &definitions, &code);
+        if (taken < 0) return code;
+        if (taken > 0) continue;
+        if (!description.empty() || (!args[i].empty() && args[i][0] == '-')) {
+            return Usage("files takes one description and its definitions (" + args[i] + ")");
+        }
+        description = args[i];
+    }
+    if (description.empty()) return Usage("files needs a description");
+    return ListPackageFiles(description, definitions);
 }
 
 int Run(const std::vector<std::string>& args) {
@@ -116,7 +183,12 @@ int Run(const std::vector<std::string>& args) {
         return args.empty() ? 2 : 0;
     }
     std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (args[0] == "--version" || args[0] == "version") {
+        PrintOut("pack " PACK_VERSION "\n");
+        return 0;
+    }
     if (args[0] == "build") return Build(rest);
+    if (args[0] == "files") return Files(rest);
     if (args[0] == "inspect") return Inspect(rest);
     if (args[0] == "verify") return Verify(rest);
     return Usage("unknown command " + args[0]);

@@ -221,7 +221,8 @@ std::string FirstDifference(const MappedFile& map, const pe::ResourceFile& rebui
 
 }  // namespace
 
-int VerifyPackage(const std::string& packagePath, const std::string& descriptionPath, const std::string& setupExe) {
+int VerifyPackage(const std::string& packagePath, const std::string& descriptionPath, const DefinitionList& definitions,
+                  const std::string& setupExe) {
     MappedFile package;
     std::string why;
     if (!package.Open(packagePath, &why)) {
@@ -229,7 +230,7 @@ int VerifyPackage(const std::string& packagePath, const std::string& description
         return 2;
     }
     PackageContents contents;
-    if (!LoadDescribedPackage(descriptionPath, setupExe, &contents)) return 2;
+    if (!LoadDescribedPackage(descriptionPath, definitions, setupExe, &contents)) return 2;
     PackageComposer rebuilt(contents);
     if (!rebuilt.Compose(setupExe, &why)) {
         PrintErr("pack: cannot rebuild the package: " + why + "\n");

@@ -8,6 +8,10 @@
 #include <map>
 
 #include "cp1252.h"
+#include "definitions.h"
+#include "description_patterns.h"
+#include "exclusions.h"
+#include "file_patterns.h"
 #include "text.h"
 
 namespace {
@@ -153,7 +157,8 @@ bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 
 class Parser {
 public:
-    Parser(PackDescription* out, std::vector<PackError>* errors) : out_(out), errors_(errors) {}
+    Parser(const PackReadOptions& options, PackDescription* out, std::vector<PackError>* errors)
+        : options_(options), out_(out), errors_(errors) {}
 
     void Run(const char* data, size_t size);
 
@@ -170,7 +175,12 @@ private:
     int Flag(int key, int fallback);
     bool StoreName(int key, char* field, const std::string& value);
     void CheckFiles();
+    void DefineLine(int line, const std::string& text);
+    void ExcludeLine(int line, const std::string& text);
 
+    const PackReadOptions& options_;
+    Definitions definitions_;
+    Exclusions exclusions_;
     PackDescription* out_;
     std::vector<PackError>* errors_;
     Value values_[kKeyCount];
@@ -254,6 +264,14 @@ void Parser::FileLine(int line, const std::string& text) {
     PackFile file;
     file.source = source;
     file.line = line;
+    if (IsFilePattern(source)) {
+        file.pattern = true;
+        std::string problem = PatternProblem(source, out_->files.empty());
+        if (!problem.empty()) {
+            Error(line, problem);
+            file.valid = false;
+        }
+    }
     size_t slash = source.find_last_of("/\\");
     file.name = slash == std::string::npos ? source : source.substr(slash + 1);
     std::string normalised;
@@ -265,7 +283,9 @@ void Parser::FileLine(int line, const std::string& text) {
         Error(line, "sub-folder is " + std::to_string(normalised.size()) + " characters long (at most 259)");
     }
     file.subFolder = normalised;
-    if (file.name.empty()) {
+    if (file.pattern) {
+        file.name.clear();
+    } else if (file.name.empty()) {
         Error(line, Quoted(source) + " names a folder, not a file");
     } else if (file.name.size() > kMaxPathLength) {
         Error(line, "file name is " + std::to_string(file.name.size()) + " characters long (at most 259)");
@@ -273,7 +293,7 @@ void Parser::FileLine(int line, const std::string& text) {
         std::string nameProblem = NameProblem(file.name);
         if (!nameProblem.empty()) Error(line, "file name " + Quoted(file.name) + " " + nameProblem);
     }
-    file.valid = errors_->size() == before;
+    file.valid = file.valid && errors_->size() == before;
     out_->files.push_back(file);
 }
 
@@ -528,6 +548,12 @@ void Parser::CheckFiles() {
         Error(line ? line : (setupLine_ ? setupLine_ : 1),
               "the install folder " + installDir_ + " is too long for setup's paths of at most 259 characters");
     }
+    // Patterns become the files they find, which are then checked as listed ones.
+    if (options_.folders) {
+        std::vector<PackError> problems;
+        ExpandFilePatterns(exclusions_, *options_.folders, &out_->files, &problems);
+        for (const PackError& problem : problems) Error(problem.line, problem.message);
+    }
     // Lower-case target paths and the folders they need, each with the first
     // file that has it: a new file is checked against them in one lookup per
     // folder of its path, so that a package of 100,000 files is checked at once.
@@ -535,7 +561,7 @@ void Parser::CheckFiles() {
     std::map<std::string, size_t> folderAt;
     for (size_t i = 0; i < out_->files.size(); ++i) {
         const PackFile& file = out_->files[i];
-        if (!file.valid) continue;
+        if (!file.valid || file.pattern) continue;
         std::string relative = file.subFolder.empty() ? file.name : file.subFolder + "\\" + file.name;
         std::string target = Lower(relative);
         std::string full = installDir_ + "\\" + relative;
@@ -584,6 +610,26 @@ void Parser::CheckFiles() {
     }
 }
 
+void Parser::DefineLine(int line, const std::string& text) {
+    size_t equals = text.find('=');
+    std::string name = Trim(text.substr(0, equals));
+    std::string value;
+    if (equals == std::string::npos || !IsDefinitionName(name)) {
+        Error(line, "expected 'Name = text' with a name of letters, digits and _, found " + Quoted(text));
+    } else if (definitions_.Has(name)) {
+        Error(line, name + " is defined twice in [Defines]");
+    } else if (Unquote(line, Trim(text.substr(equals + 1)), &value)) {
+        definitions_.Set(name, value);
+    }
+}
+
+void Parser::ExcludeLine(int line, const std::string& text) {
+    std::string pattern;
+    std::string problem;
+    if (!Unquote(line, text, &pattern)) return;
+    if (!exclusions_.Add(pattern, &problem)) Error(line, problem);
+}
+
 void Parser::Run(const char* data, size_t size) {
     std::string bytes(data ? data : "", data ? size : 0);
     if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
@@ -598,45 +644,77 @@ void Parser::Run(const char* data, size_t size) {
         }
     }
 
-    enum { kNone, kSetup, kFiles } section = kNone;
-    int line = 0;
-    size_t start = 0;
-    while (start < bytes.size()) {
-        size_t end = bytes.find('\n', start);
-        if (end == std::string::npos) end = bytes.size();
-        std::string text = bytes.substr(start, end - start);
-        start = end + 1;
-        ++line;
-        lastLine_ = line;
-        if (!text.empty() && text.back() == '\r') text.pop_back();
-        if (text.find('\0') != std::string::npos) {
-            Error(line, "contains a zero byte: is this a text file?");
-            continue;
+    // Two passes: the definitions first, so that a [Defines] section may come
+    // after the lines that use it; then every other section.
+    enum { kNone, kSetup, kFiles, kDefines, kExclude } section = kNone;
+    for (int pass = 0; pass < 2; ++pass) {
+        const bool definitionsPass = pass == 0;
+        if (!definitionsPass) {
+            for (const auto& definition : options_.definitions) definitions_.Set(definition.first, definition.second);
         }
-        text = Trim(text);
-        if (text.empty() || text[0] == ';' || text[0] == '#') continue;
-        if (text[0] == '[') {
-            std::string name = text.back() == ']' ? Lower(Trim(text.substr(1, text.size() - 2))) : "";
-            if (name == "setup") {
-                section = kSetup;
-                if (!setupLine_) setupLine_ = line;
-            } else if (name == "files") {
-                section = kFiles;
-                if (!filesLine_) filesLine_ = line;
-            } else {
-                Error(line, "unknown section " + text + " (the sections are [Setup] and [Files])");
-                section = kNone;
+        section = kNone;
+        int line = 0;
+        size_t start = 0;
+        while (start < bytes.size()) {
+            size_t end = bytes.find('\n', start);
+            if (end == std::string::npos) end = bytes.size();
+            std::string text = bytes.substr(start, end - start);
+            start = end + 1;
+            ++line;
+            lastLine_ = line;
+            if (!text.empty() && text.back() == '\r') text.pop_back();
+            if (text.find('\0') != std::string::npos) {
+                if (!definitionsPass) Error(line, "contains a zero byte: is this a text file?");
+                continue;
             }
-            continue;
+            text = Trim(text);
+            if (text.empty() || text[0] == ';' || text[0] == '#') continue;
+            if (text[0] == '[') {
+                std::string name = text.back() == ']' ? Lower(Trim(text.substr(1, text.size() - 2))) : "";
+                if (name == "setup") {
+                    section = kSetup;
+                    if (!setupLine_ && !definitionsPass) setupLine_ = line;
+                } else if (name == "files") {
+                    section = kFiles;
+                    if (!filesLine_ && !definitionsPass) filesLine_ = line;
+                } else if (name == "defines") {
+                    section = kDefines;
+                } else if (name == "exclude") {
+                    section = kExclude;
+                } else {
+                    if (!definitionsPass) {
+                        Error(line, "unknown section " + text +
+                                        " (the sections are [Setup], [Files], [Exclude] and [Defines])");
+                    }
+                    section = kNone;
+                }
+                continue;
+            }
+            if (definitionsPass) {
+                if (section == kDefines) DefineLine(line, text);
+                continue;
+            }
+            if (section == kSetup || section == kFiles || section == kExclude) {
+                std::string substituted;
+                std::string problem;
+                if (!definitions_.Substitute(text, &substituted, &problem)) {
+                    Error(line, problem);
+                    continue;
+                }
+                text = substituted;
+            }
+            if (section == kSetup) {
+                SetupLine(line, text);
+            } else if (section == kFiles) {
+                FileLine(line, text);
+            } else if (section == kExclude) {
+                ExcludeLine(line, text);
+            } else if (section == kNone && setupLine_ == 0 && filesLine_ == 0) {
+                Error(line, "text before the first section; the description starts with [Setup]");
+            }
+            // Lines of an unknown section were reported with its header;
+            // [Defines] was read in the first pass.
         }
-        if (section == kSetup) {
-            SetupLine(line, text);
-        } else if (section == kFiles) {
-            FileLine(line, text);
-        } else if (setupLine_ == 0 && filesLine_ == 0) {
-            Error(line, "text before the first section; the description starts with [Setup]");
-        }
-        // Lines of an unknown section were reported with its header.
     }
     CheckSetup();
     CheckFiles();
@@ -644,10 +722,17 @@ void Parser::Run(const char* data, size_t size) {
 
 }  // namespace
 
+std::string PackNameProblem(const std::string& name) { return NameProblem(name); }
+
 bool ParsePackDescription(const char* data, size_t size, PackDescription* out, std::vector<PackError>* errors) {
+    return ParsePackDescription(data, size, PackReadOptions(), out, errors);
+}
+
+bool ParsePackDescription(const char* data, size_t size, const PackReadOptions& options, PackDescription* out,
+                          std::vector<PackError>* errors) {
     *out = PackDescription();
     errors->clear();
-    Parser parser(out, errors);
+    Parser parser(options, out, errors);
     parser.Run(data, size);
     std::stable_sort(errors->begin(), errors->end(),
                      [](const PackError& a, const PackError& b) { return a.line < b.line; });

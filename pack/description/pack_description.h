@@ -1,7 +1,8 @@
 // The package description read by `pack build`: an INI-style text with a
 // [Setup] section (names, install folder, flags, licence and information
 // texts) and a [Files] section (the files in payload order, the first being the
-// main program). This parser works on bytes only; the caller reads the files.
+// main program, then files and patterns: see file_patterns.h), with optional
+// [Exclude] (exclusions.h) and [Defines] (definitions.h) sections. This parser works on bytes only; the caller reads the files.
 //
 //   [Setup]
 //   AppName = Cartopia
@@ -22,9 +23,15 @@
 #include <stddef.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "setup_record.h"
+
+class FolderSource;
+
+// Definitions given on the command line (-D Name=Value), in their order.
+typedef std::vector<std::pair<std::string, std::string>> DefinitionList;
 
 // Text format of the licence or information text.
 enum PackTextFormat {
@@ -47,6 +54,7 @@ struct PackFile {
     std::string subFolder;  // sub-folder below the install folder, '\' separated, "" for none
     int line = 0;
     bool valid = true;      // false when its line had an error
+    bool pattern = false;   // source is a pattern not expanded (read without a FolderSource)
 };
 
 // A file of the branding: the installer's icon or a picture of the wizard.
@@ -87,10 +95,26 @@ struct PackError {
     std::string message;
 };
 
+// What a description is read with besides its text.
+struct PackReadOptions {
+    // Definitions of the command line (-D Name=Value), in code page 1252;
+    // they win over the description's [Defines].
+    DefinitionList definitions;
+    // The folders the patterns of [Files] are expanded in (the description's
+    // folder); without it, a pattern stays one entry marked pattern.
+    const FolderSource* folders = nullptr;
+};
+
 // Parses size bytes of a description into *out. Returns true when there was no
 // error; otherwise every error found goes to *errors, in line order, and *out
 // holds what could be read (files with an error are marked not valid).
 bool ParsePackDescription(const char* data, size_t size, PackDescription* out, std::vector<PackError>* errors);
+bool ParsePackDescription(const char* data, size_t size, const PackReadOptions& options, PackDescription* out,
+                          std::vector<PackError>* errors);
+
+// The problem of one part of a path (a file or folder name) for Windows, or ""
+// when it is fine: the checks of the names a [Files] line gives.
+std::string PackNameProblem(const std::string& name);
 
 // Reads "1.2", "2.0.1 bêta", "3.4.5.6" into numbers (missing parts 0). False
 // with a reason ("does not start with ...") when the text does not start with

@@ -199,7 +199,12 @@ TEST(PackDescription, EachErrorNamesItsLine) {
         {"duplicate in sub-folder", head + files + "a/b.txt = d\\e\nc/b.txt = d/e/\n", 6, "installs d\\e\\b.txt again"},
         {"file and folder", head + files + "docs\nreadme.txt = docs\n", 6, "the same name for a file and a folder"},
         {"uninstaller name", head + files + "uninst.exe\n", 5, "is the uninstaller that setup writes"},
-        {"folder, not file", head + files + "docs/\n", 5, "names a folder, not a file"},
+        {"pattern first", head + "[Files]\ndocs/*.txt\n", 4, "the first line of [Files] names the main program"},
+        {"pattern with ** in a name", head + files + "docs/a**/*\n", 5, "'**' stands only as a whole part"},
+        {"undefined name", head + "AppVerName = Atlas {#Version}\n" + files, 3, "{#Version} is not defined"},
+        {"define without brace", head + "AppVerName = Atlas {#Version\n" + files, 3, "'{#' without its closing '}'"},
+        {"bad define name", head + files + "[Defines]\n2x = 1\n", 6, "expected 'Name = text'"},
+        {"exclusion leaving", head + files + "[Exclude]\n../x\n", 6, "cannot leave the description's folder"},
         {"zero byte", head + std::string("Group = a\0b\n", 12) + files, 3, "zero byte"},
     };
     for (const ErrorCase& c : cases) {
@@ -219,7 +224,7 @@ TEST(PackDescription, ReportsEveryErrorInLineOrderAndMarksBadFiles) {
         "NoIcons = vrai\n"  // 3
         "[Files]\n"
         "good.exe\n"
-        "bad?.exe\n"        // 6
+        "bad|.exe\n"        // 6
         "good.exe\n");      // 7
     ASSERT_EQ(5u, parsed.errors.size()) << Errors(parsed);
     EXPECT_EQ(1, parsed.errors[0].line);  // AppName missing, at [Setup]

@@ -201,7 +201,8 @@ TEST(PackBuild, EveryErrorIsReportedAndNothingIsWritten) {
     // A name of 260 characters is refused before any file is looked for.
     const ErrorCase cases[] = {
         {"missing file", head + files + "absent.dll\n", "package.ini:5: error: file 'absent.dll' not found"},
-        {"a folder as file", head + files + "docs\\\n", "package.ini:5: error: 'docs\\' names a folder, not a file"},
+        {"a folder that is not there", head + files + "docs\\\n",
+         "package.ini:5: error: 'docs\\' finds no file: there is no folder 'docs'"},
         {"missing licence", head + "License = absent.rtf\n" + files,
          "package.ini:3: error: License file 'absent.rtf' not found"},
         {"missing information", head + "Info = absent.txt\n" + files,

@@ -64,6 +64,17 @@ make_tree() {  # folder, number of sub-folders, files per sub-folder, bytes per 
 make_tree "$work/src_a" 20 50 104858
 mkdir -p "$work/src_b" && head -c 209715200 /dev/urandom > "$work/src_b/big.bin"
 make_tree "$work/src_c" 20 250 1024
+# 100,000 files of one byte in 100 sub-folders: the same files listed one by
+# one, and found by one "**" line after the main program.
+python3 - "$work/src_many" <<'PY'
+import os, sys
+for d in range(100):
+    folder = os.path.join(sys.argv[1], "dir%03d" % d)
+    os.makedirs(folder)
+    for f in range(1000):
+        with open(os.path.join(folder, "file%04d" % f), "wb") as out:
+            out.write(b"x")
+PY
 mkdir -p "$work/src_one" && head -c 10240 /dev/urandom > "$work/src_one/one.bin"
 # Compressed packages: real programs (the 110 largest 32-bit program files of
 # Debian's Wine below 1.3 MB, about 96 MB, and Cartopia.exe), and a mix of
@@ -96,23 +107,26 @@ cp "$sizes/Cartopia.exe" "$work/src_z/" 2>/dev/null || true
 for _ in $(seq 40); do echo "Licence d'utilisation : ce logiciel est fourni tel quel, sans garantie."; done > "$work/licence.txt"
 
 # ---------------------------------------------------------------- pack descriptions
+describe_setup() {  # name, with licence (0/1) [, compression] [, Windows folder] [, privileges]: [Setup] and the [Files] header
+  local name=$1 licence=$2 compression=${3:-} folder=${4:-$(winpath "$work/inst_$1")} privileges=${5:-}
+  echo "[Setup]"
+  [ -n "$compression" ] && echo "Compression = $compression"
+  [ -n "$privileges" ] && echo "Privileges = $privileges"
+  echo "AppName = Bench$name"
+  echo "AppVerName = Bench$name 1.0"
+  echo "Folder = $folder"
+  echo "SubFolder ="
+  echo "NoIcons = yes"
+  echo "AllowGroupChange = no"
+  echo "OfferMenuIcons = no"
+  echo "UninstallIcon = no"
+  [ "$licence" = 1 ] && echo "License = licence.txt"
+  echo "[Files]"
+}
 describe() {  # name, source folder, with licence (0/1) [, compression] [, Windows folder] [, privileges]
-  local name=$1 src=$2 licence=$3 compression=${4:-} folder=${5:-$(winpath "$work/inst_$1")} privileges=${6:-}
-  local ini="$work/$1.ini"
+  local name=$1 src=$2 licence=$3 compression=${4:-} folder=${5:-} privileges=${6:-} ini="$work/$1.ini"
   {
-    echo "[Setup]"
-    [ -n "$compression" ] && echo "Compression = $compression"
-    [ -n "$privileges" ] && echo "Privileges = $privileges"
-    echo "AppName = Bench$name"
-    echo "AppVerName = Bench$name 1.0"
-    echo "Folder = $folder"
-    echo "SubFolder ="
-    echo "NoIcons = yes"
-    echo "AllowGroupChange = no"
-    echo "OfferMenuIcons = no"
-    echo "UninstallIcon = no"
-    [ "$licence" = 1 ] && echo "License = licence.txt"
-    echo "[Files]"
+    describe_setup "$name" "$licence" "$compression" "${folder:-$(winpath "$work/inst_$name")}" "$privileges"
     (cd "$work" && find "$(basename "$src")" -type f | sort) | while read -r f; do
       sub=$(dirname "${f#*/}")
       if [ "$sub" = . ]; then echo "$f"; else echo "$f = $sub"; fi
@@ -129,7 +143,13 @@ describe zfast "$work/src_z" 0 fast
 describe mbest "$work/src_m" 0 best
 describe m "$work/src_m" 0
 # wine_runs.sh describes the per-user package once it knows the user's folder.
-export -f describe winpath
+export -f describe describe_setup winpath
+# 100,000 files: listed one by one (written by a script: a shell loop would
+# start 100,000 programs), and found by one "**" line after the main program.
+{ describe_setup many 0
+  python3 -c 'for d in range(100):
+    for f in range(1000): print("src_many/dir%03d/file%04d = dir%03d" % (d, f, d))'; } > "$work/many_listed.ini"
+{ describe_setup many 0; echo "src_many/dir000/file0000 = dir000"; echo "src_many/**"; } > "$work/many_pattern.ini"
 
 # ---------------------------------------------------------------- peer scripts
 # An installer for all users (administrator, HKLM; the default) or, with scope
@@ -257,6 +277,15 @@ echo "pack_host_crafted_cpu_ms $(python3 -c "print(round(($user + $system) * 100
 echo "pack_host_crafted_rss_kb $kb" >> "$results"
 echo "size_crafted $(stat -c %s "$work/crafted.exe")" >> "$results"
 rm -f "$work/crafted.exe"
+# 100,000 files listed, then found by one pattern line: one run each, the
+# same package both ways.
+for name in many_listed many_pattern; do
+  /usr/bin/time -f "%e %M" -o "$work/time.txt" "$hostpack" build "$work/$name.ini" -o "$work/${name}_host.exe" --setup "$bin/setup.exe" >/dev/null
+  read -r secs kb < "$work/time.txt"
+  echo "pack_host_$name $(python3 -c "print(round($secs * 1000))")" >> "$results"
+  echo "pack_host_${name}_rss_kb $kb" >> "$results"
+done
+cmp -s "$work/many_listed_host.exe" "$work/many_pattern_host.exe" || { echo "the pattern and the list packaged differently" >&2; exit 1; }
 for name in a b c; do
   for _ in $(seq "$RUNS"); do
     rm -rf "$work/cp_dst"; sync

@@ -32,6 +32,9 @@ for name in a b; do
 done
 RUNS_OVERRIDE=1 commands pack_c "" "$pack build $(winpath "$work/c.ini") -o $(winpath "$work/c.exe")"
 RUNS_OVERRIDE=1 commands pack_one "" "$pack build $(winpath "$work/one.ini") -o $(winpath "$work/one.exe")"
+for name in many_listed many_pattern; do
+  RUNS_OVERRIDE=1 commands "pack_$name" "" "$pack build $(winpath "$work/$name.ini") -o $(winpath "$work/$name.exe")"
+done
 
 # The peer: silent install, then its uninstaller run in place (_?= makes it
 # run from the install folder and wait, instead of copying itself away).

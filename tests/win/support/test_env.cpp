@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace testenv {
 
 namespace {
@@ -68,6 +70,34 @@ bool RemoveTree(const std::string& path) {
     }
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     return RemoveDirectoryA(path.c_str()) != 0;
+}
+
+namespace {
+
+void CollectFiles(const std::string& folder, const std::string& relative, std::vector<std::string>* files) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + (relative.empty() ? "" : "\\" + relative) + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        std::string path = relative.empty() ? name : relative + "\\" + name;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            CollectFiles(folder, path, files);
+        } else {
+            files->push_back(path);
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+}  // namespace
+
+std::vector<std::string> FilesBelow(const std::string& folder) {
+    std::vector<std::string> files;
+    CollectFiles(folder, "", &files);
+    std::sort(files.begin(), files.end());
+    return files;
 }
 
 bool FileExists(const std::string& path) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "package_writer.h"
 
@@ -36,6 +37,8 @@ private:
 bool RemoveTree(const std::string& path);
 bool FileExists(const std::string& path);
 bool FolderExists(const std::string& path);
+// The files below a folder, as paths relative to it ('\' separated), sorted.
+std::vector<std::string> FilesBelow(const std::string& folder);
 // Whole content of a file ("" when unreadable); WriteFile replaces a file.
 std::string ReadFileBytes(const std::string& path);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
