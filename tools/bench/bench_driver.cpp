@@ -148,7 +148,9 @@ TEST(InstallBench, DISABLED_InstallAndUninstall) {
         ASSERT_TRUE(gui::AnswerMessageBox(question, IDYES));
         ASSERT_TRUE(WaitClosely([&] { return SuccessBoxShown(caption) != nullptr; }, 600000));
         Report(label + "_uninstall", Now() - start);
-        HWND done = remover.FindMessageBox(caption);
+        // The success box is on screen (seen from the window list) a moment
+        // before the driver can find it as the program's message box.
+        HWND done = remover.WaitMessageBox(caption, 30000);
         ASSERT_TRUE(done != nullptr);
         ASSERT_TRUE(gui::AnswerMessageBox(done, IDOK));
         ASSERT_TRUE(remover.WaitExit(30000));

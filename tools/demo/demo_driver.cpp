@@ -5,6 +5,7 @@
 //
 // Usage: demo_driver SETUP.exe OUTPUT_FOLDER PROGRAM_CAPTION
 #include <windows.h>
+#include <commctrl.h>
 
 #include <stdio.h>
 
@@ -123,8 +124,13 @@ bool Demo::Run(const std::string& setupExe, const std::string& programCaption) {
             Shot(dialog_, "pret");
             // The installing page may come and go within a moment: catch it if it stays.
             gui::Command(dialog_, IDC_NEXT);
-            if (gui::WaitFor([&] { return Control(IDC_INSTALL_PROGRESS) != nullptr || OnFinishPage(); }, 20000) &&
-                !OnFinishPage()) {
+            // The picture is taken once the bar has moved (a file is written),
+            // not while the page still shows an empty bar.
+            auto barMoved = [&] {
+                HWND bar = Control(IDC_INSTALL_PROGRESS);
+                return bar != nullptr && SendMessageA(bar, PBM_GETPOS, 0, 0) > 0;
+            };
+            if (gui::WaitFor([&] { return barMoved() || OnFinishPage(); }, 20000) && !OnFinishPage()) {
                 char file[64];
                 snprintf(file, sizeof(file), "%02d-installation.bmp", ++count_);
                 if (gui::Capture(dialog_, out_ + "\\" + file)) printf("demo: %s\n", file);
