@@ -130,7 +130,9 @@ bool Demo::Run(const std::string& setupExe, const std::string& programCaption) {
                 HWND bar = Control(IDC_INSTALL_PROGRESS);
                 return bar != nullptr && SendMessageA(bar, PBM_GETPOS, 0, 0) > 0;
             };
-            if (gui::WaitFor([&] { return barMoved() || OnFinishPage(); }, 20000) && !OnFinishPage()) {
+            // The page draws its bar and file name on a timer, about 30 times a
+            // second: the picture waits for two of its ticks.
+            if (gui::WaitFor([&] { return barMoved() || OnFinishPage(); }, 20000) && (Sleep(80), !OnFinishPage())) {
                 char file[64];
                 snprintf(file, sizeof(file), "%02d-installation.bmp", ++count_);
                 if (gui::Capture(dialog_, out_ + "\\" + file)) printf("demo: %s\n", file);
