@@ -9,9 +9,11 @@
 #include "bitmap_file.h"
 #include "compressed_payload.h"
 #include "console.h"
+#include "execution_level.h"
 #include "host_files.h"
 #include "icon_file.h"
 #include "install_log.h"
+#include "install_scope.h"
 #include "pack_description.h"
 #include "pack_sign.h"
 #include "pe_resources.h"
@@ -41,6 +43,55 @@ private:
 };
 
 const char* YesNo(int32_t flag) { return flag ? "yes" : "no"; }
+
+// The execution level of a program's manifest ("" when it has none).
+std::string ProgramLevel(const pe::ResourceFile& file) {
+    const pe::Resource* manifest = file.Find(uint16_t{24}, uint16_t{1});
+    if (!manifest || !manifest->data) return "";
+    return ManifestLevel(std::string(reinterpret_cast<const char*>(manifest->data), manifest->size));
+}
+
+// Where the uninstall registration of appName goes for that scope.
+std::string RegistrationKey(InstallScope scope, const std::string& appName) {
+    return std::string(scope == kScopeUser ? "HKEY_CURRENT_USER\\" : "HKEY_LOCAL_MACHINE\\") + kUninstallKey + "\\" +
+           appName;
+}
+
+InstallScope ScopeOf(const DataModule& module) {
+    std::string bytes;
+    if (!module.Resource(kDataResourceType, kInstallScopeResource, &bytes)) return kScopeMachine;
+    return ParseInstallScope(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+}
+
+// Who the package is for, the rights its programs ask for (setup.exe and
+// the uninstaller it carries) and where it registers; a level that does not
+// match the scope is a problem.
+std::string PrivilegeLines(const DataModule& module, const std::string& appName, int* problems) {
+    InstallScope scope = ScopeOf(module);
+    if (scope == kScopeUnknown) {
+        ++*problems;
+        return Field("Privileges", "RT_DATA 5003 is there but does not say \"user\" (setup installs per user, uninst removes no key)  <- problem");
+    }
+    const std::string wanted = scope == kScopeUser ? "asInvoker" : "requireAdministrator";
+    std::string setupLevel = ProgramLevel(module.file());
+    std::string uninstLevel;
+    const pe::Resource* carried = module.file().Find(kUninstallerResourceType, kUninstallerResourceId);
+    pe::ResourceFile uninstaller;
+    std::string why;
+    if (carried && carried->data &&
+        uninstaller.Load(std::vector<uint8_t>(carried->data, carried->data + carried->size), &why)) {
+        uninstLevel = ProgramLevel(uninstaller);
+    }
+    std::string text = std::string(scope == kScopeUser ? "user (for the user who runs it, no rights asked)"
+                                                       : "admin (for every user, with administrator rights)") +
+                       "; setup.exe " + (setupLevel.empty() ? "without level" : setupLevel) + ", uninstaller " +
+                       (uninstLevel.empty() ? "without level" : uninstLevel);
+    if (setupLevel != wanted || uninstLevel != wanted) {
+        ++*problems;
+        text += " (both should be " + wanted + ")  <- problem";
+    }
+    return Field("Privileges", text) + Field("Registers under", RegistrationKey(scope, appName));
+}
 
 // The compressed payload: its header, and whether its stream decodes, with
 // setup's own decoder and memory bound, to exactly the files' bytes.
@@ -162,6 +213,7 @@ int InspectSetup(const std::string& path, const DataModule& module, const std::s
     out += Field("AppVerName", record.appVerName);
     out += Field("Folder", record.folderToken);
     out += Field("SubFolder", record.subFolder);
+    out += PrivilegeLines(module, record.appName, &problems);
     out += Field("Group", record.groupName);
     out += Field("AllowDirChange", YesNo(record.allowDirChange));
     out += Field("NoIcons", YesNo(record.noIcons));
@@ -219,7 +271,7 @@ int InspectSetup(const std::string& path, const DataModule& module, const std::s
     return problems ? 1 : 0;
 }
 
-int InspectUninstaller(const std::string& path, const std::string& logBytes) {
+int InspectUninstaller(const std::string& path, const DataModule& module, const std::string& logBytes) {
     InstallLogView view;
     InstallLogStatus status = ParseInstallLog(reinterpret_cast<const uint8_t*>(logBytes.data()), logBytes.size(), &view);
     if (status == kLogUnreadable) {
@@ -230,6 +282,9 @@ int InspectUninstaller(const std::string& path, const std::string& logBytes) {
     std::string out = path + ": uninstaller with its install log\n";
     out += Field("AppName", view.appName);
     out += Field("AppVerName", view.appVerName);
+    InstallScope scope = ScopeOf(module);
+    out += Field("Registered under", scope == kScopeUnknown ? "unknown (RT_DATA 5003 is damaged): no key is removed"
+                                                             : RegistrationKey(scope, view.appName));
     out += "Install log (" + std::to_string(view.declaredCount) + " entries, " + std::to_string(logBytes.size()) +
            " bytes):\n";
     for (int32_t i = 0; i < view.entryCount; ++i) {
@@ -274,8 +329,8 @@ int InspectProgram(const std::string& path, const std::string& trustFile) {
     }
     std::string bytes;
     if (module.Resource(kDataResourceType, kSetupRecordResource, &bytes)) return InspectSetup(path, module, bytes, trustFile);
-    if (module.Resource(kDataResourceType, kInstallLogResource, &bytes)) return InspectUninstaller(path, bytes);
-    if (module.Resource("RT_EXECUTABLE", uint16_t{210}, &bytes)) {
+    if (module.Resource(kDataResourceType, kInstallLogResource, &bytes)) return InspectUninstaller(path, module, bytes);
+    if (module.Resource(kUninstallerResourceType, uint16_t{kUninstallerResourceId}, &bytes)) {
         PrintErr("pack: '" + path + "' is the setup program without a package (no RT_DATA 5001)\n");
         return 1;
     }
