@@ -90,11 +90,12 @@ cp "$sizes/Cartopia.exe" "$work/src_z/" 2>/dev/null || true
 for _ in $(seq 40); do echo "Licence d'utilisation : ce logiciel est fourni tel quel, sans garantie."; done > "$work/licence.txt"
 
 # ---------------------------------------------------------------- pack descriptions
-describe() {  # name, source folder, with licence (0/1) [, compression]
-  local name=$1 src=$2 licence=$3 compression=${4:-} ini="$work/$1.ini"
+describe() {  # name, source folder, with licence (0/1) [, compression [, privileges]]
+  local name=$1 src=$2 licence=$3 compression=${4:-} privileges=${5:-} ini="$work/$1.ini"
   {
     echo "[Setup]"
     [ -n "$compression" ] && echo "Compression = $compression"
+    [ -n "$privileges" ] && echo "Privileges = $privileges"
     echo "AppName = Bench$name"
     echo "AppVerName = Bench$name 1.0"
     echo "Folder = $(winpath "$work/inst_$name")"
@@ -112,6 +113,7 @@ describe() {  # name, source folder, with licence (0/1) [, compression]
   } > "$ini"
 }
 describe a "$work/src_a" 0
+describe auser "$work/src_a" 0 "" user  # (a) as a per-user package
 describe b "$work/src_b" 0
 describe c "$work/src_c" 0
 describe one "$work/src_one" 1

@@ -32,6 +32,7 @@ for name in a b; do
 done
 RUNS_OVERRIDE=1 commands pack_c "" "$pack build $(winpath "$work/c.ini") -o $(winpath "$work/c.exe")"
 RUNS_OVERRIDE=1 commands pack_one "" "$pack build $(winpath "$work/one.ini") -o $(winpath "$work/one.exe")"
+RUNS_OVERRIDE=1 commands pack_auser "" "$pack build $(winpath "$work/auser.ini") -o $(winpath "$work/auser.exe")"
 
 # The peer: silent install, then its uninstaller run in place (_?= makes it
 # run from the install folder and wait, instead of copying itself away).
@@ -42,7 +43,8 @@ for name in one a b c; do
     "$(winpath "$dir/uninstall.exe") /S _?=$(winpath "$dir")"
 done
 
-# Ours, through the wizard and uninst.exe, and the floors of the extraction
+# Ours, through the wizard and uninst.exe ((a) also as a per-user package,
+# beside the administrator's), and the floors of the extraction
 # loop, one run of each per round: a figure and the floor it is compared with
 # are taken a few seconds apart, not minutes, so that a change in what else
 # the machine does (its disk above all) weighs on both alike. During (b) the
@@ -53,7 +55,7 @@ done
 # wizard page.
 floor="$(winpath "$work/floor")"
 for round in $(seq "$RUNS"); do
-  for name in one a b c; do
+  for name in one a auser b c; do
     sampler=""
     if [ "$name" = b ]; then
       python3 "$BENCH_ROOT/tools/bench/mem_sample.py" "bench\\b.exe" "$work/sampling" "$work/mem_b.txt" &
