@@ -12,7 +12,8 @@ Checks:
     resource of the package, and of the carried uninstaller, is unchanged;
   - the per-user package is reproducible (two builds, and pack.exe under Wine,
     write the same bytes) and signable (our own verifier accepts it);
-  - `pack inspect` shows the level, the token and where the package registers.
+  - `pack inspect` shows the level, the token and where the package registers;
+    `pack verify` accepts the per-user package and tells it from the admin one.
 Usage: per_user_check.py --pack PACK --setup SETUP.exe --work DIR [--pack-exe PACK.exe]
 """
 import argparse
@@ -132,6 +133,16 @@ def inspect_shows_the_scope(ws, package, expected):
         check(line in result.stdout, "inspect shows: " + line, result.stdout)
 
 
+def verify_tells_the_levels_apart(ws, descriptions):
+    def verify(package, level):
+        return run([ws.pack, "verify", os.path.join(ws.work, package), descriptions[level], "--setup", ws.setup])
+    result = verify("setup-user.exe", "user")
+    check(result.returncode == 0, "verify accepts the per-user package", result.stdout + result.stderr)
+    result = verify("setup-admin.exe", "user")
+    check(result.returncode == 1 and "RT_DATA 5003" in result.stdout,
+          "verify of the admin package against the per-user description names the scope", result.stdout)
+
+
 class Workspace:
     def __init__(self, work, pack, setup):
         self.work, self.pack, self.setup = work, pack, setup
@@ -163,6 +174,7 @@ def main():
     admin_packages_unchanged(setup_data, packages[""], packages["admin"])
     per_user_manifests(packages["admin"], packages["user"])
     reproducible_and_signable(ws, descriptions["user"], packages["user"], args.pack_exe)
+    verify_tells_the_levels_apart(ws, descriptions)
     key = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + APP
     inspect_shows_the_scope(ws, os.path.join(ws.work, "setup-default.exe"),
                             ["Folder            {userpf}", "SubFolder         " + APP,
