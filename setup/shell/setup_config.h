@@ -15,7 +15,8 @@ public:
     CSetupConfig& operator=(const CSetupConfig&) = delete;
 
     // Fills the record from the program's own RT_DATA "5001" (and perUser from
-    // RT_DATA "5003") and resolves installDir. Returns 1 when a record was found, 0 when the defaults stay.
+    // RT_DATA "5003") and resolves installDir. Returns 1 when a record was
+    // found, 0 when the defaults stay.
     int Load();
     // The same from the resources of another module (tests load a packaged
     // copy as a data file); programPath gives sourceDir.

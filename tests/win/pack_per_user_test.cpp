@@ -80,6 +80,9 @@ TEST(PackPerUser, InstallsForTheUserOnlyAndUninstallsCleanly) {
     std::string uninstaller = installDir + "\\uninst.exe";
     ASSERT_TRUE(FileExists(uninstaller));
     EXPECT_EQ("user", wintest::ProgramResource(uninstaller, "RT_DATA", "5003"));
+    shown = wintest::RunPack(source, "inspect \"" + uninstaller + "\"");
+    EXPECT_TRUE(wintest::Contains(shown.out, "Registered under  HKEY_CURRENT_USER\\" + wintest::UninstallKey(app)))
+        << shown.out;
     // Registered for this user, with the values of every package, and not for every user.
     bool found = false;
     EXPECT_EQ(app + " 1.0", wintest::UninstallValue(app, "DisplayName", &found, HKEY_CURRENT_USER));

@@ -451,7 +451,9 @@ TEST(UnregisterUninstaller, DeletesTheKeyUnderTheRootOfItsScopeOnly) {
         std::string log = wintest::LogBytes(name, name + " 1.0", {});
         ASSERT_NO_FATAL_FAILURE(wintest::MakeUninstaller(uninstaller, &log));
         std::string error;
-        if (c.scope) ASSERT_TRUE(UpdateProgramResource(uninstaller, "RT_DATA", "5003", c.scope, &error)) << error;
+        if (c.scope) {
+            ASSERT_TRUE(UpdateProgramResource(uninstaller, "RT_DATA", "5003", c.scope, &error)) << error;
+        }
         CUninstConfig config;
         {
             wintest::DataModule module(uninstaller);
