@@ -108,6 +108,7 @@ TEST(PackPerUser, InstallsForTheUserOnlyAndUninstallsCleanly) {
     EXPECT_FALSE(FolderExists(wintest::ProgramsGroup(app)));
     EXPECT_FALSE(FileExists(wintest::DesktopLink(app)));
     EXPECT_TRUE(gui::WaitFor([] { return !wintest::BatchLeft(); }, wintest::kBatchWaitMs)) << "batch left";
+    wintest::ClearBatches();
 }
 
 }  // namespace
