@@ -13,9 +13,12 @@ const char kSetupRecordResource[] = "5001";   // the setup record
 const char kLicenseResource[] = "5010";       // the licence text
 const char kInfoResource[] = "5011";          // the information text
 const char kCompressedPayloadResource[] = "5002";  // the payload compressed, instead of "5000"
+// In a per-user package, and in the uninst.exe it installs: "user" (see install_scope.h).
+const char kInstallScopeResource[] = "5003";
 
 // In an installed uninst.exe: the install log.
 const char kInstallLogResource[] = "5000";
 
-// Below HKEY_LOCAL_MACHINE: one sub-key per installed program, named after it.
+// Below HKEY_LOCAL_MACHINE (below HKEY_CURRENT_USER for a per-user
+// installation): one sub-key per installed program, named after it.
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";

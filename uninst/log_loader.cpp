@@ -27,6 +27,19 @@ LogLoadResult ReadInstallLog(CUninstConfig& config, const uint8_t* data, size_t 
     return kLogLoaded;
 }
 
+namespace {
+
+// The scope setup embedded beside the log (none for every user's installation).
+InstallScope LoadScope(HMODULE module) {
+    HRSRC found = FindResourceA(module, kInstallScopeResource, kDataResourceType);
+    if (!found) return kScopeMachine;
+    HGLOBAL loaded = LoadResource(module, found);
+    const uint8_t* bytes = loaded ? static_cast<const uint8_t*>(LockResource(loaded)) : nullptr;
+    return bytes ? ParseInstallScope(bytes, SizeofResource(module, found)) : kScopeUnknown;
+}
+
+}  // namespace
+
 LogLoadResult LoadInstallLogFrom(CUninstConfig& config, HMODULE module) {
     config.Reset();
     HRSRC found = FindResourceA(module, kInstallLogResource, kDataResourceType);
@@ -35,7 +48,9 @@ LogLoadResult LoadInstallLogFrom(CUninstConfig& config, HMODULE module) {
     const void* bytes = loaded ? LockResource(loaded) : nullptr;
     if (!bytes) return kLogAbsent;
     DWORD size = SizeofResource(module, found);
-    return ReadInstallLog(config, static_cast<const uint8_t*>(bytes), size);
+    LogLoadResult result = ReadInstallLog(config, static_cast<const uint8_t*>(bytes), size);
+    config.scope = LoadScope(module);
+    return result;
 }
 
 LogLoadResult LoadInstallLog(CUninstConfig& config) {

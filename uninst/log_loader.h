@@ -18,7 +18,8 @@ enum LogLoadResult {
 // kept, for the caption. Nothing is ever read past the resource's end.
 LogLoadResult ReadInstallLog(CUninstConfig& config, const uint8_t* data, size_t size);
 
-// The same from the RT_DATA "5000" resource of a module.
+// The same from the RT_DATA "5000" resource of a module; the scope comes from
+// its RT_DATA "5003" when the log was there.
 LogLoadResult LoadInstallLogFrom(CUninstConfig& config, HMODULE module);
 
 // The same from the program's own module.

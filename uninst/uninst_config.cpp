@@ -14,4 +14,5 @@ void CUninstConfig::Reset() {
     CopyText(appVerName, sizeof(appVerName), "MonApplication 1.0");
     reservedText[0] = 0;
     logMissing = 1;
+    scope = kScopeMachine;
 }

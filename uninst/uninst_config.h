@@ -2,6 +2,7 @@
 // read from the install log embedded in its own program file.
 #pragma once
 
+#include "install_scope.h"
 #include "list.h"
 #include "records.h"
 
@@ -19,6 +20,7 @@ public:
     char appVerName[kPathSize];     // name shown in the caption and the messages
     char reservedText[kPathSize];   // read from the log, not used
     int logMissing;                 // 0 once a whole log has been read; else nothing is removed
+    InstallScope scope;             // from RT_DATA "5003": where setup registered the installation
 };
 
 extern CUninstConfig theUninstConfig;

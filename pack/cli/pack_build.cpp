@@ -227,6 +227,7 @@ bool ReadDescribedPackage(const std::string& descriptionPath, const DefinitionLi
     }
     builder->ReadBranding(description, contents);
     contents->compression = description.compression;
+    contents->perUser = description.perUser;
     if (description.compression != kPackCompressionNone && !CompressionAvailable(&why)) {
         builder->Error(description.compressionLine, why);
     }
@@ -292,6 +293,7 @@ int BuildPackage(const std::string& descriptionPath, const DefinitionList& defin
     if (contents.writeInfo) summary += contents.record.infoFormat == 2 ? ", RTF information" : ", text information";
     if (!contents.icon.empty()) summary += ", icon";
     if (!contents.sideBitmap.empty() || !contents.headerBitmap.empty()) summary += ", pictures";
+    if (contents.perUser) summary += ", per user";
     if (signing.Wanted()) summary += ", signed";
     PrintOut(summary + "\n");
     return 0;

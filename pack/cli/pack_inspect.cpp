@@ -9,9 +9,11 @@
 #include "bitmap_file.h"
 #include "compressed_payload.h"
 #include "console.h"
+#include "execution_level.h"
 #include "host_files.h"
 #include "icon_file.h"
 #include "install_log.h"
+#include "install_scope.h"
 #include "mapped_file.h"
 #include "pack_description.h"
 #include "pack_sign.h"
@@ -71,6 +73,55 @@ std::string Percent(unsigned long long part, unsigned long long whole) {
 }
 
 const char* YesNo(int32_t flag) { return flag ? "yes" : "no"; }
+
+// The execution level of a program's manifest ("" when it has none).
+std::string ProgramLevel(const pe::ResourceFile& file) {
+    const pe::Resource* manifest = file.Find(uint16_t{24}, uint16_t{1});
+    if (!manifest || !manifest->data) return "";
+    return ManifestLevel(std::string(reinterpret_cast<const char*>(manifest->data), manifest->size));
+}
+
+// Where the uninstall registration of appName goes for that scope.
+std::string RegistrationKey(InstallScope scope, const std::string& appName) {
+    return std::string(scope == kScopeUser ? "HKEY_CURRENT_USER\\" : "HKEY_LOCAL_MACHINE\\") + kUninstallKey + "\\" +
+           appName;
+}
+
+InstallScope ScopeOf(const DataModule& module) {
+    std::string bytes;
+    if (!module.Resource(kDataResourceType, kInstallScopeResource, &bytes)) return kScopeMachine;
+    return ParseInstallScope(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+}
+
+// Who the package is for, the rights its programs ask for (setup.exe and
+// the uninstaller it carries) and where it registers; a level that does not
+// match the scope is a problem.
+std::string PrivilegeLines(const DataModule& module, const std::string& appName, int* problems) {
+    InstallScope scope = ScopeOf(module);
+    if (scope == kScopeUnknown) {
+        ++*problems;
+        return Field("Privileges", "RT_DATA 5003 is there but does not say \"user\" (setup installs per user, uninst removes no key)  <- problem");
+    }
+    const std::string wanted = scope == kScopeUser ? "asInvoker" : "requireAdministrator";
+    std::string setupLevel = ProgramLevel(module.file());
+    std::string uninstLevel;
+    const pe::Resource* carried = module.file().Find(kUninstallerResourceType, kUninstallerResourceId);
+    pe::ResourceFile uninstaller;
+    std::string why;
+    if (carried && carried->data &&
+        uninstaller.Load(std::vector<uint8_t>(carried->data, carried->data + carried->size), &why)) {
+        uninstLevel = ProgramLevel(uninstaller);
+    }
+    std::string text = std::string(scope == kScopeUser ? "user (for the user who runs it, no rights asked)"
+                                                       : "admin (for every user, with administrator rights)") +
+                       "; setup.exe " + (setupLevel.empty() ? "without level" : setupLevel) + ", uninstaller " +
+                       (uninstLevel.empty() ? "without level" : uninstLevel);
+    if (setupLevel != wanted || uninstLevel != wanted) {
+        ++*problems;
+        text += " (both should be " + wanted + ")  <- problem";
+    }
+    return Field("Privileges", text) + Field("Registers under", RegistrationKey(scope, appName));
+}
 
 // The compressed payload: its header, and whether its stream decodes, with
 // setup's own decoder and memory bound, to exactly the files' bytes.
@@ -193,6 +244,7 @@ int InspectSetup(const std::string& path, const DataModule& module, const std::s
     out += Field("AppVerName", record.appVerName);
     out += Field("Folder", record.folderToken);
     out += Field("SubFolder", record.subFolder);
+    out += PrivilegeLines(module, record.appName, &problems);
     out += Field("Group", record.groupName);
     out += Field("AllowDirChange", YesNo(record.allowDirChange));
     out += Field("NoIcons", YesNo(record.noIcons));
@@ -248,7 +300,7 @@ int InspectSetup(const std::string& path, const DataModule& module, const std::s
     return problems ? 1 : 0;
 }
 
-int InspectUninstaller(const std::string& path, const pe::Resource& log) {
+int InspectUninstaller(const std::string& path, const DataModule& module, const pe::Resource& log) {
     InstallLogView view;
     InstallLogStatus status = ParseInstallLog(log.data, log.size, &view);
     if (status == kLogUnreadable) {
@@ -259,6 +311,9 @@ int InspectUninstaller(const std::string& path, const pe::Resource& log) {
     std::string out = path + ": uninstaller with its install log\n";
     out += Field("AppName", view.appName);
     out += Field("AppVerName", view.appVerName);
+    InstallScope scope = ScopeOf(module);
+    out += Field("Registered under", scope == kScopeUnknown ? "unknown (RT_DATA 5003 is damaged): no key is removed"
+                                                             : RegistrationKey(scope, view.appName));
     out += "Install log (" + std::to_string(view.declaredCount) + " entries, " + std::to_string(log.size) +
            " bytes):\n";
     for (int32_t i = 0; i < view.entryCount; ++i) {
@@ -304,9 +359,9 @@ int InspectProgram(const std::string& path, const std::string& trustFile) {
     std::string bytes;
     if (module.Resource(kDataResourceType, kSetupRecordResource, &bytes)) return InspectSetup(path, module, bytes, trustFile);
     if (const pe::Resource* log = module.Find(kDataResourceType, kInstallLogResource)) {
-        return InspectUninstaller(path, *log);
+        return InspectUninstaller(path, module, *log);
     }
-    if (module.Find("RT_EXECUTABLE", uint16_t{210})) {
+    if (module.Find(kUninstallerResourceType, uint16_t{kUninstallerResourceId})) {
         PrintErr("pack: '" + path + "' is the setup program without a package (no RT_DATA 5001)\n");
         return 1;
     }

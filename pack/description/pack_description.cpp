@@ -41,6 +41,7 @@ enum KeyId {
     kDescription,
     kOriginalFileName,
     kCompression,
+    kPrivileges,
     kKeyCount
 };
 
@@ -50,18 +51,23 @@ const char* const kKeyNames[kKeyCount] = {
     "UninstallIcon",  "License",    "LicenseFormat", "Info",       "InfoFormat",
     "SetupIcon",      "SidePicture", "HeaderPicture", "AppVersion", "Publisher",
     "Copyright",      "Description", "OriginalFileName", "Compression",
+    "Privileges",
 };
 
-// Where setup usually resolves each token, to estimate the length of install paths.
+// Where setup usually resolves each token, to estimate the length of install
+// paths, and whether writing there needs administrator rights.
 struct TokenFolder {
     const char* token;
     const char* usual;
+    bool admin;
 };
 const TokenFolder kTokens[] = {
-    {"{pf}", "C:\\Program Files (x86)"},
-    {"{sys}", "C:\\Windows\\system32"},
-    {"{win}", "C:\\Windows"},
-    {"{app}", "C:"},
+    {"{pf}", "C:\\Program Files (x86)", true},
+    // %LOCALAPPDATA%\Programs, with a user name of the longest length (20).
+    {"{userpf}", "C:\\Users\\12345678901234567890\\AppData\\Local\\Programs", false},
+    {"{sys}", "C:\\Windows\\system32", true},
+    {"{win}", "C:\\Windows", true},
+    {"{app}", "C:", false},
 };
 
 struct Value {
@@ -371,9 +377,23 @@ void Parser::CheckSetup() {
     if (verName.line != 0 && verName.text.empty()) Error(verName.line, "AppVerName must not be empty");
     StoreName(kAppVerName, record.appVerName, verName.line ? verName.text : name);
 
+    // Who the package is for: every user (administrator rights) or the user
+    // who runs it. It decides the default folder and the tokens allowed.
+    const Value& privileges = values_[kPrivileges];
+    out_->privilegesLine = privileges.line;
+    if (privileges.line != 0) {
+        std::string level = Lower(privileges.text);
+        if (level == "user") {
+            out_->perUser = true;
+        } else if (level != "admin") {
+            Error(privileges.line, "Privileges must be admin or user, not " + Quoted(privileges.text));
+        }
+    }
+    const bool perUser = out_->perUser;
+
     // Install folder: a token or an absolute folder.
     const Value& folder = values_[kFolder];
-    std::string token = folder.line ? folder.text : "{pf}";
+    std::string token = folder.line ? folder.text : perUser ? "{userpf}" : "{pf}";
     std::replace(token.begin(), token.end(), '/', '\\');
     int folderLine = folder.line ? folder.line : anchor;
     const TokenFolder* known = nullptr;
@@ -381,6 +401,16 @@ void Parser::CheckSetup() {
         if (token == candidate.token) known = &candidate;
     }
     bool folderOk = true;
+    if (known && perUser && known->admin) {
+        Error(folderLine, "Folder " + token + " needs administrator rights, which a package with Privileges = user (line " +
+                              std::to_string(privileges.line) +
+                              ") does not ask for; use {userpf} (the user's own programs folder) or {app}");
+        folderOk = false;
+    } else if (known && !perUser && token == "{userpf}") {
+        Error(folderLine, "Folder {userpf} is the programs folder of one user: it needs Privileges = user, so that "
+                          "the package is installed and registered for that user only");
+        folderOk = false;
+    }
     if (known) {
         installDir_ = known->usual;
         estimated_ = true;
@@ -389,7 +419,7 @@ void Parser::CheckSetup() {
         for (const TokenFolder& candidate : kTokens) {
             if (Lower(token) == candidate.token) message += " (tokens are written in lower case: " + std::string(candidate.token) + ")";
         }
-        Error(folderLine, message + "; use {pf}, {sys}, {win}, {app} or an absolute folder such as C:\\Jeux");
+        Error(folderLine, message + "; use {pf}, {userpf}, {sys}, {win}, {app} or an absolute folder such as C:\\Jeux");
         folderOk = false;
     } else {
         while (token.size() > 2 && token.back() == '\\') token.pop_back();
@@ -398,7 +428,7 @@ void Parser::CheckSetup() {
         bool network = token.size() > 2 && token[0] == '\\' && token[1] == '\\';
         if (!drive && !network) {
             Error(folderLine, "Folder " + Quoted(folder.text) +
-                                  " is neither a folder token ({pf}, {sys}, {win}, {app}) nor an absolute folder "
+                                  " is neither a folder token ({pf}, {userpf}, {sys}, {win}, {app}) nor an absolute folder "
                                   "such as C:\\Jeux");
             folderOk = false;
         } else {
@@ -415,7 +445,7 @@ void Parser::CheckSetup() {
     if (folderOk) StoreName(kFolder, record.folderToken, token);
 
     const Value& subFolder = values_[kSubFolder];
-    std::string sub = subFolder.line ? subFolder.text : (known && token == "{pf}" ? name : "");
+    std::string sub = subFolder.line ? subFolder.text : (known && (token == "{pf}" || token == "{userpf}") ? name : "");
     std::string normalisedSub;
     std::string problem = NormaliseFolder(sub, &normalisedSub);
     if (!problem.empty()) {

@@ -88,6 +88,8 @@ struct PackDescription {
     PackBranding branding;
     PackCompression compression = kPackCompressionNone;
     int compressionLine = 0;  // line of the Compression key (0 when not given)
+    bool perUser = false;     // Privileges = user: installed for the user who runs setup, without rights
+    int privilegesLine = 0;   // line of the Privileges key (0 when not given)
 };
 
 struct PackError {

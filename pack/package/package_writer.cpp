@@ -4,7 +4,9 @@
 
 #include <stdio.h>
 
+#include "execution_level.h"
 #include "host_files.h"
+#include "install_scope.h"
 #include "payload_compressor.h"
 #include "pe_resources.h"
 #include "resource_names.h"
@@ -232,6 +234,12 @@ public:
         if (contents_.writeLicense) Put(&file_, kLicenseResource, contents_.license);
         if (contents_.writeInfo) Put(&file_, kInfoResource, contents_.info);
         PutBranding(&file_, contents_);
+        // A per-user package: nothing is added or changed for any other.
+        if (contents_.perUser) {
+            file_.SetCopy(kDataResourceType, kInstallScopeResource, pe::kLanguageNeutral,
+                          std::string(kUserScopeBytes, kUserScopeSize));
+            if (!MakeProgramsAsInvoker(&file_, error)) return false;
+        }
         return FitsInAddressSpace(error);
     }
 

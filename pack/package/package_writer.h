@@ -1,6 +1,7 @@
 // Writes a setup package: a copy of setup.exe carrying the package resources
 // RT_DATA "5000" (payload) or "5002" (the payload compressed), "5001" (setup
-// record), "5010" (licence) and "5011" (information), language neutral, and the package's branding when given:
+// record), "5010" (licence) and "5011" (information), "5003" (the scope of a
+// per-user package), language neutral, and the package's branding when given:
 // the icon group 110, the bitmaps 200 and 201, the version information.
 #pragma once
 
@@ -58,6 +59,8 @@ struct PackageContents {
     bool writeVersion = false;      // true: every RT_VERSION 1 is replaced by version
     VersionInfo version;
     int compression = 0;            // a PayloadCompression: other than none, "5002" replaces "5000"
+    bool perUser = false;           // true: RT_DATA "5003" says "user", and setup's and the carried
+                                    // uninstaller's manifests ask for no rights (asInvoker)
 
     PackageContents();
     // Appends a file entry and its bytes to the payload.

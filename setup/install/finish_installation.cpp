@@ -1,6 +1,7 @@
 // The post-install sequence, run on the installation worker after the payload.
 #include "finish_installation.h"
 
+#include "install_scope.h"
 #include "replace_resource.h"
 #include "resource_names.h"
 #include "setup_config.h"
@@ -64,8 +65,12 @@ int FinishInstallation(CSetupConfig* config, HWND owner) {
     char logPath[260];
     int haveLogPath = InstallLogPath(config, logPath);
     // An uninst.exe without its log would remove nothing: the installation
-    // is then not complete either.
-    int embedded = ReplaceResourceWithBytes(uninstaller, kDataResourceType, kInstallLogResource, log.Bytes(), log.Size());
+    // is then not complete either. A per-user installation's uninstaller also
+    // gets the scope, in the same update, so that it removes the key under
+    // HKEY_CURRENT_USER and no other.
+    ResourceBytes embeds[2] = {{kInstallLogResource, log.Bytes(), log.Size()},
+                               {kInstallScopeResource, kUserScopeBytes, kUserScopeSize}};
+    int embedded = ReplaceResourcesWithBytes(uninstaller, kDataResourceType, embeds, config->perUser ? 2 : 1);
     if (haveLogPath && logFile == kLogFileWritten) DeleteFileA(logPath);
     if (!embedded) return AbandonUninstaller(config, uninstaller, beforeShortcut);
     RegisterUninstaller(config);

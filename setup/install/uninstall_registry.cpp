@@ -20,6 +20,10 @@ void SetText(HKEY key, const char* name, const char* value) {
 
 }  // namespace
 
+HKEY UninstallRoot(const CSetupConfig* config) {
+    return config->perUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+}
+
 int UninstallKeyName(const CSetupConfig* config, char* key, size_t cap) {
     return JoinPath(key, cap, kUninstallKey, config->appName);
 }
@@ -38,7 +42,7 @@ int RegisterUninstaller(CSetupConfig* config) {
         return 0;
     }
     HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, name, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key,
+    if (RegCreateKeyExA(UninstallRoot(config), name, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key,
                         nullptr) != ERROR_SUCCESS) {
         return 0;
     }

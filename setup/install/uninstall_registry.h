@@ -1,10 +1,15 @@
-// The uninstall registration: the key under HKEY_LOCAL_MACHINE through which
-// the system lists the program and starts its uninstaller.
+// The uninstall registration: the key under HKEY_LOCAL_MACHINE (under
+// HKEY_CURRENT_USER for a per-user package) through which the system lists
+// the program and starts its uninstaller.
 #pragma once
 
+#include <windows.h>
 #include <stddef.h>
 
 class CSetupConfig;
+
+// HKEY_CURRENT_USER for a per-user package, HKEY_LOCAL_MACHINE otherwise.
+HKEY UninstallRoot(const CSetupConfig* config);
 
 // "Software\Microsoft\Windows\CurrentVersion\Uninstall", a backslash, appName.
 // It is opened in the program's default registry view, the same the
@@ -17,5 +22,6 @@ int UninstallCommand(const CSetupConfig* config, char* command, size_t cap);
 
 // Creates or opens the key and writes "DisplayName" (appVerName) and
 // "UninstallString". Returns 1 when the key was opened or created, 0 otherwise
-// (for example without the right to write under HKEY_LOCAL_MACHINE).
+// (for example without the right to write under HKEY_LOCAL_MACHINE);
+// the same values under either root.
 int RegisterUninstaller(CSetupConfig* config);

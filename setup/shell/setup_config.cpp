@@ -30,6 +30,13 @@ void ResolveInstallDir(CSetupConfig& config, const SetupRecord& record) {
     const char* token = record.folderToken;
     if (strcmp(token, "{pf}") == 0) {
         SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, folder);
+    } else if (strcmp(token, "{userpf}") == 0) {
+        // The user's own programs folder, which the installation creates
+        // when it is not there yet, as any missing part of the install folder.
+        if (FAILED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)) ||
+            !AppendText(folder, sizeof(folder), "\\Programs")) {
+            folder[0] = 0;
+        }
     } else if (strcmp(token, "{sys}") == 0) {
         GetSystemDirectoryA(folder, sizeof(folder));
     } else if (strcmp(token, "{win}") == 0) {
@@ -44,6 +51,13 @@ void ResolveInstallDir(CSetupConfig& config, const SetupRecord& record) {
         AppendText(config.installDir, sizeof(config.installDir), "\\");
         AppendText(config.installDir, sizeof(config.installDir), record.subFolder);
     }
+}
+
+// Whether the package is a per-user one: it has RT_DATA "5003". A scope
+// resource whatever its bytes makes the package per-user, the choice that
+// asks for no rights and writes nothing for every user.
+int ReadPerUser(HMODULE resources) {
+    return FindResourceA(resources, kInstallScopeResource, kDataResourceType) != nullptr;
 }
 
 }  // namespace
@@ -62,7 +76,8 @@ CSetupConfig::CSetupConfig()
       uninstallIconOffered(0),
       uninstallIcon(1),
       runOffered(0),
-      runAfterInstall(1) {
+      runAfterInstall(1),
+      perUser(0) {
     installDir[0] = 0;
     sourceDir[0] = 0;
     reservedText[0] = 0;
@@ -96,6 +111,7 @@ int CSetupConfig::LoadFrom(HMODULE resources, const char* programPath) {
     if (!data) return 0;
     size_t size = SizeofResource(resources, found);
 
+    perUser = ReadPerUser(resources);
     SetupRecord record;
     SetDefaultSetupRecord(&record);
     ParseSetupRecord(data, size, &record);

@@ -14,8 +14,9 @@ public:
     CSetupConfig(const CSetupConfig&) = delete;
     CSetupConfig& operator=(const CSetupConfig&) = delete;
 
-    // Fills the record from the program's own RT_DATA "5001" and resolves
-    // installDir. Returns 1 when a record was found, 0 when the defaults stay.
+    // Fills the record from the program's own RT_DATA "5001" (and perUser from
+    // RT_DATA "5003") and resolves installDir. Returns 1 when a record was
+    // found, 0 when the defaults stay.
     int Load();
     // The same from the resources of another module (tests load a packaged
     // copy as a data file); programPath gives sourceDir.
@@ -43,6 +44,7 @@ public:
     int uninstallIcon;
     int runOffered;
     int runAfterInstall;
+    int perUser;  // 1: a per-user package (registered under HKEY_CURRENT_USER), see install_scope.h
     HFONT titleFont;
     HFONT welcomeFont;
 };

@@ -206,6 +206,15 @@ TEST(PackDescription, EachErrorNamesItsLine) {
         {"bad define name", head + files + "[Defines]\n2x = 1\n", 6, "expected 'Name = text'"},
         {"exclusion leaving", head + files + "[Exclude]\n../x\n", 6, "cannot leave the description's folder"},
         {"zero byte", head + std::string("Group = a\0b\n", 12) + files, 3, "zero byte"},
+        {"privileges value", head + "Privileges = root\n" + files, 3, "Privileges must be admin or user, not 'root'"},
+        {"user package in {pf}", head + "Privileges = user\nFolder = {pf}\n" + files, 4,
+         "Folder {pf} needs administrator rights, which a package with Privileges = user (line 3)"},
+        {"user package in {sys}", head + "Folder = {sys}\nPrivileges = User\n" + files, 3,
+         "Folder {sys} needs administrator rights, which a package with Privileges = user (line 4)"},
+        {"user package in {win}", head + "Privileges = user\nFolder = {win}\n" + files, 4, "Folder {win} needs"},
+        {"{userpf} for every user", head + "Folder = {userpf}\n" + files, 3, "it needs Privileges = user"},
+        {"{userpf} with admin", head + "Privileges = admin\nFolder = {userpf}\n" + files, 4,
+         "it needs Privileges = user"},
     };
     for (const ErrorCase& c : cases) {
         Parsed parsed = Parse(c.text);
@@ -215,6 +224,37 @@ TEST(PackDescription, EachErrorNamesItsLine) {
         EXPECT_EQ(c.line, parsed.errors[0].line) << c.what << "\n" << Errors(parsed);
         EXPECT_NE(std::string::npos, parsed.errors[0].message.find(c.message)) << c.what << "\n" << Errors(parsed);
     }
+}
+
+// Privileges: who the package is for decides the default folder and the
+// tokens it may use; without the key, or with admin, nothing changes.
+TEST(PackDescription, PrivilegesDecideTheScopeAndTheDefaultFolder) {
+    const struct {
+        const char* lines;
+        bool perUser;
+        const char* folder;
+        const char* subFolder;
+    } cases[] = {
+        {"", false, "{pf}", "Atlas"},
+        {"Privileges = admin\n", false, "{pf}", "Atlas"},
+        {"Privileges = user\n", true, "{userpf}", "Atlas"},
+        {"Privileges = USER\nFolder = {userpf}\nSubFolder = Jeux/Atlas\n", true, "{userpf}", "Jeux\\Atlas"},
+        {"Privileges = user\nFolder = {app}\n", true, "{app}", ""},
+        {"Privileges = user\nFolder = D:\\Jeux\n", true, "D:\\Jeux", ""},
+    };
+    for (const auto& c : cases) {
+        Parsed parsed = Parse(std::string("[Setup]\nAppName = Atlas\n") + c.lines + "[Files]\natlas.exe\n");
+        ASSERT_TRUE(parsed.ok) << c.lines << Errors(parsed);
+        EXPECT_EQ(c.perUser, parsed.description.perUser) << c.lines;
+        EXPECT_STREQ(c.folder, parsed.description.record.folderToken) << c.lines;
+        EXPECT_STREQ(c.subFolder, parsed.description.record.subFolder) << c.lines;
+    }
+    // {userpf} is counted with a long user's programs folder (52 characters).
+    std::string name(259 - 52 - 1 - 5 - 1, 'n');
+    Parsed parsed = Parse("[Setup]\nAppName = A\nPrivileges = user\nSubFolder = " + name + "\n[Files]\na.exe\n");
+    EXPECT_TRUE(parsed.ok) << Errors(parsed);
+    parsed = Parse("[Setup]\nAppName = A\nPrivileges = user\nSubFolder = " + name + "n\n[Files]\na.exe\n");
+    EXPECT_FALSE(parsed.ok);
 }
 
 TEST(PackDescription, ReportsEveryErrorInLineOrderAndMarksBadFiles) {

@@ -11,12 +11,14 @@
 #include <vector>
 
 #include "folder_tree.h"
+#include "log_loader.h"
 #include "removal.h"
 #include "removal_dialog.h"
 #include "unregister.h"
 #include "uninst_ids.h"
 #include "folder_links.h"
 #include "install_checks.h"
+#include "package_writer.h"
 
 namespace {
 
@@ -421,6 +423,47 @@ TEST(UnregisterUninstaller, WorksInTheViewSetupWritesTo) {
     UnregisterUninstaller(c);
     EXPECT_FALSE(wintest::UninstallKeyExists(name, wintest::BuildView()));
     EXPECT_TRUE(wintest::UninstallKeyExists(name, wintest::OtherView()));
+}
+
+// A per-user installation's uninstaller carries the scope "user" beside its
+// log and deletes the key under HKEY_CURRENT_USER; one without the scope, the
+// key under HKEY_LOCAL_MACHINE; one whose scope cannot be read, neither. The
+// other root's key of the same name is never touched.
+TEST(UnregisterUninstaller, DeletesTheKeyUnderTheRootOfItsScopeOnly) {
+    const struct {
+        const char* scope;  // RT_DATA "5003", none when null
+        InstallScope read;
+        bool machineKeyGone, userKeyGone;
+    } cases[] = {
+        {nullptr, kScopeMachine, true, false},
+        {"user", kScopeUser, false, true},
+        {"User", kScopeUnknown, false, false},
+        {"user\n", kScopeUnknown, false, false},
+    };
+    for (const auto& c : cases) {
+        const char* label = c.scope ? c.scope : "no scope";
+        std::string name = wintest::UniqueName("Scope");
+        wintest::KeyGuard machine(name), user(name, 0, HKEY_CURRENT_USER);
+        wintest::Register(name);
+        wintest::Register(name, 0, HKEY_CURRENT_USER);
+        ScratchDir dir("scope");
+        std::string uninstaller = dir / "uninst.exe";
+        std::string log = wintest::LogBytes(name, name + " 1.0", {});
+        ASSERT_NO_FATAL_FAILURE(wintest::MakeUninstaller(uninstaller, &log));
+        std::string error;
+        if (c.scope) {
+            ASSERT_TRUE(UpdateProgramResource(uninstaller, "RT_DATA", "5003", c.scope, &error)) << error;
+        }
+        CUninstConfig config;
+        {
+            wintest::DataModule module(uninstaller);
+            ASSERT_EQ(kLogLoaded, LoadInstallLogFrom(config, module.get())) << label;
+        }
+        EXPECT_EQ(c.read, config.scope) << label;
+        UnregisterUninstaller(config);
+        EXPECT_EQ(c.machineKeyGone, !wintest::UninstallKeyExists(name)) << label;
+        EXPECT_EQ(c.userKeyGone, !wintest::UninstallKeyExists(name, 0, HKEY_CURRENT_USER)) << label;
+    }
 }
 
 }  // namespace

@@ -134,6 +134,7 @@ describe() {  # name, source folder, with licence (0/1) [, compression] [, Windo
   } > "$ini"
 }
 describe a "$work/src_a" 0
+describe auser "$work/src_a" 0 "" "" user  # (a) as a per-user package
 describe b "$work/src_b" 0
 describe c "$work/src_c" 0
 describe one "$work/src_one" 1

@@ -139,6 +139,10 @@ ratio_goal("(a) wizard against the engine's bare floor (create + write + close, 
            "ours_a_install", bare_floor("a"), 1.15)
 ratio_goal("(a) uninstall, Yes → success box, against the peer", "ours_a_uninstall", "peer_a_2", 1.2, no_peer)
 ratio_goal("(c) uninstall against the peer", "ours_c_uninstall", "peer_c_2", 1.2, no_peer)
+ratio_goal("(a) per-user package (`Privileges = user`): install against the administrator's", "ours_auser_install",
+           "ours_a_install", 1.1)
+ratio_goal("(a) per-user package: uninstall against the administrator's", "ours_auser_uninstall", "ours_a_uninstall",
+           1.1)
 ratio_goal("(a) uninstall against a bare delete of the same files", "ours_a_uninstall", "floor_a_deletes", 2)
 ratio_goal("(c) uninstall against a bare delete of the same files", "ours_c_uninstall", "floor_c_deletes", 2)
 # setup.exe: 160 KB, and 16 KB more for the decoder of compressed payloads.
@@ -202,6 +206,8 @@ out.append("|---|---|---|---|---|---|")
 for key, name in packages:
     out.append(f"| {name} | {ms(f'ours_{key}_install')} | {ms(f'peer_{key}_1')} | {ms(f'cp_{key}')} | "
                f"{ratio(f'ours_{key}_install', f'peer_{key}_1')} | {ratio(f'ours_{key}_install', f'cp_{key}')} |")
+out.append(f"| (a) as a per-user package | {ms('ours_auser_install')} | | {ms('cp_a')} | | "
+           f"{ratio('ours_auser_install', 'cp_a')} |")
 out.append(f"| one file of {payload_one:,} bytes (fixed cost) | {ms('ours_one_install')} | {ms('peer_one_1')} | | | |")
 
 out.append("\n### 3. Uninstall time (ms)\n")
@@ -210,6 +216,8 @@ out.append("|---|---|---|---|---|---|")
 for key, name in packages:
     out.append(f"| {name} | {ms(f'ours_{key}_uninstall')} | {ms(f'peer_{key}_2')} | {ms(f'rm_{key}')} | "
                f"{ratio(f'ours_{key}_uninstall', f'peer_{key}_2')} | {ratio(f'ours_{key}_uninstall', f'rm_{key}')} |")
+out.append(f"| (a) as a per-user package | {ms('ours_auser_uninstall')} | | {ms('rm_a')} | | "
+           f"{ratio('ours_auser_uninstall', 'rm_a')} |")
 out.append(f"| one file of {payload_one:,} bytes (fixed cost) | {ms('ours_one_uninstall')} | {ms('peer_one_2')} | | | |")
 
 out.append("\n### 4. Packaging time (ms)\n")

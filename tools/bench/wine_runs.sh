@@ -39,6 +39,7 @@ if [ "${BENCH_MANY_WINE:-0}" = 1 ]; then
     RUNS_OVERRIDE=1 commands "pack_$name" "" "$pack build $(winpath "$work/$name.ini") -o $(winpath "$work/$name.exe")"
   done
 fi
+RUNS_OVERRIDE=1 commands pack_auser "" "$pack build $(winpath "$work/auser.ini") -o $(winpath "$work/auser.exe")"
 
 # The peer: silent install, then its uninstaller run in place (_?= makes it
 # run from the install folder and wait, instead of copying itself away).
@@ -48,7 +49,8 @@ for name in one a b c; do
     "$(winpath "$dir/uninstall.exe") /S _?=$(winpath "$dir")"
 done
 
-# Ours, through the wizard and uninst.exe, and the floors of the extraction
+# Ours, through the wizard and uninst.exe ((a) also as a per-user package,
+# beside the administrator's), and the floors of the extraction
 # loop, one run of each per round: a figure and the floor it is compared with
 # are taken a few seconds apart, not minutes, so that a change in what else
 # the machine does (its disk above all) weighs on both alike. During (b) the
@@ -59,7 +61,7 @@ done
 # wizard page.
 floor="$(winpath "$work/floor")"
 for round in $(seq "$RUNS"); do
-  for name in one a b c; do
+  for name in one a auser b c; do
     sampler=""
     if [ "$name" = b ]; then
       python3 "$BENCH_ROOT/tools/bench/mem_sample.py" "bench\\b.exe" "$work/sampling" "$work/mem_b.txt" &

@@ -33,6 +33,7 @@ void SystemCleanup::Clean() const {
     testenv::RemoveTree(ProgramsGroup(group_));
     testenv::RemoveTree(StartMenuGroup(group_));
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey(app_).c_str());
+    RegDeleteKeyA(HKEY_CURRENT_USER, UninstallKey(app_).c_str());
 }
 
 std::string DataModule::Resource(const char* type, const char* name, bool* found) const {
@@ -143,10 +144,10 @@ LinkInfo ReadLink(const std::string& path) {
 
 std::string UninstallKey(const std::string& appName) { return kUninstallRoot + appName; }
 
-std::string UninstallValue(const std::string& appName, const char* value, bool* found) {
+std::string UninstallValue(const std::string& appName, const char* value, bool* found, HKEY root) {
     if (found) *found = false;
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UninstallKey(appName).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    if (RegOpenKeyExA(root, UninstallKey(appName).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
         return "";
     }
     char data[1024] = "";
@@ -161,18 +162,18 @@ std::string UninstallValue(const std::string& appName, const char* value, bool* 
     return text;
 }
 
-bool UninstallKeyExists(const std::string& appName, REGSAM view) {
+bool UninstallKeyExists(const std::string& appName, REGSAM view, HKEY root) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, UninstallKey(appName).c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) {
+    if (RegOpenKeyExA(root, UninstallKey(appName).c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) {
         return false;
     }
     RegCloseKey(key);
     return true;
 }
 
-void Register(const std::string& appName, REGSAM view) {
+void Register(const std::string& appName, REGSAM view, HKEY root) {
     HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, UninstallKey(appName).c_str(), 0, nullptr,
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, UninstallKey(appName).c_str(), 0, nullptr,
                                              REG_OPTION_NON_VOLATILE, KEY_WRITE | view, nullptr, &key, nullptr));
     const char name[] = "test";
     RegSetValueExA(key, "DisplayName", 0, REG_SZ, reinterpret_cast<const BYTE*>(name), sizeof(name));
@@ -188,7 +189,7 @@ bool RunsOn64BitWindowsAs32Bit() {
     return sizeof(void*) == 4 && IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }
 
-KeyGuard::~KeyGuard() { RegDeleteKeyExA(HKEY_LOCAL_MACHINE, UninstallKey(appName_).c_str(), view_, 0); }
+KeyGuard::~KeyGuard() { RegDeleteKeyExA(root_, UninstallKey(appName_).c_str(), view_, 0); }
 
 namespace {
 

@@ -29,7 +29,8 @@ std::string DesktopLink(const std::string& name);
 std::string ProgramsGroup(const std::string& group);
 std::string StartMenuGroup(const std::string& group);
 
-// Removes the shortcuts and the uninstall key of an application, now and when
+// Removes the shortcuts and the uninstall keys (for every user and for this
+// user) of an application, now and when
 // the object goes, so that no test leaves anything outside its scratch folder.
 class SystemCleanup {
 public:
@@ -108,12 +109,14 @@ struct LinkInfo {
 LinkInfo ReadLink(const std::string& path);
 
 std::string UninstallKey(const std::string& appName);
-// A REG_SZ value of the uninstall key of appName ("" when absent; *found tells).
-std::string UninstallValue(const std::string& appName, const char* value, bool* found = nullptr);
+// A REG_SZ value of the uninstall key of appName ("" when absent; *found tells),
+// under HKEY_LOCAL_MACHINE or, for a per-user installation, HKEY_CURRENT_USER.
+std::string UninstallValue(const std::string& appName, const char* value, bool* found = nullptr,
+                           HKEY root = HKEY_LOCAL_MACHINE);
 // Whether the uninstall key of appName is there (in this registry view).
-bool UninstallKeyExists(const std::string& appName, REGSAM view = 0);
+bool UninstallKeyExists(const std::string& appName, REGSAM view = 0, HKEY root = HKEY_LOCAL_MACHINE);
 // Writes a registration as setup does (default view, KEY_WRITE).
-void Register(const std::string& appName, REGSAM view = 0);
+void Register(const std::string& appName, REGSAM view = 0, HKEY root = HKEY_LOCAL_MACHINE);
 
 // The registry view that a program of this build writes HKLM\Software keys to
 // on 64-bit Windows (a 32-bit program's keys are redirected to the 32-bit view),
@@ -127,12 +130,14 @@ bool RunsOn64BitWindowsAs32Bit();
 // Removes an uninstall key a test made, whatever the test's outcome.
 class KeyGuard {
 public:
-    explicit KeyGuard(const std::string& appName, REGSAM view = 0) : appName_(appName), view_(view) {}
+    explicit KeyGuard(const std::string& appName, REGSAM view = 0, HKEY root = HKEY_LOCAL_MACHINE)
+        : appName_(appName), view_(view), root_(root) {}
     ~KeyGuard();
 
 private:
     std::string appName_;
     REGSAM view_;
+    HKEY root_;
 };
 
 // The batches uninst.exe writes to delete itself: in the user's temporary
