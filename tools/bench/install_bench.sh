@@ -143,8 +143,6 @@ describe zbest "$work/src_z" 0 best
 describe zfast "$work/src_z" 0 fast
 describe mbest "$work/src_m" 0 best
 describe m "$work/src_m" 0
-# wine_runs.sh describes the per-user package once it knows the user's folder.
-export -f describe describe_setup winpath
 # 100,000 files: listed one by one (written by a script: a shell loop would
 # start 100,000 programs), and found by one "**" line after the main program.
 { describe_setup many 0

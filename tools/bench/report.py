@@ -320,22 +320,17 @@ def per_user_section():
     """(a) installed for the user alone beside its installation for all users (BENCH_PER_USER)."""
     if os.environ.get("BENCH_PER_USER", "1") == "0":
         return ""
-    skipped = os.path.join(os.environ.get("BENCH_WORK", ""), "ours_user_a.skipped")
-    ours_note = open(skipped).read().strip() if os.path.exists(skipped) else "n/a: no figure in this run"
     rows = ["### 9. Per-user installation of (a) (ms)\n",
             "For all users: as above (administrator, uninstall key under HKLM). Per user: the peer with "
             "`RequestExecutionLevel user`, into the user's own programs folder (`$LOCALAPPDATA\\Programs`), "
-            "registered under HKCU, silent; ours described with `Privileges = user`, into the same folder, "
-            "through the wizard.\n",
+            "registered under HKCU, silent; ours: package (a) described with `Privileges = user` (registered "
+            "under HKCU), through the wizard in the same rounds as (a), into the same kind of folder as (a).\n",
             "| Installation | ours: install | ours: uninstall | peer: install | peer: uninstall | ours / peer, install |",
             "|---|---|---|---|---|---|",
             f"| (a) for all users | {ms('ours_a_install')} | {ms('ours_a_uninstall')} | {ms('peer_a_1')} | "
-            f"{ms('peer_a_2')} | {ratio('ours_a_install', 'peer_a_1')} |"]
-    if med("ours_user_a_install") is None:
-        rows.append(f"| (a) per user | {ours_note} | | {ms('peer_user_a_1')} | {ms('peer_user_a_2')} | n/a |")
-    else:
-        rows.append(f"| (a) per user | {ms('ours_user_a_install')} | {ms('ours_user_a_uninstall')} | "
-                    f"{ms('peer_user_a_1')} | {ms('peer_user_a_2')} | {ratio('ours_user_a_install', 'peer_user_a_1')} |")
+            f"{ms('peer_a_2')} | {ratio('ours_a_install', 'peer_a_1')} |",
+            f"| (a) per user | {ms('ours_auser_install')} | {ms('ours_auser_uninstall')} | "
+            f"{ms('peer_user_a_1')} | {ms('peer_user_a_2')} | {ratio('ours_auser_install', 'peer_user_a_1')} |"]
     return "\n".join(rows)
 
 

@@ -107,25 +107,6 @@ peer_per_user() {  # package name
     BENCH_COMMAND="$(winpath "$work/peer_user_$name.exe") /S" BENCH_COMMAND2="$dir\\uninstall.exe /S _?=$dir"
 }
 
-# Ours, per-user: package NAME described with "Privileges = user", installed
-# through the wizard into the user's programs folder and removed: labels
-# ours_user_NAME_install and _uninstall. pack learns the key separately; until
-# it knows it, this says why it skipped (on stderr and in the report).
-ours_per_user() {  # package name
-  local name=$1 folder out
-  folder="$(user_programs)\\Benchuser_$name"
-  describe "user_$name" "$work/src_$name" 0 "" "$folder" user
-  if ! out=$("$BENCH_BUILD/host/bin/pack" build "$work/user_$name.ini" -o "$work/user_$name.exe" \
-      --setup "$bin/setup.exe" 2>&1); then
-    out=$(echo "$out" | grep -m1 -i 'privileges' || echo "$out" | head -1)
-    echo "ours, per-user: skipped, pack does not build it yet: $out" | tee "$work/ours_user_$name.skipped" >&2
-    return 0
-  fi
-  drive InstallAndUninstall "ours_user_$name" BENCH_LABEL="ours_user_$name" BENCH_SETUP="$(winpath "$work/user_$name.exe")" \
-    BENCH_TARGET="$folder" BENCH_APP="Benchuser_$name"
-}
-
 if [ "$BENCH_PER_USER" != 0 ]; then
   peer_per_user a
-  ours_per_user a
 fi
