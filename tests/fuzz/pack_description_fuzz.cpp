@@ -30,8 +30,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         __builtin_trap();
     }
     if (ok) {
-        // What setup is given must fit its 260-byte fields.
+        // What setup is given must fit its 260-byte fields. A pattern stays a
+        // pattern here: only a build, which can look at the folders, expands it.
         for (const PackFile& file : description.files) {
+            if (file.pattern) continue;
             if (file.name.empty() || file.name.size() > kMaxPathLength || file.subFolder.size() > kMaxPathLength) {
                 __builtin_trap();
             }
