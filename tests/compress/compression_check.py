@@ -17,23 +17,20 @@ Leaves in WORK the source folder, the compressed package and the damaged ones
 for the Win32 test that installs them.
 Usage: compression_check.py --pack PACK --setup SETUP.exe --bin BIN --work DIR [--pack-exe PACK.exe]
 """
-import argparse
 import os
 import re
 import shutil
 import sys
 
-import pefile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from checks import check, finish, run  # noqa: E402
-from pe_tree import key, leaves  # noqa: E402
+from checks import check, finish, run, script_arguments  # noqa: E402
+from pe_tree import key, leaves, load_resources_only  # noqa: E402
 
 APP = "PressedAtlas"
 def resource_offset(path, name):
     """File offset and size of RT_DATA NAME of a program file (None, 0 when absent)."""
-    pe = pefile.PE(path, fast_load=True)
-    pe.parse_data_directories(directories=[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_RESOURCE"]])
+    pe = load_resources_only(path)
     for rtype, entry, lang in leaves(pe):
         if key(rtype) == "RT_DATA" and key(entry) == name:
             return pe.get_offset_from_rva(lang.data.struct.OffsetToData), lang.data.struct.Size
@@ -73,13 +70,7 @@ def describe(source, files, compression, folder):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--pack", required=True)
-    parser.add_argument("--setup", required=True)
-    parser.add_argument("--bin", required=True)
-    parser.add_argument("--work", required=True)
-    parser.add_argument("--pack-exe")
-    args = parser.parse_args()
+    args = script_arguments("--bin")
     work = os.path.abspath(args.work)
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)

@@ -14,16 +14,14 @@ Leaves in WORK the tree, the package and manifest.txt (target, source; code
 page 1252) for the Win32 test that installs it.
 Usage: patterns_check.py --pack PACK --setup SETUP.exe --work DIR [--pack-exe PACK.exe]
 """
-import argparse
 import os
 import shutil
 import sys
 
-import pefile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from checks import check, finish, run  # noqa: E402
-from pe_tree import read_resources  # noqa: E402
+from checks import check, finish, run, script_arguments  # noqa: E402
+from pe_tree import load_resources_only, read_resources  # noqa: E402
 
 APP = "PatternAtlas"
 DESCRIPTION = """[Defines]
@@ -141,18 +139,11 @@ def check_errors(args, work):
 
 
 def resources(path):
-    pe = pefile.PE(path, fast_load=True)
-    pe.parse_data_directories(directories=[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_RESOURCE"]])
-    return read_resources(pe)[0]
+    return read_resources(load_resources_only(path))[0]
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--pack", required=True)
-    parser.add_argument("--setup", required=True)
-    parser.add_argument("--work", required=True)
-    parser.add_argument("--pack-exe")
-    args = parser.parse_args()
+    args = script_arguments()
     work = os.path.abspath(args.work)
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)

@@ -16,7 +16,6 @@ Checks:
     `pack verify` accepts the per-user package and tells it from the admin one.
 Usage: per_user_check.py --pack PACK --setup SETUP.exe --work DIR [--pack-exe PACK.exe]
 """
-import argparse
 import os
 import shutil
 import sys
@@ -27,8 +26,8 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "support"))
 sys.path.insert(0, os.path.join(HERE, "..", "sign"))
 import authenticode  # noqa: E402
-from checks import check, finish, run  # noqa: E402
-from pe_tree import read_resources  # noqa: E402
+from checks import check, finish, run, script_arguments  # noqa: E402
+from pe_tree import load_resources_only, read_resources  # noqa: E402
 
 APP = "AtlasPerso"
 MANIFEST = 24
@@ -38,9 +37,7 @@ USER_LEVEL = b'level="asInvoker"'
 
 
 def resources_of(data):
-    pe = pefile.PE(data=data, fast_load=True)
-    pe.parse_data_directories(directories=[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_RESOURCE"]])
-    resources, problems = read_resources(pe)
+    resources, problems = read_resources(load_resources_only(data=data))
     check(not problems, "the resource tree lies in the file", "; ".join(problems))
     return resources
 
@@ -157,12 +154,7 @@ class Workspace:
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--pack", required=True)
-    parser.add_argument("--setup", required=True)
-    parser.add_argument("--work", required=True)
-    parser.add_argument("--pack-exe")
-    args = parser.parse_args()
+    args = script_arguments()
     ws = Workspace(os.path.abspath(args.work), os.path.abspath(args.pack), os.path.abspath(args.setup))
     setup_data = open(ws.setup, "rb").read()
     # {app}: a folder both levels may use, so that the packages differ by the level alone.

@@ -18,7 +18,6 @@ and without --sign, and checks:
 Leaves the signed package in WORK/signed for the wizard test that installs it.
 Usage: signing_check.py --pack PACK --setup SETUP.exe --work DIR [--pack-exe PACK.exe]
 """
-import argparse
 import os
 import shutil
 import sys
@@ -26,7 +25,7 @@ import sys
 import authenticode
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from checks import check, finish, run  # noqa: E402
+from checks import check, finish, run, script_arguments  # noqa: E402
 
 APP = "SignedAtlas"
 PASSWORD = "Motdepasse d'essai"
@@ -268,12 +267,7 @@ def verify_compares_with_the_description(ws, signed):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--pack", required=True)
-    parser.add_argument("--setup", required=True)
-    parser.add_argument("--work", required=True)
-    parser.add_argument("--pack-exe")
-    args = parser.parse_args()
+    args = script_arguments()
     ws = Workspace(os.path.abspath(args.work), os.path.abspath(args.pack), os.path.abspath(args.setup))
     ws.make_certificates()
     signed = signed_package_verifies(ws)

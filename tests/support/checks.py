@@ -1,6 +1,7 @@
 """What the end-to-end check scripts share: checks that are counted rather
 than stopping the script, so that one run reports every failure, and commands
 run with their output captured."""
+import argparse
 import subprocess
 
 failures = []
@@ -26,3 +27,13 @@ def finish(success_line):
         return 1
     print(success_line)
     return 0
+
+
+def script_arguments(*extra):
+    """The command line every end-to-end check takes (--pack, --setup, --work
+    and an optional --pack-exe), with these further required options."""
+    parser = argparse.ArgumentParser()
+    for option in ("--pack", "--setup") + extra + ("--work",):
+        parser.add_argument(option, required=True)
+    parser.add_argument("--pack-exe")
+    return parser.parse_args()

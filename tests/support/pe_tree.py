@@ -4,6 +4,14 @@ test script: type, name and language entries, their keys, and their bytes.
 Scripts started as programs import it with the support folder put on sys.path
 relative to their own file.
 """
+import pefile
+
+
+def load_resources_only(path=None, data=None):
+    """A PE file (by path or bytes) read with its resource directory alone."""
+    pe = pefile.PE(path, data=data, fast_load=True)
+    pe.parse_data_directories(directories=[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_RESOURCE"]])
+    return pe
 
 
 def key(entry):

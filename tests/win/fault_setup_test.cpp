@@ -341,12 +341,10 @@ TEST(FaultSetup, InstallLogBesideSetupCutByAFullDisk) {
     gui::Program program;
     WizardSession run;
     ASSERT_NO_FATAL_FAILURE(StartAndInstall(program, run, source + "\\setup.exe", app));
-    bool boxShown = false;
-    ASSERT_TRUE(gui::WaitFor([&] {
-        if (program.FindMessageBox()) boxShown = true;
-        return run.OnFinishPage() || boxShown;
-    }, 30000));
-    EXPECT_FALSE(boxShown);
+    bool ended = false;
+    HWND box = WaitFinishPageOrBox(program, run, &ended);
+    ASSERT_TRUE(ended);
+    EXPECT_FALSE(box != nullptr);
     ASSERT_TRUE(run.OnFinishPage());
 
     EmbeddedLog log(installDir + "\\uninst.exe");
@@ -447,12 +445,10 @@ TEST(FaultSetup, UninstallKeyRefused) {
 
     WizardSession run;
     ASSERT_NO_FATAL_FAILURE(run.StartInstalling(p));
-    bool boxShown = false;
-    ASSERT_TRUE(gui::WaitFor([&] {
-        if (run.program.FindMessageBox()) boxShown = true;
-        return run.OnFinishPage() || boxShown;
-    }, 30000));
-    EXPECT_FALSE(boxShown);
+    bool ended = false;
+    HWND box = WaitFinishPageOrBox(run.program, run, &ended);
+    ASSERT_TRUE(ended);
+    EXPECT_FALSE(box != nullptr);
     EXPECT_TRUE(run.OnFinishPage());
     EXPECT_FALSE(UninstallKeyExists(app));
     EmbeddedLog log(installDir + "\\uninst.exe");

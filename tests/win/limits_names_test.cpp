@@ -75,12 +75,10 @@ TEST(LimitsNames, LongestNamesThroughInstallAndUninstall) {
     run.Install();
     // No question may come: the shortcut files would not fit a path, so none
     // exists already and none is made.
-    bool boxShown = false;
-    ASSERT_TRUE(gui::WaitFor([&] {
-        if (run.program.FindMessageBox()) boxShown = true;
-        return run.OnFinishPage() || boxShown;
-    }, 30000));
-    ASSERT_FALSE(boxShown) << gui::ReadMessageBox(run.program.FindMessageBox()).text;
+    bool ended = false;
+    HWND box = WaitFinishPageOrBox(run.program, run, &ended);
+    ASSERT_TRUE(ended);
+    ASSERT_FALSE(box != nullptr) << gui::ReadMessageBox(box).text;
     gui::Sync(run.Page());
     ExpectTextsFit(run.dialog, "finish page");
     EXPECT_EQ("MZ-program", ReadFileBytes(dir + "\\demo.exe"));

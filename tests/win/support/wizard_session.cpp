@@ -173,6 +173,12 @@ bool SaveShot(HWND window, const std::string& name) {
     return gui::Capture(window, testenv::ArtefactDir() + "\\" + name + ".bmp");
 }
 
+HWND WaitFinishPageOrBox(const gui::Program& program, const WizardSession& run, bool* ended) {
+    HWND box = nullptr;
+    *ended = gui::WaitFor([&] { return (box = program.FindMessageBox()) != nullptr || run.OnFinishPage(); }, 30000);
+    return box;
+}
+
 HWND WaitQuitQuestion(WizardSession& run, const std::string& app) {
     HWND box = ExpectMessageBox(run.program, Caption(app), kQuitText, {IDYES, IDNO}, 30000);
     if (box) {

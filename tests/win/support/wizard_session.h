@@ -89,6 +89,11 @@ struct WizardSession {
 // null, with the failure given, when it never comes.
 HWND WaitQuitQuestion(WizardSession& run, const std::string& app);
 
+// Waits (30 s at most) until the finish page or a message box of program is
+// on screen; *ended says whether either came. Returns the box, or null when
+// the finish page came without one.
+HWND WaitFinishPageOrBox(const gui::Program& program, const WizardSession& run, bool* ended);
+
 // Saves what the window shows as <artefacts>/<name>.bmp once it has painted.
 bool SaveShot(HWND window, const std::string& name);
 
