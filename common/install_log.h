@@ -27,6 +27,11 @@ enum {
     kLogTailSize = 260,
 };
 
+// The most entries a log may hold: its size stays below 2 GB, so that it fits
+// a resource, a 32-bit size and a signed count. setup refuses to finish an
+// installation whose log would be longer rather than write it cut.
+const int32_t kMaxInstallLogEntries = (0x7FFFFFFF - kLogHeadSize - kLogTailSize) / kLogEntrySize;
+
 // Size of a log with n entries.
 size_t InstallLogSize(int32_t n);
 

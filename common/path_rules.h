@@ -18,3 +18,14 @@ int JoinPath(char* out, size_t cap, const char* folder, const char* name);
 // letter, a colon and a backslash ("C:\Jeux"), or a UNC path with its server
 // and share ("\\serveur\partage"). "Jeux\Mon Jeu", "\Jeux" and "C:Jeux" are not.
 int IsFullPath(const char* path);
+
+// Letter case folded as the file system compares names: ASCII and the letters
+// of code page 1252 (É and é, Œ and œ) made lower case.
+unsigned char FoldPathChar(unsigned char c);
+
+// 1 when a and b name the same path, letter case ignored.
+int SamePath(const char* a, const char* b);
+
+// 1 when path is folder itself or lies below it (letter case ignored). A
+// folder given with a trailing backslash (a drive root) works the same.
+int PathWithin(const char* folder, const char* path);
