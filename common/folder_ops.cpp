@@ -46,6 +46,63 @@ int CreateFolderPath(const char* path, int pathIsFile) {
     return CreateDirectoryA(target, nullptr) ? 1 : 0;
 }
 
+int MakeFolderLevels(const char* path, FolderMadeFn made, void* context) {
+    if (!path) return 0;
+    char target[kPathSize];
+    if (!CopyText(target, sizeof(target), path)) return 0;
+    size_t len = strlen(target);
+    if (len > 0 && target[len - 1] == '\\' && !IsRoot(target, len)) target[--len] = 0;
+    if (len <= 1) return 0;
+    if (PathIsDirectoryA(target)) return 1;
+    // Where each level ends, outermost first ("C:", "C:\Jeux", "C:\Jeux\Demo").
+    size_t ends[kPathSize];
+    int levels = 0;
+    for (size_t i = 1; i < len; ++i) {
+        if (target[i] == '\\' && target[i - 1] != '\\') ends[levels++] = i;
+    }
+    ends[levels++] = len;
+    // The deepest level that exists; a drive is looked at as its root "C:\".
+    int first = -1;
+    for (int j = levels - 2; j >= 0 && first < 0; --j) {
+        size_t cut = ends[j] == 2 && target[1] == ':' ? 3 : ends[j];
+        char saved = target[cut];
+        target[cut] = 0;
+        if (PathIsDirectoryA(target)) first = j + 1;
+        target[cut] = saved;
+    }
+    if (first < 0) return 0;
+    for (int j = first; j < levels; ++j) {
+        char saved = target[ends[j]];
+        target[ends[j]] = 0;
+        if (CreateDirectoryA(target, nullptr)) {
+            if (made) made(context, target);
+        } else if (GetLastError() != ERROR_ALREADY_EXISTS || !PathIsDirectoryA(target)) {
+            // Made meanwhile by another program is fine; anything else is not.
+            return 0;
+        }
+        target[ends[j]] = saved;
+    }
+    return 1;
+}
+
+int ResolvePath(const char* path, char* out) {
+    char full[kPathSize];
+    DWORD n = path ? GetFullPathNameA(path, sizeof(full), full, nullptr) : 0;
+    if (n == 0 || n >= sizeof(full)) return 0;
+    // Only what exists has a long form; the rest stays as written.
+    DWORD m = GetLongPathNameA(full, out, kPathSize);
+    if (m == 0 || m >= kPathSize) CopyText(out, kPathSize, full);
+    size_t len = strlen(out);
+    if (len > 0 && out[len - 1] == '\\' && !IsRoot(out, len)) out[len - 1] = 0;
+    return 1;
+}
+
+int SamePlace(const char* a, const char* b) {
+    char left[kPathSize], right[kPathSize];
+    if (!ResolvePath(a, left) || !ResolvePath(b, right)) return 0;
+    return SamePath(left, right);
+}
+
 LRESULT AppendEditText(HWND edit, const char* text) {
     LRESULT length = SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0);
     SendMessageA(edit, EM_SETSEL, static_cast<WPARAM>(length), length);

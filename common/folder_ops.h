@@ -9,5 +9,24 @@
 // way are not reported. The caller logs a folder exactly when this returns 1.
 int CreateFolderPath(const char* path, int pathIsFile);
 
+// Called with each folder level MakeFolderLevels created, outermost first.
+typedef void (*FolderMadeFn)(void* context, const char* folder);
+
+// Makes the folder path (a full path, no trailing backslash needed) with every
+// missing parent, outermost first, and reports each level this call created
+// through made (may be null), so that the caller can log every level it made
+// and none it found. Returns 1 when path is a folder at the end; 0 when a
+// level could not be made (a file in its place, no right, a missing drive):
+// the levels made before it stay, and were reported.
+int MakeFolderLevels(const char* path, FolderMadeFn made, void* context);
+
+// The full, long form of path into out (260 bytes): "." and ".." parts and
+// doubled separators resolved, short (8.3) names of existing parts made long,
+// no trailing backslash but for a drive root. 0 when it does not fit.
+int ResolvePath(const char* path, char* out);
+
+// 1 when a and b name the same place once resolved (letter case ignored).
+int SamePlace(const char* a, const char* b);
+
 // Appends text at the end of an edit control; returns the replace-selection result.
 LRESULT AppendEditText(HWND edit, const char* text);

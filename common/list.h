@@ -44,6 +44,17 @@ public:
         return n;
     }
 
+    // Removes the last node; false when the list is empty.
+    bool RemoveLast() {
+        Node* node = tail;
+        if (!node) return false;
+        tail = node->prev;
+        if (tail) tail->next = nullptr;
+        if (head == node) head = nullptr;
+        free(node);
+        return true;
+    }
+
     void Clear() {
         Node* node = head;
         while (node) {

@@ -1,7 +1,10 @@
 // The post-install sequence, run on the installation worker after the payload.
 #include "finish_installation.h"
 
+#include "install_journal.h"
+#include "install_log.h"
 #include "install_scope.h"
+#include "log_merge.h"
 #include "replace_resource.h"
 #include "resource_names.h"
 #include "setup_config.h"
@@ -14,26 +17,33 @@ namespace {
 
 const char kUninstallShortcut[] = "Désinstallation";
 
-// Takes back what was logged from entry `from` on: files first, then folders
-// (only those left empty).
-void RemoveLoggedSince(const CSetupConfig* config, int from) {
-    for (int pass = 0; pass < 2; ++pass) {
-        int index = 0;
-        for (auto* node = config->installLog.First(); node; node = config->installLog.Next(node), ++index) {
-            if (index < from) continue;
-            const LogEntry& entry = node->payload;
-            if (pass == 0 && entry.kind == kLogFile) DeleteFileA(entry.path);
-            if (pass == 1 && entry.kind != kLogFile) RemoveDirectoryA(entry.path);
-        }
-    }
+// Composes the log of these entries and embeds it into the uninstaller (with
+// the scope of a per-user installation, in the same update); the copy beside
+// setup is written and deleted again, never read back.
+bool EmbedLog(CSetupConfig* config, HWND owner, const char* uninstaller, const CList<LogEntry>& entries,
+              bool writeCopy) {
+    CInstallLogBytes log;
+    if (!log.Compose(config, entries)) return false;
+    char logPath[260];
+    int haveLogPath = InstallLogPath(config, logPath);
+    InstallLogFileResult logFile = writeCopy ? WriteInstallLog(config, owner, log) : kLogFileNotCreated;
+    ResourceBytes embeds[2] = {{kInstallLogResource, log.Bytes(), log.Size()},
+                               {kInstallScopeResource, kUserScopeBytes, kUserScopeSize}};
+    int embedded = ReplaceResourcesWithBytes(uninstaller, kDataResourceType, embeds, config->perUser ? 2 : 1);
+    if (haveLogPath && logFile == kLogFileWritten) DeleteFileA(logPath);
+    return embedded != 0;
 }
 
-// Takes back the uninstaller and what was made for it (the uninstall
-// shortcut, logged from entry `from` on) when it could not be made whole.
-int AbandonUninstaller(CSetupConfig* config, const char* uninstaller, int from) {
-    DeleteFileA(uninstaller);
-    RemoveLoggedSince(config, from);
-    return 0;
+// The log of the application: what an earlier installation made, where it
+// may lie, then what this one made.
+LogMergeResult ApplicationLog(const CSetupConfig* config, CList<LogEntry>* merged) {
+    char shell[3][kPathSize] = {"", "", ""};
+    const int places[3] = {kPlaceDesktop, kPlaceStartMenu, kPlaceProgramsMenu};
+    for (int i = 0; i < 3; ++i) {
+        if (!ShellFolderOf(places[i], shell[i])) shell[i][0] = 0;
+    }
+    EarlierLogPlaces earlier = {config->earlierDir, {shell[0], shell[1], shell[2]}};
+    return MergeInstallLogs(config->earlierLog, earlier, config->installLog, kMaxInstallLogEntries, merged);
 }
 
 }  // namespace
@@ -43,13 +53,12 @@ int FinishInstallation(CSetupConfig* config, HWND owner) {
     if (config->noIcons == 0 && config->startMenuIcon) CreateProgramShortcut(config, owner, kPlaceStartMenu);
     if (config->noIcons == 0 && config->programsMenuIcon) CreateProgramShortcut(config, owner, kPlaceProgramsMenu);
 
-    // Without a whole uninst.exe the installation could never be removed: it
-    // is not complete. Nothing more is made for it, and nothing is registered
-    // that would point at a missing uninstaller.
-    if (WriteUninstaller(config) != kUninstallerWritten) return 0;
+    // Without a whole uninst.exe carrying its whole log the installation could
+    // never be removed: it is not complete. The worker then takes back
+    // everything this attempt made, uninst.exe and its shortcut included.
+    if (WriteUninstaller(config, owner) != kUninstallerWritten) return 0;
     char uninstaller[260];
     UninstallerPath(config, uninstaller);
-    int beforeShortcut = config->installLog.Count();
     // The uninstall shortcut is made even with noIcons: removing the program
     // must stay possible.
     if (config->uninstallIconOffered && config->uninstallIcon) {
@@ -57,22 +66,24 @@ int FinishInstallation(CSetupConfig* config, HWND owner) {
     }
 
     // The log is composed now, so it holds everything made so far and nothing
-    // after. uninst.exe gets these very bytes; the copy beside setup is only
-    // written and deleted again.
-    CInstallLogBytes log;
-    if (!log.Compose(config)) return AbandonUninstaller(config, uninstaller, beforeShortcut);
-    InstallLogFileResult logFile = WriteInstallLog(config, owner, log);
-    char logPath[260];
-    int haveLogPath = InstallLogPath(config, logPath);
-    // An uninst.exe without its log would remove nothing: the installation
-    // is then not complete either. A per-user installation's uninstaller also
-    // gets the scope, in the same update, so that it removes the key under
-    // HKEY_CURRENT_USER and no other.
-    ResourceBytes embeds[2] = {{kInstallLogResource, log.Bytes(), log.Size()},
-                               {kInstallScopeResource, kUserScopeBytes, kUserScopeSize}};
-    int embedded = ReplaceResourcesWithBytes(uninstaller, kDataResourceType, embeds, config->perUser ? 2 : 1);
-    if (haveLogPath && logFile == kLogFileWritten) DeleteFileA(logPath);
-    if (!embedded) return AbandonUninstaller(config, uninstaller, beforeShortcut);
+    // after. A log too long to be written whole is a failure, not a cut log.
+    CList<LogEntry> log;
+    if (ApplicationLog(config, &log) != kLogMerged) return 0;
+    if (!EmbedLog(config, owner, uninstaller, log, true)) return 0;
+
+    // From here on the installation stands: the earlier copies of the files
+    // it replaced go. One that cannot go now and not at restart either is
+    // added to the log, so that the uninstaller removes it.
+    if (config->journal) {
+        CList<LogEntry> leftovers;
+        config->journal->Commit(&leftovers);
+        if (leftovers.First()) {
+            for (auto* node = leftovers.First(); node && log.Count() < kMaxInstallLogEntries; node = node->next) {
+                log.Append(&node->payload);
+            }
+            EmbedLog(config, owner, uninstaller, log, false);
+        }
+    }
     RegisterUninstaller(config);
     return 1;
 }

@@ -3,6 +3,8 @@
 
 #include <string.h>
 
+#include "folder_ops.h"
+#include "install_journal.h"
 #include "setup_config.h"
 #include "text.h"
 
@@ -11,5 +13,20 @@ int AddLogEntry(CSetupConfig* config, const char* path, int kind) {
     memset(&entry, 0, sizeof(entry));
     if (!CopyText(entry.path, sizeof(entry.path), path)) return 0;
     entry.kind = kind;
-    return config->installLog.Append(&entry) ? 1 : 0;
+    if (!config->installLog.Append(&entry)) return 0;
+    // What the log names was made by this attempt: a failed one takes it back.
+    if (config->journal && !config->journal->Created(entry.path, kind)) return 0;
+    return 1;
+}
+
+namespace {
+
+void LogMadeFolder(void* config, const char* folder) {
+    AddLogEntry(static_cast<CSetupConfig*>(config), folder, kLogFolder);
+}
+
+}  // namespace
+
+int MakeLoggedFolder(CSetupConfig* config, const char* folder) {
+    return MakeFolderLevels(folder, LogMadeFolder, config);
 }

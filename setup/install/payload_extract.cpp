@@ -7,7 +7,6 @@
 #include <new>
 
 #include "compressed_payload.h"
-#include "folder_ops.h"
 #include "link_check.h"
 #include "log_entries.h"
 #include "path_rules.h"
@@ -15,6 +14,7 @@
 #include "resource_names.h"
 #include "setup_config.h"
 #include "setup_ids.h"
+#include "target_file.h"
 #include "text.h"
 #include "timer_resolution.h"
 #include "zstd_decoder.h"
@@ -47,9 +47,9 @@ bool EntryFolder(CSetupConfig* config, const FileEntry& entry, TargetFolder* fol
         // A link on the way below the install folder would send the folder
         // and the files anywhere: nothing is made or written through it.
         if (PassesThroughLink(config->installDir, folder->path)) return false;
-        // Only the deepest folder is logged; removing it empty is what the
-        // uninstaller can do safely.
-        if (CreateFolderPath(folder->path, 0)) AddLogEntry(config, folder->path, kLogFolder);
+        // Every level made is logged, so that the uninstaller removes each
+        // one it leaves empty, and none that was there before.
+        if (!MakeLoggedFolder(config, folder->path)) return false;
     } else if (!CopyText(folder->path, sizeof(folder->path), config->installDir)) {
         return false;
     }
@@ -96,7 +96,7 @@ bool WriteEntryBytes(HANDLE file, PayloadCursor* cursor, int32_t entrySize) {
 
 // Writes one entry at the cursor and moves the cursor past it.
 bool ExtractEntry(CSetupConfig* config, const FileEntry& entry, PayloadCursor* cursor, TargetFolder* folder,
-                  HWND fileLabel) {
+                  HWND fileLabel, HWND owner) {
     char target[kPathSize];
     if (!EntryFolder(config, entry, folder)) {
         folder->path[0] = 0;
@@ -108,7 +108,7 @@ bool ExtractEntry(CSetupConfig* config, const FileEntry& entry, PayloadCursor* c
     if (!EntryFits(*cursor, entry.size)) return false;
     // A link in the place of the file would have it written elsewhere.
     if (IsReparsePoint(target)) return false;
-    HANDLE file = CreateFileA(target, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateTargetFile(config, target, owner);
     if (file == INVALID_HANDLE_VALUE) return false;
     bool whole = WriteEntryBytes(file, cursor, entry.size);
     bool closed = CloseHandle(file) != 0;
@@ -156,7 +156,9 @@ int LockCompressedPayload(HMODULE module, const uint8_t** data, DWORD* size) {
 namespace {
 
 ExtractResult ExtractFrom(CSetupConfig* config, PayloadCursor* cursor, std::atomic<int>* running, HWND page) {
-    if (CreateFolderPath(config->installDir, 0)) AddLogEntry(config, config->installDir, kLogFolder);
+    // Every level of the install folder that is made is logged ("Editeur" of
+    // "Editeur\Jeu" too); a folder that cannot be made stops here.
+    if (!MakeLoggedFolder(config, config->installDir)) return kExtractFailed;
     // The pause after each file lasts 1 ms only with a 1 ms timer period; the
     // period is given back on every way out of this function.
     CMillisecondTimer fineTimer;
@@ -168,7 +170,7 @@ ExtractResult ExtractFrom(CSetupConfig* config, PayloadCursor* cursor, std::atom
     TargetFolder folder = {};
     for (auto* node = config->files.First(); node; node = config->files.Next(node)) {
         if (*running == 0) return kExtractStopped;
-        if (!ExtractEntry(config, node->payload, cursor, &folder, fileLabel)) {
+        if (!ExtractEntry(config, node->payload, cursor, &folder, fileLabel, page)) {
             *running = 0;
             return kExtractFailed;
         }

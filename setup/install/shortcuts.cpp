@@ -6,8 +6,9 @@
 #include <shlwapi.h>
 #include <string.h>
 
-#include "folder_ops.h"
+#include "install_journal.h"
 #include "log_entries.h"
+#include "log_merge.h"
 #include "path_rules.h"
 #include "setup_config.h"
 #include "setup_globals.h"
@@ -36,9 +37,15 @@ int SaveLink(CSetupConfig* config, HWND owner, int place, IShellLinkA* link, con
         file->Release();
         return 0;
     }
-    if (CreateFolderPath(folder, 0)) AddLogEntry(config, folder, kLogFolder);
+    if (!MakeLoggedFolder(config, folder)) {
+        file->Release();
+        return 0;
+    }
 
-    if (PathFileExistsA(path)) {
+    // The application's own shortcut, made by an earlier installation, is
+    // simply replaced; any other file of that name is the user's to keep.
+    bool exists = PathFileExistsA(path) != 0;
+    if (exists && !LogHasPath(config->earlierLog, path)) {
         char question[kPathSize + 64];
         FormatText(question, sizeof(question), kReplaceQuestion, fileName);
         if (MessageBoxA(owner, question, wizardCaption, MB_ICONINFORMATION | MB_YESNO) == IDNO) {
@@ -46,6 +53,8 @@ int SaveLink(CSetupConfig* config, HWND owner, int place, IShellLinkA* link, con
             return 0;
         }
     }
+    // The earlier shortcut is kept aside until the installation succeeds.
+    if (exists && config->journal) config->journal->MoveAside(path);
     AddLogEntry(config, path, kLogFile);
     WCHAR widePath[kPathSize];
     if (MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, kPathSize) > 0) file->Save(widePath, TRUE);
@@ -76,12 +85,18 @@ int MakeShortcut(CSetupConfig* config, HWND owner, int place, const char* target
 
 }  // namespace
 
-int ShortcutFolder(const CSetupConfig* config, int place, char* folder) {
+int ShellFolderOf(int place, char* folder) {
     int csidl = place == kPlaceStartMenu ? CSIDL_STARTMENU : place == kPlaceProgramsMenu ? CSIDL_PROGRAMS
                                                                                          : CSIDL_DESKTOP;
     char shell[MAX_PATH] = "";
     if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, shell)) || !shell[0]) return 0;
-    if (csidl == CSIDL_DESKTOP) return CopyText(folder, kPathSize, shell);
+    return CopyText(folder, kPathSize, shell);
+}
+
+int ShortcutFolder(const CSetupConfig* config, int place, char* folder) {
+    char shell[kPathSize];
+    if (!ShellFolderOf(place, shell)) return 0;
+    if (place != kPlaceStartMenu && place != kPlaceProgramsMenu) return CopyText(folder, kPathSize, shell);
     return JoinPath(folder, kPathSize, shell, config->groupName);
 }
 

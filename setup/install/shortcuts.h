@@ -25,6 +25,10 @@ int CreateProgramShortcut(CSetupConfig* config, HWND owner, int place);
 int CreateShortcut(CSetupConfig* config, HWND owner, int place, const char* target, const char* name,
                    const char* description);
 
+// The shell's own folder of a place (the desktop, the start menu, the
+// programs menu) into folder (260 bytes); 0 when it is unknown.
+int ShellFolderOf(int place, char* folder);
+
 // The folder of a place (groupName appended for the menus) into folder; 0 when
 // the shell folder is unknown or the path would not fit.
 int ShortcutFolder(const CSetupConfig* config, int place, char* folder);

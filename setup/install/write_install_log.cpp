@@ -17,16 +17,16 @@ int InstallLogPath(const CSetupConfig* config, char* path) {
     return JoinPath(path, 260, config->sourceDir, "Temp_002.log");
 }
 
-int CInstallLogBytes::Compose(const CSetupConfig* config) {
+int CInstallLogBytes::Compose(const CSetupConfig* config, const CList<LogEntry>& entries) {
     delete[] bytes;
     size = 0;
-    int32_t count = config->installLog.Count();
+    int32_t count = entries.Count();
     size_t total = InstallLogSize(count);
     bytes = new (std::nothrow) uint8_t[total];
     if (!bytes) return 0;
     EncodeLogHead(bytes, config->appName, config->appVerName, count);
     uint8_t* at = bytes + kLogHeadSize;
-    for (auto* node = config->installLog.First(); node; node = config->installLog.Next(node)) {
+    for (auto* node = entries.First(); node; node = entries.Next(node)) {
         EncodeLogEntry(at, node->payload);
         at += kLogEntrySize;
     }

@@ -8,6 +8,9 @@
 #include <windows.h>
 #include <stdint.h>
 
+#include "list.h"
+#include "records.h"
+
 class CSetupConfig;
 
 // sourceDir\Temp_002.log into path (260 bytes); 0 when it would not fit.
@@ -21,9 +24,9 @@ public:
     CInstallLogBytes(const CInstallLogBytes&) = delete;
     CInstallLogBytes& operator=(const CInstallLogBytes&) = delete;
 
-    // Composes appName, appVerName, the entries of installLog and reservedText.
+    // Composes appName, appVerName, the given entries and reservedText.
     // Returns 0 when there is no memory for them.
-    int Compose(const CSetupConfig* config);
+    int Compose(const CSetupConfig* config, const CList<LogEntry>& entries);
     const uint8_t* Bytes() const { return bytes; }
     DWORD Size() const { return size; }
 

@@ -16,6 +16,8 @@ enum UninstallerResult {
                               // while it was written (the incomplete file is deleted)
 };
 
-// Creates installDir if needed (logged when created) and writes the whole image
-// into installDir\uninst.exe.
-UninstallerResult WriteUninstaller(CSetupConfig* config);
+// Creates installDir if needed (every level made is logged) and writes the
+// whole image into installDir\uninst.exe. An earlier uninst.exe is moved aside
+// through the attempt's journal; while another program holds it, the user is
+// asked to close it (owner, when given, owns the question).
+UninstallerResult WriteUninstaller(CSetupConfig* config, HWND owner = nullptr);

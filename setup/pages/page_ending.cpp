@@ -19,6 +19,7 @@ const char kPressInstall[] = "Appuyer sur installer pour procéder à l'installa
 const char kInstall[] = "Installer";
 const char kNext[] = "Suivant  >";
 
+const char kUpdateLine[] = "Mise à jour de %s\r\n\r\n";
 const char kFolderHeading[] = "Dossier d'installation:\r\n";
 const char kFolderLine[] = "   %s\r\n\r\n";
 const char kShortcutHeading[] = "Raccourcis à créer:\r\n";
@@ -30,6 +31,10 @@ const char kNoFolder[] = "Séléctionnez un dossier d'installation des fichiers.
 const char kNotFullPath[] =
     "Le dossier d'installation doit être un chemin complet, avec sa lettre de lecteur "
     "(par exemple C:\\Jeux\\Mon Jeu) ou un chemin réseau (\\\\serveur\\partage).";
+const char kInstalledElsewhere[] =
+    "%s est déjà installé dans le dossier :\n%s\n\n"
+    "Une application ne s'installe qu'une fois. Pour l'installer dans un autre dossier, "
+    "désinstallez-la d'abord, ou gardez le dossier de l'installation existante.";
 const char kNoGroup[] = "Saisissez un nom de groupe pour votre application.";
 
 // Adds one shortcut line, preceded by the heading the first time.
@@ -50,6 +55,14 @@ int ValidateChoices(const CSetupConfig* config, HWND owner) {
     // and again when the uninstaller removes it.
     if (!IsFullPath(config->installDir)) {
         MessageBoxA(owner, kNotFullPath, wizardCaption, MB_OK | MB_ICONINFORMATION);
+        return 0;
+    }
+    // One installation per application and scope: another folder would leave
+    // the earlier installation without a registration.
+    if (config->earlierFound && !SamePlace(config->installDir, config->earlierDir)) {
+        char text[3 * kPathSize + sizeof(kInstalledElsewhere)];
+        FormatText(text, sizeof(text), kInstalledElsewhere, config->earlierName, config->earlierDir);
+        MessageBoxA(owner, text, wizardCaption, MB_OK | MB_ICONINFORMATION);
         return 0;
     }
     if (config->noIcons == 0 && config->groupName[0] == 0) {
@@ -78,6 +91,11 @@ LRESULT CPageEnding::OnCreate(HWND page) {
                               WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY,
                               WS_EX_CLIENTEDGE);
 
+    if (config->earlierFound) {
+        char updateLine[kPathSize + 32];
+        FormatText(updateLine, sizeof(updateLine), kUpdateLine, config->earlierName);
+        AppendEditText(summary, updateLine);
+    }
     char folderLine[kPathSize + 16];
     FormatText(folderLine, sizeof(folderLine), kFolderLine, config->installDir);
     AppendEditText(summary, kFolderHeading);

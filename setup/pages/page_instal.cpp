@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "finish_installation.h"
+#include "install_journal.h"
 #include "page_layout.h"
 #include "payload_extract.h"
 #include "setup_config.h"
@@ -51,13 +52,16 @@ DWORD WINAPI InstallThreadProc(LPVOID parameter) {
         PostDone(page, 0);
         return 0;
     }
+    // Everything this attempt changes is journaled: a failed or cancelled
+    // attempt leaves the machine as it was, earlier installation included.
+    CInstallJournal journal(config);
+    config->journal = &journal;
     ExtractResult result = compressed ? ExtractCompressedPayload(config, payload, size, &pageObject->running, page)
                                       : ExtractPayload(config, payload, size, &pageObject->running, page);
-    if (result != kExtractDone) {
-        PostDone(page, 0);
-        return 0;
-    }
-    PostDone(page, FinishInstallation(config, page));
+    int done = result == kExtractDone && FinishInstallation(config, page);
+    if (!done) journal.Undo();
+    config->journal = nullptr;
+    PostDone(page, done);
     return 0;
 }
 

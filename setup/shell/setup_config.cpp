@@ -77,7 +77,11 @@ CSetupConfig::CSetupConfig()
       uninstallIcon(1),
       runOffered(0),
       runAfterInstall(1),
-      perUser(0) {
+      perUser(0),
+      earlierFound(0),
+      journal(nullptr) {
+    earlierDir[0] = 0;
+    earlierName[0] = 0;
     installDir[0] = 0;
     sourceDir[0] = 0;
     reservedText[0] = 0;

@@ -7,6 +7,8 @@
 #include "list.h"
 #include "records.h"
 
+class CInstallJournal;
+
 class CSetupConfig {
 public:
     CSetupConfig();
@@ -45,6 +47,15 @@ public:
     int runOffered;
     int runAfterInstall;
     int perUser;  // 1: a per-user package (registered under HKEY_CURRENT_USER), see install_scope.h
+    // An earlier installation of this application in this scope, found when
+    // setup starts (earlier_installation.h): its folder, the name it is listed
+    // under, and its install log, which the new log continues.
+    int earlierFound;
+    char earlierDir[kPathSize];
+    char earlierName[kPathSize];
+    CList<LogEntry> earlierLog;
+    // The journal of the installation attempt under way (null outside one).
+    CInstallJournal* journal;
     HFONT titleFont;
     HFONT welcomeFont;
 };

@@ -8,6 +8,7 @@
 #include <new>
 
 #include "dll_search.h"
+#include "earlier_installation.h"
 #include "path_rules.h"
 #include "setup_config.h"
 #include "setup_globals.h"
@@ -48,6 +49,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
     theConfig.Load();
+    // An earlier installation of this application: updated in its folder.
+    FindEarlierInstallation(&theConfig);
     FormatText(wizardCaption, sizeof(wizardCaption), "Installation : %s", theConfig.appName);
 
     theWizard = new (std::nothrow) CWizard(&theConfig);

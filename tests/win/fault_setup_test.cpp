@@ -119,9 +119,10 @@ TEST(FaultSetup, ReadOnlyTargetFileStopsTheInstallation) {
     if (!writable.empty()) testenv::RemoveTree(writable);
 }
 
-// A file held open without sharing by another program: the extraction stops at
-// it; No goes back to the ready page, and once the file is free "Installer"
-// runs the whole extraction again and succeeds. The log keeps both attempts.
+// A file held open without sharing by another program: the user is told which
+// one; Cancel takes back what the attempt wrote, then the quit question; No goes
+// back to the ready page, and once the file is free "Installer" runs the whole
+// extraction again and succeeds. The log holds that attempt only.
 TEST(FaultSetup, LockedTargetFileThenInstallAgain) {
     std::string app = UniqueName("Locked");
     SystemCleanup cleanup(app, app);
@@ -136,7 +137,11 @@ TEST(FaultSetup, LockedTargetFileThenInstallAgain) {
     p.AddFile("last.txt", "", "last");
 
     WizardSession run;
-    HWND box = InstallUntilQuitQuestion(run, p, app);
+    run.StartInstalling(p);
+    HWND box = ExpectMessageBox(run.program, Caption(app), FileInUseText(locked), {IDRETRY, IDCANCEL}, 30000);
+    ASSERT_TRUE(box != nullptr);
+    ASSERT_TRUE(gui::AnswerMessageBox(box, IDCANCEL));
+    box = WaitQuitQuestion(run, app);
     ASSERT_TRUE(box != nullptr);
     // Read through the test's own handle: nobody else may open the file now.
     char held[16] = "";
@@ -144,6 +149,7 @@ TEST(FaultSetup, LockedTargetFileThenInstallAgain) {
     SetFilePointer(holder, 0, nullptr, FILE_BEGIN);
     EXPECT_TRUE(ReadFile(holder, held, sizeof(held) - 1, &got, nullptr));
     EXPECT_EQ("held", std::string(held, got));
+    EXPECT_FALSE(FileExists(target / "demo.exe"));  // taken back
     EXPECT_FALSE(FileExists(target / "last.txt"));
     ExpectNothingRegistered(run, app, target.path());
 
@@ -158,12 +164,13 @@ TEST(FaultSetup, LockedTargetFileThenInstallAgain) {
     EmbeddedLog log(target / "uninst.exe");
     ASSERT_EQ(kLogComplete, log.status);
     std::vector<LogLine> expected = {
-        {target / "demo.exe", 0},  // the first attempt, stopped at data.bin
         {target / "demo.exe", 0},
         {target / "data.bin", 0},
         {target / "last.txt", 0},
     };
     EXPECT_EQ(expected, log.entries);
+    EXPECT_EQ((std::vector<std::string>{"data.bin", "demo.exe", "last.txt", "uninst.exe"}),
+              FilesBelow(target.path()));
     run.Close();
 }
 
@@ -220,8 +227,8 @@ TEST(FaultSetup, InstallFolderThatCannotBeCreated) {
 }
 
 // The disk fills up in the middle of a file: the short write is a failure, not
-// a success; the file before it is whole, and no uninstaller or registration
-// is made for a cut installation.
+// a success; what the attempt wrote, the folder it made included, is taken
+// back, and no uninstaller or registration is made for a cut installation.
 TEST(FaultSetup, DiskFullDuringExtraction) {
     ULONGLONG freeBytes = 0;
     if (!SmallDisk(&freeBytes)) GTEST_SKIP() << "no small disk J: (tools/wine/fault_drives.sh needs root)";
@@ -238,18 +245,15 @@ TEST(FaultSetup, DiskFullDuringExtraction) {
     WizardSession run;
     HWND box = InstallUntilQuitQuestion(run, p, app);
     ASSERT_TRUE(box != nullptr);
-    EXPECT_EQ(first, ReadFileBytes(folder + "\\first.dat"));
-    // The cut file stays on disk (it is logged); it is shorter than the entry.
-    EXPECT_LT(ReadFileBytes(folder + "\\big.bin").size(), static_cast<size_t>(freeBytes) + 512 * 1024);
-    EXPECT_FALSE(FileExists(folder + "\\after.txt"));
+    EXPECT_FALSE(FolderExists(folder));
     ExpectNothingRegistered(run, app, folder);
     QuitWizard(run, box);
     EXPECT_TRUE(testenv::RemoveTree(folder));
 }
 
-// The payload fits but uninst.exe does not: the cut uninstaller is deleted,
-// the installation is reported as failed, and nothing is registered, nor an
-// uninstall shortcut made, that points at a missing uninstaller.
+// The payload fits but uninst.exe does not: the installation is reported as
+// failed and taken back, and nothing is registered, nor an uninstall shortcut
+// left, that points at a missing uninstaller.
 TEST(FaultSetup, DiskFullWritingTheUninstaller) {
     ULONGLONG freeBytes = 0;
     if (!SmallDisk(&freeBytes)) GTEST_SKIP() << "no small disk J: (tools/wine/fault_drives.sh needs root)";
@@ -267,7 +271,7 @@ TEST(FaultSetup, DiskFullWritingTheUninstaller) {
     WizardSession run;
     HWND box = InstallUntilQuitQuestion(run, p, app);
     ASSERT_TRUE(box != nullptr);
-    EXPECT_EQ(fill, ReadFileBytes(folder + "\\fill.bin").size());
+    EXPECT_FALSE(FolderExists(folder));
     ExpectNothingRegistered(run, app, folder);
     EXPECT_FALSE(FileExists(ProgramsGroup(app) + "\\Désinstallation.lnk"));
     QuitWizard(run, box);
@@ -360,7 +364,8 @@ TEST(FaultSetup, InstallLogBesideSetupCutByAFullDisk) {
 
 // uninst.exe cannot be created: a folder of that name is in its place. Without
 // an uninstaller the installation could never be removed, so it is a failed
-// installation: the quit question, nothing registered, no uninstall shortcut.
+// installation: what it wrote is taken back, the quit question comes, nothing
+// is registered, no shortcut stays.
 TEST(FaultSetup, FolderInThePlaceOfTheUninstaller) {
     std::string app = UniqueName("UninstDir");
     SystemCleanup cleanup(app, app);
@@ -374,7 +379,8 @@ TEST(FaultSetup, FolderInThePlaceOfTheUninstaller) {
     WizardSession run;
     HWND box = InstallUntilQuitQuestion(run, p, app);
     ASSERT_TRUE(box != nullptr);
-    EXPECT_EQ("MZ-program", ReadFileBytes(installDir + "\\demo.exe"));
+    EXPECT_FALSE(FileExists(installDir + "\\demo.exe"));
+    EXPECT_FALSE(FileExists(DesktopLink(app)));
     EXPECT_TRUE(FolderExists(installDir + "\\uninst.exe"));
     EXPECT_FALSE(UninstallKeyExists(app));
     EXPECT_FALSE(FileExists(ProgramsGroup(app) + "\\Désinstallation.lnk"));
@@ -385,8 +391,9 @@ TEST(FaultSetup, FolderInThePlaceOfTheUninstaller) {
 // uninst.exe is written but its log cannot be embedded (here the image setup
 // carries is no program file, so the resource update refuses it; a file
 // locked by another program fails the same way). An uninstaller without its
-// log would remove nothing: the written file and the uninstall shortcut are
-// taken back, nothing is registered, and the quit question comes.
+// log would remove nothing: everything the attempt made is taken back, the
+// install folder it created included, nothing is registered, and the quit
+// question comes.
 TEST(FaultSetup, UninstallerThatTakesNoLog) {
     std::string app = UniqueName("NoEmbed");
     SystemCleanup cleanup(app, app);
@@ -409,8 +416,7 @@ TEST(FaultSetup, UninstallerThatTakesNoLog) {
     ASSERT_NO_FATAL_FAILURE(StartAndInstall(program, run, setupExe, app));
     HWND box = ExpectMessageBox(program, Caption(app), kQuitText, {IDYES, IDNO}, 30000);
     ASSERT_TRUE(box != nullptr) << "no quit question";
-    EXPECT_EQ("MZ-program", ReadFileBytes(installDir + "\\demo.exe"));
-    EXPECT_FALSE(FileExists(installDir + "\\uninst.exe"));
+    EXPECT_FALSE(FolderExists(installDir));
     EXPECT_FALSE(FileExists(ProgramsGroup(app) + "\\Désinstallation.lnk"));
     EXPECT_FALSE(UninstallKeyExists(app));
     EXPECT_FALSE(FileExists(run.dir / "Temp_002.log"));

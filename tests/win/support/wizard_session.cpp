@@ -14,6 +14,12 @@ const char kQuitText[] =
     "L'installation n'est pas terminée. Si vous abandonnez maintenant, le programme ne sera pas "
     "installé.\nVoulez-vous vraiment quitter l'assistant d'installation ?\n";
 
+std::string FileInUseText(const std::string& path) {
+    return "Le fichier suivant est utilisé par un autre programme :\n" + path +
+           "\n\nFermez ce programme, puis cliquez sur Recommencer. Cliquez sur Annuler pour abandonner "
+           "l'installation.";
+}
+
 std::string Caption(const std::string& appName) { return ("Installation : " + appName).substr(0, 259); }
 
 PackageContents QuietPackage(const std::string& name, const std::string& folder) {

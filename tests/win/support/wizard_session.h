@@ -16,6 +16,9 @@ namespace wintest {
 // The question every way of cancelling the wizard asks.
 extern const char kQuitText[];
 
+// What setup says of a file of the installation that another program holds.
+std::string FileInUseText(const std::string& path);
+
 // The wizard's caption for an application (cut as the program cuts it).
 std::string Caption(const std::string& appName);
 
