@@ -7,6 +7,7 @@
 #include <new>
 
 #include "compressed_payload.h"
+#include "held_folders.h"
 #include "link_check.h"
 #include "log_entries.h"
 #include "path_rules.h"
@@ -36,23 +37,34 @@ struct TargetFolder {
     char path[kPathSize];       // "" until the first entry
 };
 
-// Sets folder to the entry's folder, making it (and logging it) when it is
-// missing; a folder already made or found for the previous entry is taken as
-// it is.
-bool EntryFolder(CSetupConfig* config, const FileEntry& entry, TargetFolder* folder) {
+// Logs each folder level that holding a chain makes.
+class CLoggedFolders : public CreatedFolders {
+public:
+    explicit CLoggedFolders(CSetupConfig* config) : config_(config) {}
+    int FolderCreated(const char* folder) override { return AddLogEntry(config_, folder, kLogFolder); }
+
+private:
+    CSetupConfig* config_;
+};
+
+// Sets folder to the entry's folder, making it when it is missing (every
+// level made is logged, so that the uninstaller removes each one it leaves
+// empty, and none that was there before); a folder already made or found for
+// the previous entry is taken as it is. Every folder from the install folder
+// down to it is held open while its files are written: none of them can be
+// renamed or replaced by a link meanwhile, and each was checked, on its open
+// handle, to be a real folder.
+bool EntryFolder(CSetupConfig* config, const FileEntry& entry, TargetFolder* folder, CHeldFolders* held) {
     if (folder->path[0] && strcmp(folder->subFolder, entry.subFolder) == 0) return true;
     folder->path[0] = 0;
-    if (entry.subFolder[0]) {
-        if (!JoinPath(folder->path, sizeof(folder->path), config->installDir, entry.subFolder)) return false;
-        // A link on the way below the install folder would send the folder
-        // and the files anywhere: nothing is made or written through it.
-        if (PassesThroughLink(config->installDir, folder->path)) return false;
-        // Every level made is logged, so that the uninstaller removes each
-        // one it leaves empty, and none that was there before.
-        if (!MakeLoggedFolder(config, folder->path)) return false;
-    } else if (!CopyText(folder->path, sizeof(folder->path), config->installDir)) {
+    char path[kPathSize];
+    if (entry.subFolder[0] ? !JoinPath(path, sizeof(path), config->installDir, entry.subFolder)
+                           : !CopyText(path, sizeof(path), config->installDir)) {
         return false;
     }
+    CLoggedFolders logged(config);
+    if (!held->Hold(config->installDir, path, &logged)) return false;
+    CopyText(folder->path, sizeof(folder->path), path);
     return CopyText(folder->subFolder, sizeof(folder->subFolder), entry.subFolder) != 0;
 }
 
@@ -96,9 +108,9 @@ bool WriteEntryBytes(HANDLE file, PayloadCursor* cursor, int32_t entrySize) {
 
 // Writes one entry at the cursor and moves the cursor past it.
 bool ExtractEntry(CSetupConfig* config, const FileEntry& entry, PayloadCursor* cursor, TargetFolder* folder,
-                  HWND fileLabel, HWND owner) {
+                  CHeldFolders* held, HWND fileLabel, HWND owner) {
     char target[kPathSize];
-    if (!EntryFolder(config, entry, folder)) {
+    if (!EntryFolder(config, entry, folder, held)) {
         folder->path[0] = 0;
         return false;
     }
@@ -168,9 +180,10 @@ ExtractResult ExtractFrom(CSetupConfig* config, PayloadCursor* cursor, std::atom
     *running = 1;
     int written = 0;
     TargetFolder folder = {};
+    CHeldFolders held;
     for (auto* node = config->files.First(); node; node = config->files.Next(node)) {
         if (*running == 0) return kExtractStopped;
-        if (!ExtractEntry(config, node->payload, cursor, &folder, fileLabel, page)) {
+        if (!ExtractEntry(config, node->payload, cursor, &folder, &held, fileLabel, page)) {
             *running = 0;
             return kExtractFailed;
         }

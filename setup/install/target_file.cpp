@@ -35,7 +35,9 @@ HANDLE CreateTargetFile(CSetupConfig* config, const char* path, HWND owner) {
             moved = config->journal->MoveAside(path) != 0;
         }
         if (moved) {
-            HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+            // A link made in its place meanwhile is replaced, never followed.
+            HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
             if (file != INVALID_HANDLE_VALUE) return file;
         }
         DWORD error = GetLastError();

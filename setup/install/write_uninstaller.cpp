@@ -1,6 +1,7 @@
 // Writing the uninstaller program.
 #include "write_uninstaller.h"
 
+#include "held_folders.h"
 #include "install_journal.h"
 #include "link_check.h"
 #include "log_entries.h"
@@ -25,8 +26,12 @@ UninstallerResult WriteUninstaller(CSetupConfig* config, HWND owner) {
     char path[kPathSize];
     // An install folder of 249 characters or more leaves no room for the name.
     if (!UninstallerPath(config, path)) return kUninstallerNoRoom;
-    // A link in its place would have the uninstaller written elsewhere.
-    if (IsReparsePoint(path)) return kUninstallerNotCreated;
+    // The install folder is held while the uninstaller is written into it,
+    // and a link in its place would have it written elsewhere.
+    CHeldFolders held;
+    if (!held.Hold(config->installDir, config->installDir, nullptr) || IsReparsePoint(path)) {
+        return kUninstallerNotCreated;
+    }
     HANDLE file = CreateTargetFile(config, path, owner);
     if (file == INVALID_HANDLE_VALUE) return kUninstallerNotCreated;
     // Not in the log (the uninstaller removes itself), but a failed attempt

@@ -186,6 +186,48 @@ TEST(CreateFolderPath, AFileInTheWayIsNotReportedAsCreated) {
     EXPECT_EQ(0, CreateFolderPath((dir / "busy\\below").c_str(), 0));
 }
 
+// Every level made is reported, outermost first, and none that was there; a
+// file in the way, a missing drive or a relative path make nothing.
+TEST(MakeFolderLevels, ReportsEachLevelItMade) {
+    ScratchDir dir("levels");
+    std::vector<std::string> made;
+    auto record = [](void* list, const char* folder) {
+        static_cast<std::vector<std::string>*>(list)->push_back(folder);
+    };
+    std::string deep = dir / "Editeur\Jeu\Demo";
+    EXPECT_EQ(1, MakeFolderLevels((deep + "\").c_str(), record, &made));
+    EXPECT_EQ((std::vector<std::string>{dir / "Editeur", dir / "Editeur\Jeu", deep}), made);
+    made.clear();
+    EXPECT_EQ(1, MakeFolderLevels(deep.c_str(), record, &made));
+    EXPECT_EQ(1, MakeFolderLevels((dir / "Editeur\Autre").c_str(), record, &made));
+    EXPECT_EQ((std::vector<std::string>{dir / "Editeur\Autre"}), made);
+    made.clear();
+    ASSERT_TRUE(testenv::WriteFileBytes(dir / "busy", "x"));
+    EXPECT_EQ(0, MakeFolderLevels((dir / "busy\below").c_str(), record, &made));
+    EXPECT_EQ(0, MakeFolderLevels("Q:\nowhere\deeper", record, &made));
+    EXPECT_EQ(0, MakeFolderLevels("a\b", record, &made));
+    EXPECT_TRUE(made.empty());
+    EXPECT_EQ(1, MakeFolderLevels(dir.path().substr(0, 3).c_str(), nullptr, nullptr));  // a drive root is there
+}
+
+// Paths compared once resolved: a trailing backslash, "." and ".." parts,
+// doubled separators and letter case do not make another place.
+TEST(SamePlace, ResolvedPathsCompare) {
+    ScratchDir dir("places");
+    std::string app = dir / "App";
+    ASSERT_TRUE(CreateDirectoryA(app.c_str(), nullptr));
+    EXPECT_TRUE(SamePlace(app.c_str(), (app + "\").c_str()));
+    EXPECT_TRUE(SamePlace(app.c_str(), (dir / "x\..\.\App").c_str()));
+    EXPECT_TRUE(SamePlace(app.c_str(), (dir.path() + "\\app").c_str()));
+    EXPECT_FALSE(SamePlace(app.c_str(), (dir / "App2").c_str()));
+    char shortForm[MAX_PATH];
+    std::string longName = dir / "Un nom assez long";
+    ASSERT_TRUE(CreateDirectoryA(longName.c_str(), nullptr));
+    if (GetShortPathNameA(longName.c_str(), shortForm, sizeof(shortForm)) && longName != shortForm) {
+        EXPECT_TRUE(SamePlace(longName.c_str(), shortForm)) << shortForm;
+    }
+}
+
 TEST(AppendEditText, ConcatenatesInCallOrder) {
     HWND edit = CreateWindowExA(0, "edit", "", WS_POPUP | ES_MULTILINE, 0, 0, 100, 100, nullptr, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);

@@ -362,3 +362,77 @@ TEST(InstallBench, DISABLED_Floor) {
 }
 
 }  // namespace
+
+namespace {
+
+// Through the wizard, "Installer" to the finish page, then "Fermer".
+double TimedWizardInstall(const std::string& exe, const std::string& app) {
+    WizardSession run;
+    EXPECT_TRUE(run.program.Start(exe));
+    run.dialog = run.program.WaitWindow("Installation : " + app, 30000);
+    if (!run.dialog || !gui::WaitControl(run.dialog, IDC_PAGE)) return -1;
+    run.Settle();
+    if (!run.ToReadyPage()) return -1;
+    double start = Now();
+    run.Install();
+    if (!WaitClosely([&] { return FinishShown(run); }, 600000)) return -1;
+    double ms = Now() - start;
+    gui::Command(run.dialog, IDC_NEXT);
+    EXPECT_TRUE(run.program.WaitExit(30000));
+    return ms;
+}
+
+}  // namespace
+
+// Installing again over an installation, and taking back a cancelled one:
+// BENCH_RUNS times, the package BENCH_SETUP is installed into an empty
+// BENCH_TARGET (label_first), installed again over itself, every file
+// replaced (label_upgrade), and removed with its uninst.exe; then installed
+// once more and cancelled when half of its files are written: the time from
+// the cancel to the quit question is what taking back the half takes
+// (label_cancel_restore), after which nothing of it may be left.
+TEST(InstallBench, DISABLED_UpgradeAndCancel) {
+    std::string exe = Env("BENCH_SETUP");
+    std::string target = Env("BENCH_TARGET");
+    std::string app = Env("BENCH_APP", "", false);
+    std::string label = Env("BENCH_LABEL", "again", false);
+    int runs = std::max(1, atoi(Env("BENCH_RUNS", "3").c_str()));
+    ASSERT_TRUE(testenv::FileExists(exe)) << exe;
+    SystemCleanup cleanup(app, app);
+    std::string caption = "Désinstallation de " + app + " 1.0";
+    for (int i = 0; i < runs; ++i) {
+        testenv::RemoveTree(target);
+        cleanup.Clean();
+        double first = TimedWizardInstall(exe, app);
+        ASSERT_GE(first, 0);
+        Report(label + "_first", first);
+        double again = TimedWizardInstall(exe, app);
+        ASSERT_GE(again, 0);
+        Report(label + "_upgrade", again);
+        std::vector<gui::MessageBoxInfo> shown;
+        ASSERT_NO_FATAL_FAILURE(RunUninstaller(target + "\\uninst.exe", caption, &shown));
+        gui::WaitFor([&] { return !testenv::FileExists(target + "\\uninst.exe"); }, 10000);
+        testenv::RemoveTree(target);
+
+        WizardSession run;
+        ASSERT_TRUE(run.program.Start(exe));
+        run.dialog = run.program.WaitWindow("Installation : " + app, 30000);
+        ASSERT_TRUE(run.dialog && gui::WaitControl(run.dialog, IDC_PAGE));
+        run.Settle();
+        ASSERT_TRUE(run.ToReadyPage());
+        run.Install();
+        HWND bar = nullptr;
+        ASSERT_TRUE(WaitClosely([&] { return (bar = run.Control(IDC_INSTALL_PROGRESS)) != nullptr; }, 30000));
+        int total = static_cast<int>(SendMessageA(bar, PBM_GETRANGE, FALSE, 0));
+        ASSERT_TRUE(WaitClosely([&] { return SendMessageA(bar, PBM_GETPOS, 0, 0) >= total / 2; }, 600000));
+        double start = Now();
+        gui::Command(run.dialog, IDCANCEL);
+        HWND question = nullptr;
+        ASSERT_TRUE(WaitClosely([&] { return (question = run.program.FindMessageBox()) != nullptr; }, 600000));
+        Report(label + "_cancel_restore", Now() - start);
+        EXPECT_FALSE(testenv::FolderExists(target)) << "the cancelled installation left its folder";
+        ASSERT_TRUE(gui::AnswerMessageBox(question, IDYES));
+        ASSERT_TRUE(run.program.WaitExit(30000));
+    }
+    testenv::RemoveTree(target);
+}

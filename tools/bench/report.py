@@ -143,6 +143,10 @@ ratio_goal("(a) per-user package (`Privileges = user`): install against the admi
            "ours_a_install", 1.1)
 ratio_goal("(a) per-user package: uninstall against the administrator's", "ours_auser_uninstall", "ours_a_uninstall",
            1.1)
+ratio_goal("(a) installed again over itself through the wizard (every file replaced and its earlier copy "
+           "deleted), against a first install", "again_a_upgrade", "again_a_first", 1.1)
+ratio_goal("(a) cancelled at its middle: cancel → quit question (the half written taken back), against a removal "
+           "of the whole", "again_a_cancel_restore", "ours_a_uninstall", 1.0)
 ratio_goal("(a) uninstall against a bare delete of the same files", "ours_a_uninstall", "floor_a_deletes", 2)
 ratio_goal("(c) uninstall against a bare delete of the same files", "ours_c_uninstall", "floor_c_deletes", 2)
 # setup.exe: 160 KB, and 16 KB more for the decoder of compressed payloads.

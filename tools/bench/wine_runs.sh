@@ -91,6 +91,9 @@ for round in $(seq "$RUNS"); do
     BENCH_FILES=50 BENCH_BYTES=104858
   RUNS_OVERRIDE=1 drive Floor "floor_c_$round" BENCH_LABEL=floor_c BENCH_TARGET="$floor" BENCH_FOLDERS=20 \
     BENCH_FILES=250 BENCH_BYTES=1024
+  # (a) installed again over itself, and cancelled at its middle.
+  RUNS_OVERRIDE=1 drive UpgradeAndCancel "again_a_$round" BENCH_LABEL=again_a \
+    BENCH_SETUP="$(winpath "$work/a.exe")" BENCH_TARGET="$(winpath "$work/inst_a")" BENCH_APP="Bencha"
 done
 
 # ---------------------------------------------------------------- per-user installs
