@@ -30,6 +30,12 @@ int FileHeldByAnotherProgram(DWORD error) {
 HANDLE CreateTargetFile(CSetupConfig* config, const char* path, HWND owner) {
     for (;;) {
         DWORD attributes = GetFileAttributesA(path);
+        // A read-only file is one the user protected: it is not replaced
+        // (renaming it aside would get past its attribute).
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return INVALID_HANDLE_VALUE;
+        }
         bool moved = true;
         if (config->journal && attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
             moved = config->journal->MoveAside(path) != 0;
