@@ -194,18 +194,18 @@ TEST(MakeFolderLevels, ReportsEachLevelItMade) {
     auto record = [](void* list, const char* folder) {
         static_cast<std::vector<std::string>*>(list)->push_back(folder);
     };
-    std::string deep = dir / "Editeur\Jeu\Demo";
-    EXPECT_EQ(1, MakeFolderLevels((deep + "\").c_str(), record, &made));
-    EXPECT_EQ((std::vector<std::string>{dir / "Editeur", dir / "Editeur\Jeu", deep}), made);
+    std::string deep = dir / "Editeur\\Jeu\\Demo";
+    EXPECT_EQ(1, MakeFolderLevels((deep + "\\").c_str(), record, &made));
+    EXPECT_EQ((std::vector<std::string>{dir / "Editeur", dir / "Editeur\\Jeu", deep}), made);
     made.clear();
     EXPECT_EQ(1, MakeFolderLevels(deep.c_str(), record, &made));
-    EXPECT_EQ(1, MakeFolderLevels((dir / "Editeur\Autre").c_str(), record, &made));
-    EXPECT_EQ((std::vector<std::string>{dir / "Editeur\Autre"}), made);
+    EXPECT_EQ(1, MakeFolderLevels((dir / "Editeur\\Autre").c_str(), record, &made));
+    EXPECT_EQ((std::vector<std::string>{dir / "Editeur\\Autre"}), made);
     made.clear();
     ASSERT_TRUE(testenv::WriteFileBytes(dir / "busy", "x"));
-    EXPECT_EQ(0, MakeFolderLevels((dir / "busy\below").c_str(), record, &made));
-    EXPECT_EQ(0, MakeFolderLevels("Q:\nowhere\deeper", record, &made));
-    EXPECT_EQ(0, MakeFolderLevels("a\b", record, &made));
+    EXPECT_EQ(0, MakeFolderLevels((dir / "busy\\below").c_str(), record, &made));
+    EXPECT_EQ(0, MakeFolderLevels("Q:\\nowhere\\deeper", record, &made));
+    EXPECT_EQ(0, MakeFolderLevels("a\\b", record, &made));
     EXPECT_TRUE(made.empty());
     EXPECT_EQ(1, MakeFolderLevels(dir.path().substr(0, 3).c_str(), nullptr, nullptr));  // a drive root is there
 }
@@ -216,9 +216,9 @@ TEST(SamePlace, ResolvedPathsCompare) {
     ScratchDir dir("places");
     std::string app = dir / "App";
     ASSERT_TRUE(CreateDirectoryA(app.c_str(), nullptr));
-    EXPECT_TRUE(SamePlace(app.c_str(), (app + "\").c_str()));
-    EXPECT_TRUE(SamePlace(app.c_str(), (dir / "x\..\.\App").c_str()));
-    EXPECT_TRUE(SamePlace(app.c_str(), (dir.path() + "\\app").c_str()));
+    EXPECT_TRUE(SamePlace(app.c_str(), (app + "\\").c_str()));
+    EXPECT_TRUE(SamePlace(app.c_str(), (dir / "x\\..\\.\\App").c_str()));
+    EXPECT_TRUE(SamePlace(app.c_str(), (dir.path() + "\\\\app").c_str()));
     EXPECT_FALSE(SamePlace(app.c_str(), (dir / "App2").c_str()));
     char shortForm[MAX_PATH];
     std::string longName = dir / "Un nom assez long";
