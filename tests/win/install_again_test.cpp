@@ -4,6 +4,7 @@
 // installation that one uninstall removes entirely (the user's own files
 // stay), or with the machine as it was.
 #include <windows.h>
+#include <string.h>
 
 #include <gtest/gtest.h>
 
@@ -48,6 +49,17 @@ void Uninstall(const std::string& folder, const std::string& verName) {
     EXPECT_NE(std::string::npos, shown[1].text.find("avec succès")) << shown[1].text;
     // The batch removes uninst.exe (and the folder) once the program has ended.
     gui::WaitFor([&] { return !FileExists(folder + "\\uninst.exe"); }, kBatchWaitMs);
+}
+
+// Holds path open without sharing, as a running program holds its files, then
+// starts installing v2 until setup says that it cannot write that file.
+// Returns the message (null, with the failure given, when it never comes).
+HWND InstallUntilInUse(WizardSession& run, const PackageContents& v2, const std::string& path, HANDLE* holder) {
+    *holder = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(INVALID_HANDLE_VALUE, *holder) << path;
+    run.StartInstalling(v2);
+    if (::testing::Test::HasFatalFailure()) return nullptr;
+    return ExpectMessageBox(run.program, Caption(v2.record.appName), FileInUseText(path), {IDRETRY, IDCANCEL}, 30000);
 }
 
 // The files moved aside while an installation ran: none may outlive it.
@@ -209,33 +221,40 @@ TEST(InstallAgain, AnotherFolderIsRefusedWhileInstalled) {
     ASSERT_NO_FATAL_FAILURE(Uninstall(folder, app + " 1.0"));
 }
 
+// Version 1 installed, and version 2 of the same files, one of them into a
+// folder version 2 makes.
+class HeldFileUpgrade : public ::testing::Test {
+protected:
+    HeldFileUpgrade()
+        : app(UniqueName("Held")), cleanup(app, app), target("held"), folder(target / "App"),
+          v1(Version(app, "1.0", folder, app)), v2(Version(app, "2.0", folder, app)) {
+        for (const char* name : {"demo.exe", "a.txt", "held.bin", "z.txt"}) {
+            v1.AddFile(name, "", std::string(name) + " 1");
+            v2.AddFile(name, strcmp(name, "a.txt") == 0 ? "neuf" : "", std::string(name) + " 2");
+        }
+    }
+    void SetUp() override { ASSERT_NO_FATAL_FAILURE(InstallQuietly(v1)); }
+
+    std::string app;
+    SystemCleanup cleanup;
+    ScratchDir target;
+    std::string folder;
+    PackageContents v1, v2;
+};
+
 // A file of the installation held open by another program: the user is told
 // which one, and Retry once it is free finishes the installation.
-TEST(InstallAgain, FileHeldAtInstallThenRetry) {
-    std::string app = UniqueName("Held");
-    SystemCleanup cleanup(app, app);
-    ScratchDir target("held");
-    std::string folder = target / "App";
-    PackageContents v1 = Version(app, "1.0", folder, app);
-    v1.AddFile("demo.exe", "", "MZ 1");
-    v1.AddFile("data.bin", "", "data 1");
-    ASSERT_NO_FATAL_FAILURE(InstallQuietly(v1));
-
-    HANDLE holder = CreateFileA((folder + "\\data.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
-    PackageContents v2 = Version(app, "2.0", folder, app);
-    v2.AddFile("demo.exe", "", "MZ 2");
-    v2.AddFile("data.bin", "", "data 2");
+TEST_F(HeldFileUpgrade, RetryOnceFreeFinishes) {
     WizardSession run;
-    ASSERT_NO_FATAL_FAILURE(run.StartInstalling(v2));
-    HWND box = ExpectMessageBox(run.program, Caption(app), FileInUseText(folder + "\\data.bin"),
-                                {IDRETRY, IDCANCEL}, 30000);
+    HANDLE holder = INVALID_HANDLE_VALUE;
+    HWND box = InstallUntilInUse(run, v2, folder + "\\held.bin", &holder);
     CloseHandle(holder);
     ASSERT_TRUE(box != nullptr);
     ASSERT_TRUE(gui::AnswerMessageBox(box, IDRETRY));
     ASSERT_TRUE(run.WaitFinishPage());
     run.Close();
-    EXPECT_EQ("data 2", ReadFileBytes(folder + "\\data.bin"));
+    EXPECT_EQ("held.bin 2", ReadFileBytes(folder + "\\held.bin"));
+    EXPECT_EQ("a.txt 2", ReadFileBytes(folder + "\\neuf\\a.txt"));
     EXPECT_TRUE(AsideFiles(folder).empty());
     ASSERT_NO_FATAL_FAILURE(Uninstall(folder, app + " 2.0"));
     EXPECT_TRUE(gui::WaitFor([&] { return !FolderExists(folder); }, kBatchWaitMs));
@@ -244,41 +263,22 @@ TEST(InstallAgain, FileHeldAtInstallThenRetry) {
 // An upgrade given up in its middle (a file held, Cancel): everything version 2
 // wrote is taken back, version 1 is there byte for byte with its uninstaller,
 // shortcuts and registration, and still uninstalls completely.
-TEST(InstallAgain, UpgradeGivenUpInTheMiddleLeavesVersion1) {
-    std::string app = UniqueName("Rollback");
-    SystemCleanup cleanup(app, app);
-    ScratchDir target("rollback");
-    std::string folder = target / "App";
-    PackageContents v1 = Version(app, "1.0", folder, app);
-    v1.AddFile("demo.exe", "", "MZ 1");
-    v1.AddFile("a.txt", "", "a 1");
-    v1.AddFile("held.bin", "", "held 1");
-    v1.AddFile("z.txt", "", "z 1");
-    ASSERT_NO_FATAL_FAILURE(InstallQuietly(v1));
+TEST_F(HeldFileUpgrade, CancelLeavesVersion1) {
     std::vector<std::string> before = FilesBelow(folder);
     std::string uninstaller = ReadFileBytes(folder + "\\uninst.exe");
     std::string link = ReadFileBytes(DesktopLink(app));
-
-    HANDLE holder = CreateFileA((folder + "\\held.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
-    PackageContents v2 = Version(app, "2.0", folder, app);
-    v2.AddFile("demo.exe", "", "MZ 2");
-    v2.AddFile("a.txt", "neuf", "a 2");  // into a folder version 2 makes
-    v2.AddFile("held.bin", "", "held 2");
-    v2.AddFile("z.txt", "", "z 2");
     WizardSession run;
-    ASSERT_NO_FATAL_FAILURE(run.StartInstalling(v2));
-    HWND box = ExpectMessageBox(run.program, Caption(app), FileInUseText(folder + "\\held.bin"),
-                                {IDRETRY, IDCANCEL}, 30000);
+    HANDLE holder = INVALID_HANDLE_VALUE;
+    HWND box = InstallUntilInUse(run, v2, folder + "\\held.bin", &holder);
     ASSERT_TRUE(box != nullptr);
     ASSERT_TRUE(gui::AnswerMessageBox(box, IDCANCEL));
     box = WaitQuitQuestion(run, app);
     CloseHandle(holder);
     ASSERT_TRUE(box != nullptr);
     EXPECT_EQ(before, FilesBelow(folder));
-    EXPECT_EQ("MZ 1", ReadFileBytes(folder + "\\demo.exe"));
-    EXPECT_EQ("a 1", ReadFileBytes(folder + "\\a.txt"));
-    EXPECT_EQ("held 1", ReadFileBytes(folder + "\\held.bin"));
+    for (const char* name : {"demo.exe", "a.txt", "held.bin", "z.txt"}) {
+        EXPECT_EQ(std::string(name) + " 1", ReadFileBytes(folder + "\\" + name));
+    }
     EXPECT_FALSE(FolderExists(folder + "\\neuf"));
     EXPECT_EQ(uninstaller, ReadFileBytes(folder + "\\uninst.exe"));
     EXPECT_EQ(link, ReadFileBytes(DesktopLink(app)));

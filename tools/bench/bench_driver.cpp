@@ -103,6 +103,16 @@ bool PeakMemory(DWORD pid, double* peakWorkingSet, double* peakPrivate) {
     return ok;
 }
 
+// Starts the package's wizard and answers every page with its default up to
+// the ready page.
+bool WizardToReadyPage(WizardSession& run, const std::string& exe, const std::string& app) {
+    if (!run.program.Start(exe)) return false;
+    run.dialog = run.program.WaitWindow("Installation : " + app, 30000);
+    if (!run.dialog || !gui::WaitControl(run.dialog, IDC_PAGE)) return false;
+    run.Settle();
+    return run.ToReadyPage();
+}
+
 TEST(InstallBench, DISABLED_InstallAndUninstall) {
     std::string exe = Env("BENCH_SETUP");
     std::string target = Env("BENCH_TARGET");
@@ -119,12 +129,7 @@ TEST(InstallBench, DISABLED_InstallAndUninstall) {
         testenv::RemoveTree(target);
         {
             WizardSession run;
-            ASSERT_TRUE(run.program.Start(exe));
-            run.dialog = run.program.WaitWindow("Installation : " + app, 30000);
-            ASSERT_TRUE(run.dialog != nullptr);
-            ASSERT_TRUE(gui::WaitControl(run.dialog, IDC_PAGE) != nullptr);
-            run.Settle();
-            ASSERT_TRUE(run.ToReadyPage());
+            ASSERT_TRUE(WizardToReadyPage(run, exe, app));
             double start = Now();
             run.Install();
             ASSERT_TRUE(WaitClosely([&] { return FinishShown(run); }, 600000));
@@ -368,11 +373,7 @@ namespace {
 // Through the wizard, "Installer" to the finish page, then "Fermer".
 double TimedWizardInstall(const std::string& exe, const std::string& app) {
     WizardSession run;
-    EXPECT_TRUE(run.program.Start(exe));
-    run.dialog = run.program.WaitWindow("Installation : " + app, 30000);
-    if (!run.dialog || !gui::WaitControl(run.dialog, IDC_PAGE)) return -1;
-    run.Settle();
-    if (!run.ToReadyPage()) return -1;
+    if (!WizardToReadyPage(run, exe, app)) return -1;
     double start = Now();
     run.Install();
     if (!WaitClosely([&] { return FinishShown(run); }, 600000)) return -1;
@@ -415,11 +416,7 @@ TEST(InstallBench, DISABLED_UpgradeAndCancel) {
         testenv::RemoveTree(target);
 
         WizardSession run;
-        ASSERT_TRUE(run.program.Start(exe));
-        run.dialog = run.program.WaitWindow("Installation : " + app, 30000);
-        ASSERT_TRUE(run.dialog && gui::WaitControl(run.dialog, IDC_PAGE));
-        run.Settle();
-        ASSERT_TRUE(run.ToReadyPage());
+        ASSERT_TRUE(WizardToReadyPage(run, exe, app));
         run.Install();
         HWND bar = nullptr;
         ASSERT_TRUE(WaitClosely([&] { return (bar = run.Control(IDC_INSTALL_PROGRESS)) != nullptr; }, 30000));
