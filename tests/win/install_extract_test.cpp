@@ -71,6 +71,7 @@ TEST(Extract, WritesEveryFileAndLogsWhatItCreated) {
     std::vector<Logged> expected = {
         {install, 1},
         {install + "\\one.exe", 0},
+        {install + "\\a", 1},  // every level made is logged
         {install + "\\a\\b", 1},
         {install + "\\a\\b\\two.dat", 0},
         {install + "\\empty.txt", 0},
