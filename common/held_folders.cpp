@@ -59,11 +59,19 @@ HANDLE OpenFolder(const char* path) {
                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
 }
 
-// What the handle itself is, whatever its name says now.
-bool IsRealFolder(HANDLE handle) {
+bool IsFolderNoLink(DWORD attributes) {
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// What the handle itself is, whatever its name says now. Some systems (Wine
+// with a symbolic link of its host) open what a link leads to even when asked
+// not to, and say nothing of the link on the handle: the name is looked at
+// too, once the open handle keeps the folders above it from changing.
+bool IsRealFolder(HANDLE handle, const char* path) {
     BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(handle, &info)) return false;
-    return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    if (!GetFileInformationByHandle(handle, &info) || !IsFolderNoLink(info.dwFileAttributes)) return false;
+    DWORD named = GetFileAttributesA(path);
+    return named != INVALID_FILE_ATTRIBUTES && IsFolderNoLink(named);
 }
 
 }  // namespace
@@ -119,7 +127,7 @@ int CHeldFolders::HoldLevel(size_t length, CreatedFolders* created) {
         handle = OpenFolder(path);
     }
     if (handle == INVALID_HANDLE_VALUE) return 0;
-    if (!IsRealFolder(handle)) {
+    if (!IsRealFolder(handle, path)) {
         CloseHandle(handle);
         return 0;
     }
