@@ -125,7 +125,7 @@ TEST(FaultUninst, DamagedLogResource) {
     std::vector<Damage> damages = {
         {"last entry and tail cut", log.substr(0, log.size() - kLogTailSize - kLogEntrySize), true},
         {"tail cut", log.substr(0, log.size() - 1), true},
-        {"count one too many", withCount(6), true},
+        {"count one too many", withCount(7), true},
         {"absurd count", withCount(0x7FFFFFFF), true},
         {"negative count", withCount(-1), false},
         {"only 100 bytes", log.substr(0, 100), false},
