@@ -85,24 +85,6 @@ int MakeFolderLevels(const char* path, FolderMadeFn made, void* context) {
     return 1;
 }
 
-int ResolvePath(const char* path, char* out) {
-    char full[kPathSize];
-    DWORD n = path ? GetFullPathNameA(path, sizeof(full), full, nullptr) : 0;
-    if (n == 0 || n >= sizeof(full)) return 0;
-    // Only what exists has a long form; the rest stays as written.
-    DWORD m = GetLongPathNameA(full, out, kPathSize);
-    if (m == 0 || m >= kPathSize) CopyText(out, kPathSize, full);
-    size_t len = strlen(out);
-    if (len > 0 && out[len - 1] == '\\' && !IsRoot(out, len)) out[len - 1] = 0;
-    return 1;
-}
-
-int SamePlace(const char* a, const char* b) {
-    char left[kPathSize], right[kPathSize];
-    if (!ResolvePath(a, left) || !ResolvePath(b, right)) return 0;
-    return SamePath(left, right);
-}
-
 LRESULT AppendEditText(HWND edit, const char* text) {
     LRESULT length = SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0);
     SendMessageA(edit, EM_SETSEL, static_cast<WPARAM>(length), length);

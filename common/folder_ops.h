@@ -20,13 +20,5 @@ typedef void (*FolderMadeFn)(void* context, const char* folder);
 // the levels made before it stay, and were reported.
 int MakeFolderLevels(const char* path, FolderMadeFn made, void* context);
 
-// The full, long form of path into out (260 bytes): "." and ".." parts and
-// doubled separators resolved, short (8.3) names of existing parts made long,
-// no trailing backslash but for a drive root. 0 when it does not fit.
-int ResolvePath(const char* path, char* out);
-
-// 1 when a and b name the same place once resolved (letter case ignored).
-int SamePlace(const char* a, const char* b);
-
 // Appends text at the end of an edit control; returns the replace-selection result.
 LRESULT AppendEditText(HWND edit, const char* text);

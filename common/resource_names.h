@@ -15,6 +15,9 @@ const char kInfoResource[] = "5011";          // the information text
 const char kCompressedPayloadResource[] = "5002";  // the payload compressed, instead of "5000"
 // In a per-user package, and in the uninst.exe it installs: "user" (see install_scope.h).
 const char kInstallScopeResource[] = "5003";
+// In a package whose description gives AppVersion or Publisher: the texts of
+// the entry in the list of installed programs (see registration_texts.h).
+const char kRegistrationResource[] = "5004";
 
 // In an installed uninst.exe: the install log.
 const char kInstallLogResource[] = "5000";

@@ -167,17 +167,59 @@ int SelfDeleteBatchPath(char path[kPathSize]) {
     return PathAppendA(path, kBatchName) ? 1 : 0;
 }
 
+int ComposeBatchCommand(char* out, size_t cap, const char* batch, const char* folder) {
+    if (!out || cap == 0) return 0;
+    out[0] = 0;
+    if (!batch || !folder || strchr(batch, '%') || strchr(folder, '%')) return 0;
+    char batchForm[kBatchPathFormSize];
+    char folderForm[kBatchPathFormSize];
+    BatchPathForm(batch, batchForm);
+    BatchPathForm(folder, folderForm);
+    if (FormatText(out, cap, "/c call %s & rmdir %s", batchForm, folderForm)) return 1;
+    out[0] = 0;
+    return 0;
+}
+
+namespace {
+
+// Starts cmd from the system folder (never one found by a search) with the
+// command line of ComposeBatchCommand, hidden.
+void StartBatchThenRemoveFolder(const char* batchPath, const char* batchFolder, const char* workFolder) {
+    char cmd[kPathSize];
+    char parameters[2 * kBatchPathFormSize + 32];
+    UINT n = GetSystemDirectoryA(cmd, sizeof(cmd));
+    if (n == 0 || n >= sizeof(cmd) || !PathAppendA(cmd, "cmd.exe") ||
+        !ComposeBatchCommand(parameters, sizeof(parameters), batchPath, batchFolder)) {
+        // The batch alone still deletes the program; its empty folder stays.
+        ShellExecuteA(nullptr, "open", batchPath, nullptr, workFolder, SW_HIDE);
+        return;
+    }
+    ShellExecuteA(nullptr, "open", cmd, parameters, workFolder, SW_HIDE);
+}
+
+}  // namespace
+
 void ScheduleSelfDelete(int removeFolder) {
     char batchPath[kPathSize];
     char programPath[kPathSize];
+    bool ownFolder = RunsElevated();
     if (!BatchPathForThisRun(batchPath)) return;
     DWORD n = GetModuleFileNameA(nullptr, programPath, sizeof(programPath));
     if (n == 0 || n >= sizeof(programPath)) return;
     if (!WriteSelfDeleteBatch(batchPath, programPath, removeFolder)) return;
     // The batch works from the temporary folder: a folder that is the current
-    // folder of a process cannot be removed, and the install folder often is ours.
+    // folder of a process cannot be removed, and the install folder often is
+    // ours. A folder made for the batch goes after it: cmd then works from the
+    // folder above.
     char tempFolder[kPathSize];
     CopyText(tempFolder, sizeof(tempFolder), batchPath);
     PathRemoveFileSpecA(tempFolder);
-    ShellExecuteA(nullptr, "open", batchPath, nullptr, tempFolder, SW_HIDE);
+    if (!ownFolder) {
+        ShellExecuteA(nullptr, "open", batchPath, nullptr, tempFolder, SW_HIDE);
+        return;
+    }
+    char parent[kPathSize];
+    CopyText(parent, sizeof(parent), tempFolder);
+    PathRemoveFileSpecA(parent);
+    StartBatchThenRemoveFolder(batchPath, tempFolder, parent);
 }

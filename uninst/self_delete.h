@@ -48,6 +48,18 @@ int ProtectedBatchParent(char parent[260]);
 // folder. Returns 0, folder empty, when it cannot be made.
 int MakeProtectedBatchFolder(const char* parent, char folder[260]);
 
+// The command line with which cmd runs the batch of an elevated run and then
+// removes the folder made for it: "/c call <batch> & rmdir <folder>", both in
+// the short form, quoted when they hold a blank or a separator. The folder
+// goes once cmd has left the batch, which it may hold open while it runs
+// (the batch's own "del" then completes only when cmd closes it); the line is
+// in cmd's memory, no file that anyone could change. 0 when it does not fit
+// cap or a path holds a '%', which cmd would read as a variable there.
+int ComposeBatchCommand(char* out, size_t cap, const char* batch, const char* folder);
+
 // Writes the batch for the running program and starts it hidden, without
-// waiting; an elevated run writes it into a new folder of ProtectedBatchParent. When the batch cannot be written, nothing else happens.
+// waiting; an elevated run writes it into a new folder of ProtectedBatchParent,
+// and cmd removes that folder after the batch (see ComposeBatchCommand),
+// working from the folder above it. When the batch cannot be written,
+// nothing else happens.
 void ScheduleSelfDelete(int removeFolder);

@@ -1,5 +1,6 @@
 // Entry point of uninst: reads the embedded install log, asks for confirmation,
-// runs the removal dialog, reports success and schedules its own deletion.
+// runs the removal dialog, reports success (or what is left) and schedules
+// its own deletion once everything went.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -29,6 +30,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     INT_PTR result = RunRemovalDialog(instance, &theUninstConfig);
     if (result == -1) {
         ShowDialogFailed();
+        return 0;
+    }
+    if (result == kRemovalIncomplete) {
+        // uninst.exe, its log, its shortcut and the key stay: once the
+        // program that holds the files is closed, this runs again.
+        ShowIncomplete(theUninstConfig);
         return 0;
     }
     if (result != kRemovedNothing) {

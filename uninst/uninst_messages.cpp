@@ -19,7 +19,16 @@ const char kDamagedLog[] =
 const char kDialogFailed[] =
     "La fenêtre de désinstallation ne peut pas être ouverte.\n"
     "Aucun fichier n'a été supprimé.";
+const char kRetryFormat[] =
+    "%s ne peut pas être supprimé : un programme l'utilise.\n"
+    "Fermez ce programme puis cliquez sur Recommencer, ou sur Annuler pour arrêter la désinstallation.";
+const char kIncompleteFormat[] =
+    "La désinstallation de %s est incomplète : des fichiers utilisés par un programme n'ont pas été supprimés.\n"
+    "Le programme de désinstallation reste en place. Fermez le programme qui les utilise puis relancez la "
+    "désinstallation.";
 const char kEllipsis[] = "...";
+// Long enough for a whole path and the words around it.
+enum { kMessageSize = 2 * kPathSize + 256 };
 
 }  // namespace
 
@@ -77,6 +86,26 @@ void ShowSuccess(const CUninstConfig& config) {
     char text[kPathSize];
     ComposeSuccess(config, text);
     MessageBoxA(nullptr, text, uninstCaption, MB_ICONINFORMATION);
+}
+
+void ComposeRetryDeletion(const char* path, char* out, size_t cap) {
+    ComposeNamedText(out, cap, kRetryFormat, path);
+}
+
+int AskRetryDeletion(const char* path) {
+    char text[kMessageSize];
+    ComposeRetryDeletion(path, text, sizeof(text));
+    return MessageBoxA(nullptr, text, uninstCaption, MB_ICONWARNING | MB_RETRYCANCEL) == IDRETRY ? 1 : 0;
+}
+
+void ComposeIncomplete(const CUninstConfig& config, char* out, size_t cap) {
+    ComposeNamedText(out, cap, kIncompleteFormat, config.appVerName);
+}
+
+void ShowIncomplete(const CUninstConfig& config) {
+    char text[kMessageSize];
+    ComposeIncomplete(config, text, sizeof(text));
+    MessageBoxA(nullptr, text, uninstCaption, MB_ICONWARNING);
 }
 
 void ShowDamagedLog() {

@@ -15,6 +15,7 @@
 #include "pack_sign.h"
 #include "package_writer.h"
 #include "payload_compressor.h"
+#include "registration_texts.h"
 
 namespace {
 
@@ -131,6 +132,15 @@ public:
             {"ProductName", description.record.appName},
             {"ProductVersion", branding.version},
         };
+        // The list of installed programs shows the version only when
+        // AppVersion gives it: deployment tools compare it between packages.
+        if (!branding.givenVersion.empty() || !branding.publisher.empty()) {
+            uint8_t texts[2 * kPathSize];
+            size_t n = EncodeRegistrationTexts(branding.givenVersion.c_str(), branding.publisher.c_str(), texts,
+                                               sizeof(texts));
+            // The description's reader keeps both texts within a path's length.
+            contents->registration.assign(reinterpret_cast<const char*>(texts), n);
+        }
     }
 
 private:

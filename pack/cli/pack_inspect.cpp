@@ -18,6 +18,7 @@
 #include "pack_description.h"
 #include "pack_sign.h"
 #include "pe_resources.h"
+#include "registration_texts.h"
 #include "resource_names.h"
 #include "setup_record.h"
 #include "version_resource.h"
@@ -121,6 +122,37 @@ std::string PrivilegeLines(const DataModule& module, const std::string& appName,
         text += " (both should be " + wanted + ")  <- problem";
     }
     return Field("Privileges", text) + Field("Registers under", RegistrationKey(scope, appName));
+}
+
+// What setup writes into the entry in the list of installed programs.
+std::string RegistrationLines(const DataModule& module, const SetupRecord& record, const std::string& folder,
+                              int* problems) {
+    std::string bytes;
+    bool present = module.Resource(kDataResourceType, kRegistrationResource, &bytes);
+    RegistrationTexts texts;
+    std::string out = "Registration (list of installed programs):\n";
+    if (!ParseRegistrationTexts(present ? reinterpret_cast<const uint8_t*>(bytes.data()) : nullptr, bytes.size(),
+                                &texts)) {
+        ++*problems;
+        out += "  RT_DATA 5004 (" + std::to_string(bytes.size()) +
+               " bytes) is damaged: no version and no publisher are registered  <- problem\n";
+    }
+    unsigned long long sum = 0;
+    for (int32_t i = 0; i < record.fileCount; ++i) {
+        FileEntry entry;
+        if (GetSetupFileEntry(record, i, &entry) && entry.size > 0) sum += static_cast<unsigned long long>(entry.size);
+    }
+    FileEntry first;
+    bool hasFirst = record.fileCount > 0 && GetSetupFileEntry(record, 0, &first);
+    out += Field("DisplayName", record.appVerName);
+    out += Field("DisplayVersion", texts.version[0] ? texts.version : "none (no AppVersion)");
+    out += Field("Publisher", texts.publisher[0] ? texts.publisher : "none");
+    out += Field("DisplayIcon", hasFirst ? folder + "\\" + first.name : "none");
+    out += Field("InstallLocation", folder + (record.allowDirChange ? " (or the folder the user chooses)" : ""));
+    out += Field("EstimatedSize", std::to_string((sum + 1023) / 1024) + " KB");
+    out += Field("NoModify", "1");
+    out += Field("NoRepair", "1");
+    return out;
 }
 
 // The compressed payload: its header, and whether its stream decodes, with
@@ -289,6 +321,7 @@ int InspectSetup(const std::string& path, const DataModule& module, const std::s
                std::to_string(sum) + "  <- problem\n";
         ++problems;
     }
+    out += RegistrationLines(module, record, folder, &problems);
     out += BrandingLines(module, &problems);
     if (record.fileCount == 0) {
         out += "No files: setup will have nothing to install  <- problem\n";

@@ -549,6 +549,7 @@ void Parser::CheckBranding() {
     std::string why;
     if (version.line != 0) {
         branding.version = BrandingText(kAppVersion, "");
+        branding.givenVersion = branding.version;
         if (!ParseVersionNumbers(branding.version, branding.versionNumbers, &why)) {
             Error(version.line, "AppVersion " + Quoted(version.text) + " " + why);
         }

@@ -69,6 +69,7 @@ struct PackBranding {
     PackSource sidePicture;    // SidePicture: a BMP, 144 x 324
     PackSource headerPicture;  // HeaderPicture: a BMP, 64 x 64
     std::string version;       // AppVersion, or the version part of AppVerName ("" when none)
+    std::string givenVersion;  // AppVersion alone ("" when not given): the registered DisplayVersion
     uint16_t versionNumbers[4] = {0, 0, 0, 0};
     std::string publisher;     // Publisher ("" when not given)
     std::string copyright;     // Copyright ("" when not given)

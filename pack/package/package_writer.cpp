@@ -179,7 +179,8 @@ std::string PackageResourcesIn(const pe::ResourceFile& file) {
                  {kSetupRecordResource, "setup record"},
                  {kCompressedPayloadResource, "compressed payload"},
                  {kLicenseResource, "licence"},
-                 {kInfoResource, "information text"}};
+                 {kInfoResource, "information text"},
+                 {kRegistrationResource, "registration texts"}};
     std::string found;
     for (const auto& data : kData) {
         if (file.Find(kDataResourceType, data.name)) {
@@ -233,6 +234,7 @@ public:
         }
         if (contents_.writeLicense) Put(&file_, kLicenseResource, contents_.license);
         if (contents_.writeInfo) Put(&file_, kInfoResource, contents_.info);
+        if (!contents_.registration.empty()) Put(&file_, kRegistrationResource, contents_.registration);
         PutBranding(&file_, contents_);
         // A per-user package: nothing is added or changed for any other.
         if (contents_.perUser) {

@@ -58,6 +58,7 @@ struct PackageContents {
     std::string headerBitmap;       // when not empty, RT_BITMAP 201
     bool writeVersion = false;      // true: every RT_VERSION 1 is replaced by version
     VersionInfo version;
+    std::string registration;       // when not empty, RT_DATA "5004" (see registration_texts.h)
     int compression = 0;            // a PayloadCompression: other than none, "5002" replaces "5000"
     bool perUser = false;           // true: RT_DATA "5003" says "user", and setup's and the carried
                                     // uninstaller's manifests ask for no rights (asInvoker)

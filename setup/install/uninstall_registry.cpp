@@ -18,7 +18,31 @@ void SetText(HKEY key, const char* name, const char* value) {
                    static_cast<DWORD>(strlen(value) + 1));
 }
 
+void SetNumber(HKEY key, const char* name, DWORD value) {
+    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+}
+
+// A text given by the package: written when there is one, so that a package
+// without it shows none rather than an empty one.
+void SetGivenText(HKEY key, const char* name, const char* value) {
+    if (value[0]) SetText(key, name, value);
+}
+
 }  // namespace
+
+int MainProgramPath(const CSetupConfig* config, char* path, size_t cap) {
+    const auto* first = config->files.First();
+    return first && JoinPath(path, cap, config->installDir, first->payload.name);
+}
+
+DWORD EstimatedSizeKb(const CSetupConfig* config) {
+    unsigned long long bytes = 0;
+    for (const auto* node = config->files.First(); node; node = node->next) {
+        if (node->payload.size > 0) bytes += static_cast<unsigned long long>(node->payload.size);
+    }
+    unsigned long long kb = (bytes + 1023) / 1024;
+    return kb > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<DWORD>(kb);
+}
 
 HKEY UninstallRoot(const CSetupConfig* config) {
     return config->perUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
@@ -48,6 +72,15 @@ int RegisterUninstaller(CSetupConfig* config) {
     }
     SetText(key, "DisplayName", config->appVerName);
     SetText(key, "UninstallString", command);
+    SetGivenText(key, "DisplayVersion", config->registration.version);
+    SetGivenText(key, "Publisher", config->registration.publisher);
+    char program[kPathSize];
+    if (MainProgramPath(config, program, sizeof(program))) SetText(key, "DisplayIcon", program);
+    SetText(key, "InstallLocation", config->installDir);
+    SetNumber(key, "EstimatedSize", EstimatedSizeKb(config));
+    // There is nothing to modify or repair: the list offers removal alone.
+    SetNumber(key, "NoModify", 1);
+    SetNumber(key, "NoRepair", 1);
     RegCloseKey(key);
     return 1;
 }

@@ -20,8 +20,18 @@ int UninstallKeyName(const CSetupConfig* config, char* key, size_t cap);
 // contains a blank so that no shorter prefix of it can be taken as the program.
 int UninstallCommand(const CSetupConfig* config, char* command, size_t cap);
 
-// Creates or opens the key and writes "DisplayName" (appVerName) and
-// "UninstallString". Returns 1 when the key was opened or created, 0 otherwise
-// (for example without the right to write under HKEY_LOCAL_MACHINE);
-// the same values under either root.
+// The main program, installDir\<first file's name>, as its shortcuts name
+// it: the icon of the entry. 0 without files or when it does not fit.
+int MainProgramPath(const CSetupConfig* config, char* path, size_t cap);
+
+// The payload's size in KB: the files' sizes added, divided by 1024 and
+// rounded up (at most the largest DWORD).
+DWORD EstimatedSizeKb(const CSetupConfig* config);
+
+// Creates or opens the key and writes "DisplayName" (appVerName),
+// "UninstallString", "DisplayVersion" and "Publisher" (when the package gives
+// them), "DisplayIcon" (the main program), "InstallLocation" (installDir),
+// "EstimatedSize", "NoModify" and "NoRepair" (1). Returns 1 when the key was
+// opened or created, 0 otherwise (for example without the right to write
+// under HKEY_LOCAL_MACHINE); the same values under either root.
 int RegisterUninstaller(CSetupConfig* config);

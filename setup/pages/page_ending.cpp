@@ -3,6 +3,7 @@
 #include "page_ending.h"
 
 #include "folder_ops.h"
+#include "resolved_path.h"
 #include "path_rules.h"
 #include "page_layout.h"
 #include "setup_config.h"

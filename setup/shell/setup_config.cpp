@@ -60,6 +60,15 @@ int ReadPerUser(HMODULE resources) {
     return FindResourceA(resources, kInstallScopeResource, kDataResourceType) != nullptr;
 }
 
+// The texts of the list of installed programs; none without the resource
+// (a package written before it existed) or when it is damaged.
+void ReadRegistration(HMODULE resources, RegistrationTexts* out) {
+    HRSRC found = FindResourceA(resources, kRegistrationResource, kDataResourceType);
+    HGLOBAL loaded = found ? LoadResource(resources, found) : nullptr;
+    const uint8_t* data = loaded ? static_cast<const uint8_t*>(LockResource(loaded)) : nullptr;
+    ParseRegistrationTexts(data, data ? SizeofResource(resources, found) : 0, out);
+}
+
 }  // namespace
 
 CSetupConfig::CSetupConfig()
@@ -84,6 +93,7 @@ CSetupConfig::CSetupConfig()
     earlierName[0] = 0;
     installDir[0] = 0;
     sourceDir[0] = 0;
+    registration.version[0] = registration.publisher[0] = 0;
     reservedText[0] = 0;
     CopyText(appName, sizeof(appName), "Mon_Application");
     CopyText(appVerName, sizeof(appVerName), "Mon_Application 1.0");
@@ -116,6 +126,7 @@ int CSetupConfig::LoadFrom(HMODULE resources, const char* programPath) {
     size_t size = SizeofResource(resources, found);
 
     perUser = ReadPerUser(resources);
+    ReadRegistration(resources, &registration);
     SetupRecord record;
     SetDefaultSetupRecord(&record);
     ParseSetupRecord(data, size, &record);

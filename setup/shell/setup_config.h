@@ -6,6 +6,7 @@
 
 #include "list.h"
 #include "records.h"
+#include "registration_texts.h"
 
 class CInstallJournal;
 
@@ -16,8 +17,8 @@ public:
     CSetupConfig(const CSetupConfig&) = delete;
     CSetupConfig& operator=(const CSetupConfig&) = delete;
 
-    // Fills the record from the program's own RT_DATA "5001" (and perUser from
-    // RT_DATA "5003") and resolves installDir. Returns 1 when a record was
+    // Fills the record from the program's own RT_DATA "5001" (perUser from
+    // RT_DATA "5003", registration from RT_DATA "5004") and resolves installDir. Returns 1 when a record was
     // found, 0 when the defaults stay.
     int Load();
     // The same from the resources of another module (tests load a packaged
@@ -47,6 +48,7 @@ public:
     int runOffered;
     int runAfterInstall;
     int perUser;  // 1: a per-user package (registered under HKEY_CURRENT_USER), see install_scope.h
+    RegistrationTexts registration;  // from RT_DATA "5004": DisplayVersion and Publisher ("" when not given)
     // An earlier installation of this application in this scope, found when
     // setup starts (earlier_installation.h): its folder, the name it is listed
     // under, and its install log, which the new log continues.

@@ -55,19 +55,43 @@ void ExpectSelfDeletedFolderKept(const Installed& inst) {
     EXPECT_TRUE(FolderExists(inst.dir));
 }
 
-// A logged file held open by another program cannot be deleted: it stays, and
-// so does its folder; everything else goes, and the registration too.
+// A logged file held open by another program cannot be deleted: the box
+// names it; after Cancel the removal is incomplete and says so, the files
+// after it, the key and uninst.exe stay. Once the file is free, a second run
+// removes everything.
 TEST(FaultUninst, LoggedFileInUse) {
     Installed inst;
     HANDLE holder = CreateFileA((inst / "data.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, holder);
-    UninstallConfirmed(inst);
+    {
+        gui::Program remover;
+        ASSERT_TRUE(remover.Start(inst.uninst));
+        for (int answer : {IDYES, IDCANCEL, IDOK}) {
+            HWND box = remover.WaitMessageBox(inst.caption);
+            ASSERT_TRUE(box != nullptr) << answer;
+            gui::MessageBoxInfo shown = gui::ReadMessageBox(box);
+            if (answer == IDCANCEL) {
+                EXPECT_EQ(0u, shown.text.find(inst / "data.bin" + " ne peut pas être supprimé")) << shown.text;
+                EXPECT_EQ((std::vector<int>{IDRETRY, IDCANCEL}), shown.buttons);
+            }
+            if (answer == IDOK) EXPECT_NE(std::string::npos, shown.text.find("est incomplète")) << shown.text;
+            ASSERT_TRUE(gui::AnswerMessageBox(box, answer));
+        }
+        ASSERT_TRUE(remover.WaitExit(10000));
+    }
     CloseHandle(holder);
     EXPECT_EQ("data", ReadFileBytes(inst / "data.bin"));
     EXPECT_FALSE(FileExists(inst / "demo.exe"));
+    EXPECT_TRUE(FileExists(inst / "docs\\guide\\guide.txt"));
+    EXPECT_TRUE(UninstallKeyExists(inst.app));
+    EXPECT_FALSE(BatchLeft());
+    EXPECT_TRUE(FileExists(inst.uninst));
+
+    UninstallConfirmed(inst);
+    EXPECT_FALSE(FileExists(inst / "data.bin"));
     EXPECT_FALSE(FolderExists(inst / "docs"));
     EXPECT_FALSE(UninstallKeyExists(inst.app));
-    ExpectSelfDeletedFolderKept(inst);
+    EXPECT_TRUE(gui::WaitFor([&] { return !FolderExists(inst.dir); }, kBatchWaitMs)) << "install folder stayed";
 }
 
 // A logged file replaced by a folder of the user's: the folder is not the file

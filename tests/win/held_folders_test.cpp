@@ -1,6 +1,8 @@
 // Folders held open along a chain: held ones cannot be renamed, released ones
 // can; links are refused on the opened handle; levels made on the way are
 // reported outermost first; the held prefix is kept from one call to the next.
+// And paths compared as the places they name (short names, doubled
+// backslashes, letter case), which the chains are built from.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -11,6 +13,8 @@
 #include "folder_links.h"
 #include "held_folders.h"
 #include "install_checks.h"
+#include "path_rules.h"
+#include "resolved_path.h"
 #include "test_env.h"
 
 namespace {
@@ -129,6 +133,34 @@ TEST(HeldFolders, LinksAreRefusedAsLevelAndAsRoot) {
     EXPECT_EQ(2, held.HeldLevels());
     EXPECT_EQ(0, held.Hold((dir / "a\\lien").c_str(), (dir / "a\\lien").c_str(), nullptr));
     EXPECT_EQ(0, held.HeldLevels());
+}
+
+TEST(ResolvedPath, SpellingsOfOnePlaceResolveAlike) {
+    ScratchDir dir("resolve");
+    std::string folder = dir / "Dossier Longue Application";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    Touch(folder + "\\fichier.txt");
+    char shortForm[MAX_PATH] = "";
+    ASSERT_GT(GetShortPathNameA(folder.c_str(), shortForm, sizeof(shortForm)), 0u);
+    char resolved[kPathSize];
+    for (const std::string& spelling : {std::string(shortForm), folder + "\\", dir / "\\Dossier Longue Application",
+                                        folder + "\\.\\x\\..", std::string(shortForm) + "\\\\"}) {
+        ASSERT_EQ(1, ResolvePath(spelling.c_str(), resolved)) << spelling;
+        EXPECT_EQ(folder, resolved) << spelling;
+    }
+    // A part that does not exist is kept as written, after the long folder.
+    ASSERT_EQ(1, ResolvePath((std::string(shortForm) + "\\absent\\Nouveau.txt").c_str(), resolved));
+    EXPECT_EQ(folder + "\\absent\\Nouveau.txt", resolved);
+    std::string upper = folder;
+    CharUpperBuffA(&upper[0], static_cast<DWORD>(upper.size()));
+    EXPECT_EQ(1, SamePlace((upper + "\\FICHIER.TXT").c_str(), (std::string(shortForm) + "\\fichier.txt").c_str()));
+    EXPECT_EQ(0, SamePlace((folder + "\\fichier.txt").c_str(), (folder + "\\fichier.tx").c_str()));
+    EXPECT_EQ(1, PlaceWithin(shortForm, (folder + "\\sous\\x").c_str()));
+    EXPECT_EQ(1, PlaceWithin(shortForm, folder.c_str()));
+    EXPECT_EQ(0, PlaceWithin(shortForm, (folder + "2").c_str()));
+    EXPECT_EQ(0, PlaceWithin(folder.c_str(), dir.path().c_str()));
+    EXPECT_EQ(1, PathWithin("C:\\", "C:\\Jeux"));
+    EXPECT_EQ(0, ResolvePath("", resolved));
 }
 
 }  // namespace

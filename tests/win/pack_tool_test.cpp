@@ -376,6 +376,46 @@ TEST(PackSign, TheSigningToolGetsEveryArgumentWholeAndItsFailureIsReported) {
     SetEnvironmentVariableA("FAKE_SIGNER_LOG", nullptr);
 }
 
+// What setup will write into the list of installed programs: the version
+// only from AppVersion (never the part of AppVerName), the publisher, the
+// main program, the size rounded up to whole KB; RT_DATA 5004 only when
+// there is a text to carry, and a damaged one is a problem.
+TEST(PackInspect, RegistrationShowsWhatSetupWillRegister) {
+    const std::string head = "[Setup]\nAppName = Atlas\nAppVerName = Atlas 3.1\nFolder = C:\\Jeux\nSubFolder = Atlas\n";
+    const std::string files = "[Files]\nbin/atlas.exe\ncartes/france.dat = donnees\n";
+    PackageFolder folder;
+    folder.Put("bin\\atlas.exe", std::string(1500, 'a'));
+    folder.Put("cartes\\france.dat", std::string(600, 'c'));  // 2100 bytes: 3 KB
+    wintest::PackRun run = folder.Build(head + "AppVersion = 3.1.4\nPublisher = Editions Atlas\n" + files);
+    ASSERT_EQ(0u, run.exitCode) << run.err;
+    EXPECT_EQ(std::string("3.1.4\0Editions Atlas\0", 21), ProgramResource(folder.Out(), "RT_DATA", "5004"));
+    run = RunPack(folder.dir.path(), "inspect out.exe");
+    ASSERT_EQ(0u, run.exitCode) << run.out << run.err;
+    for (const char* line : {"Registration (list of installed programs):\n", "  DisplayName       Atlas 3.1\n",
+                             "  DisplayVersion    3.1.4\n", "  Publisher         Editions Atlas\n",
+                             "  DisplayIcon       C:\\Jeux\\Atlas\\atlas.exe\n", "  EstimatedSize     3 KB\n",
+                             "  NoModify          1\n", "  NoRepair          1\n"}) {
+        EXPECT_TRUE(Contains(run.out, line)) << line << "\n" << run.out;
+    }
+
+    // AppVerName alone gives the version information a version, but
+    // registers none; without a publisher either, there is no resource.
+    run = folder.Build(head + files);
+    ASSERT_EQ(0u, run.exitCode) << run.err;
+    bool found = true;
+    ProgramResource(folder.Out(), "RT_DATA", "5004", &found);
+    EXPECT_FALSE(found);
+    run = RunPack(folder.dir.path(), "inspect out.exe");
+    EXPECT_TRUE(Contains(run.out, "  DisplayVersion    none (no AppVersion)\n")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "  Publisher         none\n")) << run.out;
+
+    std::string error;
+    ASSERT_TRUE(UpdateProgramResource(folder.Out(), "RT_DATA", "5004", std::string("3.1", 3), &error)) << error;
+    run = RunPack(folder.dir.path(), "inspect out.exe");
+    EXPECT_EQ(1u, run.exitCode);
+    EXPECT_TRUE(Contains(run.out, "RT_DATA 5004 (3 bytes) is damaged")) << run.out;
+}
+
 TEST(PackInspect, UninstallerLogBareSetupAndInconsistentPackage) {
     ScratchDir dir("packi");
     // An uninst.exe with the log an installation embeds.

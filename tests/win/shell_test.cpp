@@ -210,24 +210,6 @@ TEST(MakeFolderLevels, ReportsEachLevelItMade) {
     EXPECT_EQ(1, MakeFolderLevels(dir.path().substr(0, 3).c_str(), nullptr, nullptr));  // a drive root is there
 }
 
-// Paths compared once resolved: a trailing backslash, "." and ".." parts,
-// doubled separators and letter case do not make another place.
-TEST(SamePlace, ResolvedPathsCompare) {
-    ScratchDir dir("places");
-    std::string app = dir / "App";
-    ASSERT_TRUE(CreateDirectoryA(app.c_str(), nullptr));
-    EXPECT_TRUE(SamePlace(app.c_str(), (app + "\\").c_str()));
-    EXPECT_TRUE(SamePlace(app.c_str(), (dir / "x\\..\\.\\App").c_str()));
-    EXPECT_TRUE(SamePlace(app.c_str(), (dir.path() + "\\\\app").c_str()));
-    EXPECT_FALSE(SamePlace(app.c_str(), (dir / "App2").c_str()));
-    char shortForm[MAX_PATH];
-    std::string longName = dir / "Un nom assez long";
-    ASSERT_TRUE(CreateDirectoryA(longName.c_str(), nullptr));
-    if (GetShortPathNameA(longName.c_str(), shortForm, sizeof(shortForm)) && longName != shortForm) {
-        EXPECT_TRUE(SamePlace(longName.c_str(), shortForm)) << shortForm;
-    }
-}
-
 TEST(AppendEditText, ConcatenatesInCallOrder) {
     HWND edit = CreateWindowExA(0, "edit", "", WS_POPUP | ES_MULTILINE, 0, 0, 100, 100, nullptr, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);

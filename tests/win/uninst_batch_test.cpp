@@ -41,6 +41,26 @@ TEST(SelfDeleteBatch, LinesInOrderWithCrLfAndNoTerminator) {
               std::string(text, n > 0 ? n : 0));
 }
 
+// An elevated run's batch lies in a folder of its own: cmd calls the batch,
+// then removes that folder, from a command line that keeps each path one
+// argument.
+TEST(SelfDeleteBatch, ElevatedCommandCallsTheBatchThenRemovesItsFolder) {
+    ScratchDir dir("ubatch");
+    std::string folder = dir / "uninst-0000ABCD-0";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    std::string batch = folder + "\\temp_001.bat";
+    wintest::Touch(batch);
+    char line[2 * kBatchPathFormSize + 32];
+    ASSERT_EQ(1, ComposeBatchCommand(line, sizeof(line), batch.c_str(), folder.c_str()));
+    std::string shortBatch = ShortForm(batch), shortFolder = ShortForm(folder);
+    ASSERT_FALSE(shortBatch.empty());
+    EXPECT_EQ("/c call " + shortBatch + " & rmdir " + shortFolder, std::string(line));
+
+    EXPECT_EQ(0, ComposeBatchCommand(line, 20, batch.c_str(), folder.c_str()));
+    EXPECT_STREQ("", line);
+    EXPECT_EQ(0, ComposeBatchCommand(line, sizeof(line), (dir / "100%\\temp_001.bat").c_str(), folder.c_str()));
+}
+
 TEST(SelfDeleteBatch, TextThatDoesNotFitIsRefusedInsideItsBuffer) {
     char text[48];
     memset(text, '#', sizeof(text));

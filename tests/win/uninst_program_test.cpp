@@ -45,7 +45,7 @@ struct Installed {
         Touch(group + "\\Demo.lnk");
         log = {Entry(app, 1), Entry(app + "\\demo.exe", 0), Entry(app + "\\data.bin", 0), Entry(group, 1),
                Entry(group + "\\Demo.lnk", 0)};
-        wintest::Register(appName);
+        wintest::Register(appName, 0, HKEY_LOCAL_MACHINE, uninst);
         if (writeLog) Embed(wintest::LogBytes(appName, "Demo 2.1", log));
     }
     void Embed(const std::string& bytes) { wintest::MakeUninstaller(uninst, &bytes); }

@@ -85,7 +85,7 @@ struct ExampleInstall {
         if (!registeredTag.empty()) {
             appName = wintest::UniqueName(registeredTag);
             guard.reset(new wintest::KeyGuard(appName));
-            wintest::Register(appName);
+            wintest::Register(appName, 0, HKEY_LOCAL_MACHINE, app + "\\uninst.exe");
         }
         CreateDirectoryA(app.c_str(), nullptr);
         CreateDirectoryA(desk.c_str(), nullptr);
@@ -200,24 +200,148 @@ TEST(RemoveInstallation, LongListHoldsEveryDeletedFileInLogOrder) {
     for (const LogEntry& e : log) EXPECT_FALSE(FileExists(e.path)) << e.path;
 }
 
-TEST(RemoveInstallation, FileInUseIsListedAndEveryFolderAboveItStays) {
+// The question about a file or folder that stays: what it was asked about,
+// and what it answers (Retry while tries remain, after running onAsk).
+struct Question {
+    static std::vector<std::string> asked;
+    static int retries;
+    static void (*onAsk)();
+    static int Ask(const char* path) {
+        asked.push_back(path);
+        if (onAsk) onAsk();
+        return retries-- > 0 ? 1 : 0;
+    }
+    Question(int retryCount, void (*action)() = nullptr) {
+        asked.clear();
+        retries = retryCount;
+        onAsk = action;
+    }
+};
+std::vector<std::string> Question::asked;
+int Question::retries = 0;
+void (*Question::onAsk)() = nullptr;
+
+HANDLE heldOpen = INVALID_HANDLE_VALUE;
+void CloseHeld() {
+    if (heldOpen != INVALID_HANDLE_VALUE) CloseHandle(heldOpen);
+    heldOpen = INVALID_HANDLE_VALUE;
+}
+
+// A file held open without sharing: Cancel stops the removal there. The
+// files before it are gone, the ones after it, the folders, the shortcut of
+// this uninst.exe and the key stay; a second run after the file is released
+// finishes the job.
+TEST(RemoveInstallation, FileInUseStopsTheRemovalOnCancelAndASecondRunFinishes) {
+    ExampleInstall inst("InUse");
+    std::string held = inst.app + "\\data.bin";
+    // The group's uninstall shortcut really starts this uninst.exe.
+    std::string own = inst.group + "\\Désinstallation.lnk";
+    ASSERT_TRUE(DeleteFileA(own.c_str()));
+    ASSERT_NO_FATAL_FAILURE(wintest::MakeShortcut(own, inst.app + "\\uninst.exe"));
+    heldOpen = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, heldOpen);
+    CUninstConfig c;
+    Fill(c, inst.appName, inst.log);
+    {
+        ListDialog dialog;
+        Question cancel(0);
+        EXPECT_EQ(kRemovalIncomplete, RemoveInstallation(c, dialog.window, inst.app.c_str(), Question::Ask));
+        EXPECT_EQ(std::vector<std::string>{held}, Question::asked);
+        EXPECT_EQ(inst.app + "\\demo.exe\r\n" + held + "\r\n", dialog.List());
+    }
+    EXPECT_FALSE(FileExists(inst.app + "\\demo.exe"));
+    EXPECT_TRUE(FileExists(held));
+    EXPECT_TRUE(FileExists(inst.desk + "\\Demo.lnk"));
+    EXPECT_TRUE(FileExists(own));
+    EXPECT_TRUE(wintest::UninstallKeyExists(inst.appName));
+
+    // Retry after the program let go of the file: the rest goes.
+    Question retry(1, CloseHeld);
+    EXPECT_EQ(kRemovedFolderFree, RemoveInstallation(c, nullptr, inst.app.c_str(), Question::Ask));
+    CloseHeld();
+    EXPECT_EQ(std::vector<std::string>{held}, Question::asked);
+    EXPECT_FALSE(FileExists(held));
+    EXPECT_FALSE(FolderExists(inst.group));
+    EXPECT_FALSE(FileExists(inst.desk + "\\Demo.lnk"));
+    EXPECT_FALSE(wintest::UninstallKeyExists(inst.appName));
+}
+
+// A logged folder left empty that a program holds (its current folder, for
+// example) is asked about too; one that keeps the user's files is not.
+TEST(RemoveInstallation, EmptyFolderInUseIsAskedAboutAndUserFilesAreNot) {
     ScratchDir dir("urem");
-    std::string app = dir / "Demo", data = app + "\\data", held = data + "\\held.bin";
+    std::string app = dir / "Demo", busy = app + "\\occupe", kept = app + "\\garde";
+    CreateDirectoryA(app.c_str(), nullptr);
+    CreateDirectoryA(busy.c_str(), nullptr);
+    CreateDirectoryA(kept.c_str(), nullptr);
+    Touch(kept + "\\notes.txt");
+    Touch(app + "\\uninst.exe");
+    heldOpen = CreateFileA(busy.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, heldOpen);
+    CUninstConfig c;
+    Fill(c, wintest::UniqueName("BusyFolder"), {Entry(kept, 1), Entry(busy, 1)});
+    Question cancel(0);
+    EXPECT_EQ(kRemovalIncomplete, RemoveInstallation(c, nullptr, app.c_str(), Question::Ask));
+    CloseHeld();
+    EXPECT_EQ(std::vector<std::string>{busy}, Question::asked);
+    EXPECT_TRUE(FolderExists(busy));
+    Question none(0);
+    EXPECT_EQ(kRemovedFolderUsed, RemoveInstallation(c, nullptr, app.c_str(), Question::Ask));
+    EXPECT_TRUE(Question::asked.empty());
+    EXPECT_FALSE(FolderExists(busy));
+    EXPECT_TRUE(FileExists(kept + "\\notes.txt"));
+}
+
+// The log names the install folder in another spelling than the program's
+// own (short names, doubled backslashes): the files are the same.
+TEST(RemoveInstallation, LoggedPathsInOtherSpellingsAreTheSamePlaces) {
+    ScratchDir dir("urem");
+    std::string app = dir / "Dossier Longue Application", data = app + "\\Donnees du jeu";
     CreateDirectoryA(app.c_str(), nullptr);
     CreateDirectoryA(data.c_str(), nullptr);
-    Touch(held);
+    Touch(data + "\\carte.dat");
+    Touch(app + "\\demo.exe");
     Touch(app + "\\uninst.exe");
-    HANDLE open = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, open);
+    char shortApp[MAX_PATH] = "";
+    ASSERT_GT(GetShortPathNameA(app.c_str(), shortApp, sizeof(shortApp)), 0u);
     CUninstConfig c;
-    Fill(c, wintest::UniqueName("InUse"), {Entry(app, 1), Entry(data, 1), Entry(held, 0)});
-    ListDialog dialog;
-    int r = RemoveInstallation(c, dialog.window, app.c_str());
-    CloseHandle(open);
-    EXPECT_EQ(held + "\r\n", dialog.List());
-    EXPECT_TRUE(FileExists(held));
-    EXPECT_TRUE(FolderExists(data));
-    EXPECT_EQ(kRemovedFolderUsed, r);  // uninst.exe and the held file
+    Fill(c, wintest::UniqueName("Spelling"),
+         {Entry(std::string(shortApp) + "\\demo.exe", 0), Entry(app + "\\\\Donnees du jeu\\carte.dat", 0),
+          Entry(std::string(shortApp) + "\\Donnees du jeu", 1)});
+    Question none(0);
+    EXPECT_EQ(kRemovedFolderFree, RemoveInstallation(c, nullptr, app.c_str(), Question::Ask));
+    EXPECT_TRUE(Question::asked.empty());
+    EXPECT_FALSE(FileExists(app + "\\demo.exe"));
+    EXPECT_FALSE(FolderExists(data));
+}
+
+// An older installation's uninstaller, run after the application was
+// installed again elsewhere: the shortcuts now start the other installation's
+// programs and stay, and so does the key that names the other uninst.exe.
+TEST(RemoveInstallation, StaleUninstallerLeavesTheLiveInstallationsShortcutsAndKey) {
+    ExampleInstall inst;
+    ScratchDir other("urem2");
+    std::string live = other / "Demo";
+    CreateDirectoryA(live.c_str(), nullptr);
+    Touch(live + "\\demo.exe");
+    Touch(live + "\\uninst.exe");
+    std::string appName = wintest::UniqueName("Stale");
+    wintest::KeyGuard guard(appName);
+    wintest::Register(appName, 0, HKEY_LOCAL_MACHINE, live + "\\uninst.exe");
+    std::string shortcut = inst.group + "\\Demo.lnk", uninstallShortcut = inst.group + "\\Désinstallation.lnk";
+    ASSERT_TRUE(DeleteFileA(shortcut.c_str()) && DeleteFileA(uninstallShortcut.c_str()));
+    ASSERT_NO_FATAL_FAILURE(wintest::MakeShortcut(shortcut, live + "\\demo.exe"));
+    ASSERT_NO_FATAL_FAILURE(wintest::MakeShortcut(uninstallShortcut, live + "\\uninst.exe"));
+    CUninstConfig c;
+    Fill(c, appName, inst.log);
+    Question none(0);
+    EXPECT_EQ(kRemovedFolderFree, RemoveInstallation(c, nullptr, inst.app.c_str(), Question::Ask));
+    EXPECT_TRUE(Question::asked.empty());
+    EXPECT_FALSE(FileExists(inst.app + "\\demo.exe"));
+    EXPECT_TRUE(FileExists(shortcut));
+    EXPECT_TRUE(FileExists(uninstallShortcut));
+    EXPECT_TRUE(wintest::UninstallKeyExists(appName));
+    EXPECT_TRUE(FileExists(live + "\\demo.exe"));
 }
 
 TEST(RemoveInstallation, InstallFolderThatExistedBeforeIsNeverRemovedByTheRemoval) {
@@ -393,19 +517,65 @@ TEST(CountFiles, CountsFilesNotFoldersWithAndWithoutRecursion) {
 }
 
 TEST(UnregisterUninstaller, DeletesOnlyItsOwnKey) {
+    ScratchDir dir("unreg");
+    std::string uninstaller = dir / "uninst.exe";
+    Touch(uninstaller);
     std::string mine = wintest::UniqueName("Mine"), other = wintest::UniqueName("Other");
     wintest::KeyGuard g1(mine), g2(other);
-    wintest::Register(mine);
-    wintest::Register(other);
+    wintest::Register(mine, 0, HKEY_LOCAL_MACHINE, uninstaller);
+    wintest::Register(other, 0, HKEY_LOCAL_MACHINE, uninstaller);
     CUninstConfig c;
     strcpy(c.appName, mine.c_str());
-    EXPECT_EQ(1, UnregisterUninstaller(c));
+    EXPECT_EQ(1, UnregisterUninstaller(c, uninstaller.c_str()));
     EXPECT_FALSE(wintest::UninstallKeyExists(mine));
     EXPECT_TRUE(wintest::UninstallKeyExists(other));
-    EXPECT_EQ(1, UnregisterUninstaller(c));  // already gone: still 1
+    EXPECT_EQ(1, UnregisterUninstaller(c, uninstaller.c_str()));  // already gone: still 1
 
     char key[400];
     EXPECT_EQ(0, UninstallKeyName("", key, sizeof(key)));
+}
+
+// The key goes only when its UninstallString names this uninst.exe, however
+// either is spelled; a key of a later installation elsewhere, or one without
+// an UninstallString, stays.
+TEST(UnregisterUninstaller, DeletesTheKeyOnlyWhenItNamesThisUninstaller) {
+    ScratchDir dir("unreg");
+    std::string folder = dir / "Mon Jeu", elsewhere = dir / "Autre";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    CreateDirectoryA(elsewhere.c_str(), nullptr);
+    std::string uninstaller = folder + "\\uninst.exe";
+    Touch(uninstaller);
+    Touch(elsewhere + "\\uninst.exe");
+    char shortForm[MAX_PATH] = "";
+    ASSERT_GT(GetShortPathNameA(uninstaller.c_str(), shortForm, sizeof(shortForm)), 0u);
+    std::string lower = uninstaller;
+    CharLowerBuffA(&lower[0], static_cast<DWORD>(lower.size()));
+    const struct {
+        std::string registered;  // "" writes no UninstallString
+        bool gone;
+    } cases[] = {
+        {uninstaller, true},
+        {shortForm, true},
+        {lower, true},
+        {dir / "Mon Jeu\\\\uninst.exe", true},
+        {elsewhere + "\\uninst.exe", false},
+        {folder + "\\uninst.exe.bak", false},
+        {"", false},
+    };
+    for (const auto& k : cases) {
+        std::string name = wintest::UniqueName("Names");
+        wintest::KeyGuard guard(name);
+        wintest::Register(name, 0, HKEY_LOCAL_MACHINE, k.registered);
+        CUninstConfig c;
+        strcpy(c.appName, name.c_str());
+        EXPECT_EQ(k.gone ? 1 : 0, UnregisterUninstaller(c, uninstaller.c_str())) << k.registered;
+        EXPECT_EQ(k.gone, !wintest::UninstallKeyExists(name)) << k.registered;
+    }
+    char program[MAX_PATH];
+    EXPECT_EQ(1, UninstallProgramOf("\"C:\\Mon Jeu\\uninst.exe\" /S", program, sizeof(program)));
+    EXPECT_STREQ("C:\\Mon Jeu\\uninst.exe", program);
+    EXPECT_EQ(0, UninstallProgramOf("\"C:\\Mon Jeu\\uninst.exe", program, sizeof(program)));
+    EXPECT_EQ(0, UninstallProgramOf("\"C:\\Mon Jeu\\uninst.exe\"", program, 8));
 }
 
 // setup writes the key in its own build's view (the 32-bit view for a 32-bit
@@ -414,13 +584,16 @@ TEST(UnregisterUninstaller, DeletesOnlyItsOwnKey) {
 TEST(UnregisterUninstaller, WorksInTheViewSetupWritesTo) {
     if (sizeof(void*) == 4 && !wintest::RunsOn64BitWindowsAs32Bit()) GTEST_SKIP() << "one registry view only";
     std::string name = wintest::UniqueName("View");
+    ScratchDir dir("unreg");
+    std::string uninstaller = dir / "uninst.exe";
+    Touch(uninstaller);
     wintest::KeyGuard mine(name, wintest::BuildView()), other(name, wintest::OtherView());
-    wintest::Register(name);  // as setup does: default view
-    wintest::Register(name, wintest::OtherView());
+    wintest::Register(name, 0, HKEY_LOCAL_MACHINE, uninstaller);  // as setup does: default view
+    wintest::Register(name, wintest::OtherView(), HKEY_LOCAL_MACHINE, uninstaller);
     ASSERT_TRUE(wintest::UninstallKeyExists(name, wintest::BuildView()));
     CUninstConfig c;
     strcpy(c.appName, name.c_str());
-    UnregisterUninstaller(c);
+    UnregisterUninstaller(c, uninstaller.c_str());
     EXPECT_FALSE(wintest::UninstallKeyExists(name, wintest::BuildView()));
     EXPECT_TRUE(wintest::UninstallKeyExists(name, wintest::OtherView()));
 }
@@ -444,10 +617,10 @@ TEST(UnregisterUninstaller, DeletesTheKeyUnderTheRootOfItsScopeOnly) {
         const char* label = c.scope ? c.scope : "no scope";
         std::string name = wintest::UniqueName("Scope");
         wintest::KeyGuard machine(name), user(name, 0, HKEY_CURRENT_USER);
-        wintest::Register(name);
-        wintest::Register(name, 0, HKEY_CURRENT_USER);
         ScratchDir dir("scope");
         std::string uninstaller = dir / "uninst.exe";
+        wintest::Register(name, 0, HKEY_LOCAL_MACHINE, uninstaller);
+        wintest::Register(name, 0, HKEY_CURRENT_USER, uninstaller);
         std::string log = wintest::LogBytes(name, name + " 1.0", {});
         ASSERT_NO_FATAL_FAILURE(wintest::MakeUninstaller(uninstaller, &log));
         std::string error;
@@ -460,7 +633,7 @@ TEST(UnregisterUninstaller, DeletesTheKeyUnderTheRootOfItsScopeOnly) {
             ASSERT_EQ(kLogLoaded, LoadInstallLogFrom(config, module.get())) << label;
         }
         EXPECT_EQ(c.read, config.scope) << label;
-        UnregisterUninstaller(config);
+        UnregisterUninstaller(config, uninstaller.c_str());
         EXPECT_EQ(c.machineKeyGone, !wintest::UninstallKeyExists(name)) << label;
         EXPECT_EQ(c.userKeyGone, !wintest::UninstallKeyExists(name, 0, HKEY_CURRENT_USER)) << label;
     }

@@ -173,9 +173,10 @@ TEST(RoundTrip, InstallThenUninstallLeavesTheMachineAsItWas) {
 
     EXPECT_TRUE(gui::WaitFor([&] { return !FolderExists(installDir); }, 15000)) << "install folder stayed";
     EXPECT_TRUE(gui::WaitFor([&] { return !BatchLeft(); }, 15000)) << "batch stayed";
-    // Run elevated, as the uninstaller is, its batch lay in a folder of its own.
+    // Run elevated, as the uninstaller is, its batch lay in a folder of its
+    // own, which the batch removed at its end.
     if (RunsElevated()) {
-        EXPECT_GE(ProtectedBatchFolders().size(), 1u);
+        EXPECT_TRUE(gui::WaitFor([] { return ProtectedBatchFolders().empty(); }, 15000)) << "batch folder stayed";
     }
     ClearBatches();
     EXPECT_FALSE(FolderExists(ProgramsGroup(app)));

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
+#include "pack_run.h"
 #include "package_writer.h"
 #include "self_delete.h"
 #include "test_env.h"
@@ -115,6 +116,26 @@ void Touch(const std::string& path, const std::string& bytes) {
     ASSERT_TRUE(testenv::WriteFileBytes(path, bytes)) << path;
 }
 
+void MakeShortcut(const std::string& path, const std::string& target) {
+    CoInitialize(nullptr);
+    IShellLinkA* link = nullptr;
+    bool saved = false;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   reinterpret_cast<void**>(&link)))) {
+        IPersistFile* file = nullptr;
+        link->SetPath(target.c_str());
+        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+            WCHAR wide[MAX_PATH];
+            MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+            saved = SUCCEEDED(file->Save(wide, TRUE));
+            file->Release();
+        }
+        link->Release();
+    }
+    CoUninitialize();
+    ASSERT_TRUE(saved) << path;
+}
+
 LinkInfo ReadLink(const std::string& path) {
     LinkInfo info;
     CoInitialize(nullptr);
@@ -162,6 +183,36 @@ std::string UninstallValue(const std::string& appName, const char* value, bool* 
     return text;
 }
 
+std::map<std::string, RegValue> RegListUninstallKey(const std::string& appName, HKEY root) {
+    char system[MAX_PATH] = "";
+    GetSystemDirectoryA(system, sizeof(system));
+    testenv::ScratchDir dir("regq");
+    std::string key = std::string(root == HKEY_CURRENT_USER ? "HKCU\\" : "HKLM\\") + UninstallKey(appName);
+    std::string args = "query \"" + key + "\"" + (RunsOn64BitWindowsAs32Bit() ? " /reg:32" : "");
+    PackRun run = RunPack(dir.path(), args, std::string(system) + "\\reg.exe");
+    // "    Name    REG_TYPE    data" below the key's own line.
+    std::map<std::string, RegValue> values;
+    const std::string gap = "    ";
+    size_t start = 0;
+    while (start < run.out.size()) {
+        size_t end = run.out.find('\n', start);
+        if (end == std::string::npos) end = run.out.size();
+        std::string line = run.out.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.compare(0, gap.size(), gap) != 0) continue;
+        size_t typeAt = line.find(gap, gap.size());
+        if (typeAt == std::string::npos) continue;
+        size_t dataAt = line.find(gap, typeAt + gap.size());
+        RegValue value;
+        value.type = line.substr(typeAt + gap.size(), dataAt == std::string::npos ? std::string::npos
+                                                                                 : dataAt - typeAt - gap.size());
+        if (dataAt != std::string::npos) value.data = line.substr(dataAt + gap.size());
+        values[line.substr(gap.size(), typeAt - gap.size())] = value;
+    }
+    return values;
+}
+
 bool UninstallKeyExists(const std::string& appName, REGSAM view, HKEY root) {
     HKEY key = nullptr;
     if (RegOpenKeyExA(root, UninstallKey(appName).c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) {
@@ -171,12 +222,17 @@ bool UninstallKeyExists(const std::string& appName, REGSAM view, HKEY root) {
     return true;
 }
 
-void Register(const std::string& appName, REGSAM view, HKEY root) {
+void Register(const std::string& appName, REGSAM view, HKEY root, const std::string& uninstaller) {
     HKEY key = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, UninstallKey(appName).c_str(), 0, nullptr,
                                              REG_OPTION_NON_VOLATILE, KEY_WRITE | view, nullptr, &key, nullptr));
     const char name[] = "test";
     RegSetValueExA(key, "DisplayName", 0, REG_SZ, reinterpret_cast<const BYTE*>(name), sizeof(name));
+    if (!uninstaller.empty()) {
+        std::string command = uninstaller.find(' ') == std::string::npos ? uninstaller : "\"" + uninstaller + "\"";
+        RegSetValueExA(key, "UninstallString", 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                       static_cast<DWORD>(command.size() + 1));
+    }
     RegCloseKey(key);
 }
 

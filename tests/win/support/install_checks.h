@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <map>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -107,16 +108,28 @@ struct LinkInfo {
     std::string target, workDir, description;
 };
 LinkInfo ReadLink(const std::string& path);
+// Saves a shortcut to target at path; fails the test if it cannot.
+void MakeShortcut(const std::string& path, const std::string& target);
 
 std::string UninstallKey(const std::string& appName);
 // A REG_SZ value of the uninstall key of appName ("" when absent; *found tells),
 // under HKEY_LOCAL_MACHINE or, for a per-user installation, HKEY_CURRENT_USER.
 std::string UninstallValue(const std::string& appName, const char* value, bool* found = nullptr,
                            HKEY root = HKEY_LOCAL_MACHINE);
+// The values of the uninstall key of appName as the system's reg.exe lists
+// them (a reader independent of the programs'), in the registry view of this
+// build: name -> type and data as printed ("REG_DWORD", "0x4"). Empty when
+// the key is missing.
+struct RegValue {
+    std::string type, data;
+};
+std::map<std::string, RegValue> RegListUninstallKey(const std::string& appName, HKEY root = HKEY_LOCAL_MACHINE);
 // Whether the uninstall key of appName is there (in this registry view).
 bool UninstallKeyExists(const std::string& appName, REGSAM view = 0, HKEY root = HKEY_LOCAL_MACHINE);
-// Writes a registration as setup does (default view, KEY_WRITE).
-void Register(const std::string& appName, REGSAM view = 0, HKEY root = HKEY_LOCAL_MACHINE);
+// Writes a registration as setup does (default view, KEY_WRITE); with
+// uninstaller, its UninstallString too, quoted when it holds a blank.
+void Register(const std::string& appName, REGSAM view = 0, HKEY root = HKEY_LOCAL_MACHINE,
+              const std::string& uninstaller = "");
 
 // The registry view that a program of this build writes HKLM\Software keys to
 // on 64-bit Windows (a 32-bit program's keys are redirected to the 32-bit view),
