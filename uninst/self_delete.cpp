@@ -7,7 +7,9 @@
 #include <shlwapi.h>
 #include <string.h>
 
+#include "path_rules.h"
 #include "records.h"
+#include "resolved_path.h"
 #include "text.h"
 
 namespace {
@@ -123,20 +125,47 @@ void BatchPathForm(const char* path, char* out) {
     }
 }
 
-int ComposeSelfDeleteBatch(char* out, size_t cap, const char* program, const char* folder, const char* batch) {
+int ComposeSelfDeleteBatch(char* out, size_t cap, const char* program, const char* folder, const char* batch,
+                           const char* const* parents, int parentCount) {
     if (!out || cap == 0 || !program || !batch) return -1;
     out[0] = 0;
     size_t used = 0;
     if (!AppendLine(out, cap, &used, kEchoOffLine, nullptr) ||
         !AppendLine(out, cap, &used, kDeleteLine, program) ||
-        (folder && !AppendLine(out, cap, &used, kRemoveFolderLine, folder)) ||
-        !AppendLine(out, cap, &used, kDeleteLine, batch)) {
+        (folder && !AppendLine(out, cap, &used, kRemoveFolderLine, folder))) {
         return -1;
     }
+    for (int i = 0; folder && i < parentCount; ++i) {
+        if (!AppendLine(out, cap, &used, kRemoveFolderLine, parents[i])) return -1;
+    }
+    if (!AppendLine(out, cap, &used, kDeleteLine, batch)) return -1;
     return static_cast<int>(used);
 }
 
-int WriteSelfDeleteBatch(const char* batchPath, const char* programPath, int removeFolder) {
+int LoggedParentFolders(const CList<LogEntry>& log, const char* folder, char (*parents)[kPathSize], int max) {
+    int count = 0;
+    for (auto* node = log.First(); node; node = log.Next(node)) {
+        const LogEntry& entry = node->payload;
+        if (entry.kind == kLogFile || SamePlace(entry.path, folder) || !PlaceWithin(entry.path, folder)) continue;
+        bool listed = false;
+        for (int i = 0; i < count && !listed; ++i) listed = SamePath(parents[i], entry.path) != 0;
+        if (listed || count == max || !CopyText(parents[count], kPathSize, entry.path)) continue;
+        ++count;
+    }
+    // Deepest first: a longer path that holds the folder lies below a shorter one.
+    for (int i = 1; i < count; ++i) {
+        for (int j = i; j > 0 && strlen(parents[j]) > strlen(parents[j - 1]); --j) {
+            char swap[kPathSize];
+            memcpy(swap, parents[j], kPathSize);
+            memcpy(parents[j], parents[j - 1], kPathSize);
+            memcpy(parents[j - 1], swap, kPathSize);
+        }
+    }
+    return count;
+}
+
+int WriteSelfDeleteBatch(const char* batchPath, const char* programPath, int removeFolder,
+                         const char* const* parents, int parentCount) {
     HANDLE file = CreateFileA(batchPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return 0;
     // The short forms are taken once the batch exists, so that it has one too.
@@ -151,8 +180,16 @@ int WriteSelfDeleteBatch(const char* batchPath, const char* programPath, int rem
         BatchPathForm(programFolder, folder);
     }
     BatchPathForm(batchPath, batch);
+    char parentForms[kMaxBatchParents][kBatchPathFormSize];
+    const char* parentLines[kMaxBatchParents];
+    if (parentCount > kMaxBatchParents) parentCount = kMaxBatchParents;
+    for (int i = 0; i < parentCount; ++i) {
+        BatchPathForm(parents[i], parentForms[i]);
+        parentLines[i] = parentForms[i];
+    }
     char text[kBatchTextSize];
-    int length = ComposeSelfDeleteBatch(text, sizeof(text), program, removeFolder ? folder : nullptr, batch);
+    int length = ComposeSelfDeleteBatch(text, sizeof(text), program, removeFolder ? folder : nullptr, batch,
+                                        parentLines, parentCount);
     DWORD written = 0;
     BOOL ok = length > 0 && WriteFile(file, text, static_cast<DWORD>(length), &written, nullptr) &&
               written == static_cast<DWORD>(length);
@@ -199,14 +236,21 @@ void StartBatchThenRemoveFolder(const char* batchPath, const char* batchFolder, 
 
 }  // namespace
 
-void ScheduleSelfDelete(int removeFolder) {
+void ScheduleSelfDelete(int removeFolder, const CList<LogEntry>& log) {
     char batchPath[kPathSize];
     char programPath[kPathSize];
     bool ownFolder = RunsElevated();
     if (!BatchPathForThisRun(batchPath)) return;
     DWORD n = GetModuleFileNameA(nullptr, programPath, sizeof(programPath));
     if (n == 0 || n >= sizeof(programPath)) return;
-    if (!WriteSelfDeleteBatch(batchPath, programPath, removeFolder)) return;
+    char programFolder[kPathSize];
+    CopyText(programFolder, sizeof(programFolder), programPath);
+    PathRemoveFileSpecA(programFolder);
+    char parents[kMaxBatchParents][kPathSize];
+    const char* parentPaths[kMaxBatchParents];
+    int parentCount = removeFolder ? LoggedParentFolders(log, programFolder, parents, kMaxBatchParents) : 0;
+    for (int i = 0; i < parentCount; ++i) parentPaths[i] = parents[i];
+    if (!WriteSelfDeleteBatch(batchPath, programPath, removeFolder, parentPaths, parentCount)) return;
     // The batch works from the temporary folder: a folder that is the current
     // folder of a process cannot be removed, and the install folder often is
     // ours. A folder made for the batch goes after it: cmd then works from the

@@ -4,8 +4,14 @@
 
 #include <stddef.h>
 
+#include "list.h"
+#include "records.h"
+
 enum {
-    kBatchTextSize = 1024,
+    // The own folder's parents that the installation made, removed after it
+    // when empty: at most this many.
+    kMaxBatchParents = 8,
+    kBatchTextSize = 1024 + kMaxBatchParents * 540,
     kBatchPathFormSize = 2 * 260 + 2,  // every '%' doubled, and the quotes
 };
 
@@ -23,11 +29,22 @@ void BatchPathForm(const char* path, char* out);
 //   echo off / del <program> / [rmdir <folder>] / del <batch>
 // each line ended by CR LF, no terminating zero counted. folder null leaves the
 // rmdir line out. Returns the text's length, or -1 when it does not fit cap.
-int ComposeSelfDeleteBatch(char* out, size_t cap, const char* program, const char* folder, const char* batch);
+// parents (with folder, deepest first) follow folder, each as "rmdir <parent>":
+// rmdir removes only an empty folder, so a parent that holds anything stays.
+int ComposeSelfDeleteBatch(char* out, size_t cap, const char* program, const char* folder, const char* batch,
+                           const char* const* parents = nullptr, int parentCount = 0);
 
 // Writes the batch file batchPath that deletes programPath (and, with
-// removeFolder, the folder that holds it). Returns 1 when written.
-int WriteSelfDeleteBatch(const char* batchPath, const char* programPath, int removeFolder);
+// removeFolder, the folder that holds it, then the parents given, deepest
+// first, each when empty). Returns 1 when written.
+int WriteSelfDeleteBatch(const char* batchPath, const char* programPath, int removeFolder,
+                         const char* const* parents = nullptr, int parentCount = 0);
+
+// The folders of the log (kind folder) that hold folder, deepest first: the
+// parents of the install folder that the installation made ("Editeur" of
+// "Editeur\Jeu"). They can go only once uninst.exe is gone. At most max of
+// them go into parents (each kPathSize bytes); returns how many.
+int LoggedParentFolders(const CList<LogEntry>& log, const char* folder, char (*parents)[kPathSize], int max);
 
 // The batch's place when the program does not run elevated: "temp_001.bat" in
 // the user's temporary folder; 0 when the folder cannot be found.
@@ -62,4 +79,6 @@ int ComposeBatchCommand(char* out, size_t cap, const char* batch, const char* fo
 // and cmd removes that folder after the batch (see ComposeBatchCommand),
 // working from the folder above it. When the batch cannot be written,
 // nothing else happens.
-void ScheduleSelfDelete(int removeFolder);
+// With removeFolder, the batch also removes the own folder and, when empty,
+// the parents of it that log names (LoggedParentFolders).
+void ScheduleSelfDelete(int removeFolder, const CList<LogEntry>& log);

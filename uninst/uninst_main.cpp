@@ -40,7 +40,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     }
     if (result != kRemovedNothing) {
         ShowSuccess(theUninstConfig);
-        ScheduleSelfDelete(result == kRemovedFolderFree);
+        ScheduleSelfDelete(result == kRemovedFolderFree, theUninstConfig.installLog);
     }
     return 0;
 }

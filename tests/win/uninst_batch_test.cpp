@@ -41,6 +41,42 @@ TEST(SelfDeleteBatch, LinesInOrderWithCrLfAndNoTerminator) {
               std::string(text, n > 0 ? n : 0));
 }
 
+// The parents of the install folder that the installation made go after it,
+// deepest first, each only when empty (rmdir without /s); none without the
+// own folder's line. The log's other folders and files are no parents.
+TEST(SelfDeleteBatch, LoggedParentsFollowTheOwnFolder) {
+    ScratchDir dir("parents");
+    std::string editeur = dir / "Editeur", jeu = editeur + "\\Jeu", demo = jeu + "\\Demo";
+    ASSERT_TRUE(CreateDirectoryA(editeur.c_str(), nullptr) && CreateDirectoryA(jeu.c_str(), nullptr) &&
+                CreateDirectoryA(demo.c_str(), nullptr));
+    CList<LogEntry> log;
+    for (const LogEntry& entry : {wintest::Entry(editeur, kLogFolder), wintest::Entry(jeu, kLogFolder),
+                                  wintest::Entry(demo, kLogFolder), wintest::Entry(demo + "\\sons", kLogFolder),
+                                  wintest::Entry(dir / "Autre", kLogFolder), wintest::Entry(editeur, kLogFolder),
+                                  wintest::Entry(jeu + "\\x.txt", kLogFile)}) {
+        ASSERT_TRUE(log.Append(&entry));
+    }
+    char parents[kMaxBatchParents][kPathSize];
+    ASSERT_EQ(2, LoggedParentFolders(log, (ShortForm(demo) + "\\").c_str(), parents, kMaxBatchParents));
+    EXPECT_EQ(jeu, std::string(parents[0]));
+    EXPECT_EQ(editeur, std::string(parents[1]));
+    EXPECT_EQ(1, LoggedParentFolders(log, demo.c_str(), parents, 1));
+
+    const char* lines[] = {"C:\\PROGRA~1\\Jeu", "C:\\PROGRA~1"};
+    char text[kBatchTextSize];
+    int n = ComposeSelfDeleteBatch(text, sizeof(text), "C:\\PROGRA~1\\Jeu\\Demo\\uninst.exe",
+                                   "C:\\PROGRA~1\\Jeu\\Demo", "C:\\TEMP\\temp_001.bat", lines, 2);
+    EXPECT_EQ(std::string("echo off\r\n"
+                          "del C:\\PROGRA~1\\Jeu\\Demo\\uninst.exe\r\n"
+                          "rmdir C:\\PROGRA~1\\Jeu\\Demo\r\n"
+                          "rmdir C:\\PROGRA~1\\Jeu\r\n"
+                          "rmdir C:\\PROGRA~1\r\n"
+                          "del C:\\TEMP\\temp_001.bat\r\n"),
+              std::string(text, n > 0 ? n : 0));
+    n = ComposeSelfDeleteBatch(text, sizeof(text), "C:\\D\\uninst.exe", nullptr, "C:\\T\\b.bat", lines, 2);
+    EXPECT_EQ(std::string("echo off\r\ndel C:\\D\\uninst.exe\r\ndel C:\\T\\b.bat\r\n"), std::string(text, n > 0 ? n : 0));
+}
+
 // An elevated run's batch lies in a folder of its own: cmd calls the batch,
 // then removes that folder, from a command line that keeps each path one
 // argument.
