@@ -14,7 +14,6 @@
 #include "pack_description.h"
 #include "pack_sign.h"
 #include "package_writer.h"
-#include "payload_compressor.h"
 #include "registration_texts.h"
 
 namespace {
@@ -238,9 +237,6 @@ bool ReadDescribedPackage(const std::string& descriptionPath, const DefinitionLi
     builder->ReadBranding(description, contents);
     contents->compression = description.compression;
     contents->perUser = description.perUser;
-    if (description.compression != kPackCompressionNone && !CompressionAvailable(&why)) {
-        builder->Error(description.compressionLine, why);
-    }
     return true;
 }
 

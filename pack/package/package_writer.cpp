@@ -10,6 +10,7 @@
 #include "payload_compressor.h"
 #include "pe_resources.h"
 #include "resource_names.h"
+#include "temporary_file.h"
 #include "text.h"
 
 namespace {
@@ -285,10 +286,10 @@ private:
     }
 
     bool Compress(uint64_t size, std::string* error) {
-        if (!CompressionAvailable(error)) return false;
-        temporary_ = tmpfile();
+        std::string why;
+        temporary_ = OpenTemporaryFile(&why);
         if (!temporary_) {
-            *error = "cannot make a temporary file for the compressed payload (" + LastSystemError() + ")";
+            *error = "cannot make a temporary file for the compressed payload (" + why + ")";
             return false;
         }
         if (!CompressPayload(payload_, size, static_cast<PayloadCompression>(contents_.compression), temporary_, error)) {

@@ -1,13 +1,14 @@
-// The payload compressed with the Zstandard library (Linux only).
+// The payload compressed with the Zstandard library.
 #include "payload_compressor.h"
 
 #include "compressed_payload.h"
 
-#ifndef _WIN32
+// For the match finder's switch (ZSTD_c_useRowMatchFinder): every pack links
+// one release of the library, statically, so its advanced settings are stable.
+#define ZSTD_STATIC_LINKING_ONLY
 #include <zstd.h>
 
 #include <vector>
-#endif
 
 int CompressionWindowLog(uint64_t decodedSize) {
     int log = kMinWindowLog;
@@ -15,31 +16,22 @@ int CompressionWindowLog(uint64_t decodedSize) {
     return log;
 }
 
-#ifdef _WIN32
-
-bool CompressionAvailable(std::string* why) {
-    *why = "pack.exe cannot compress: the encoder is built into the Linux pack only, and a package must be the "
-           "same bytes whichever pack makes it; build it with the Linux pack, or without Compression";
-    return false;
-}
-
-bool CompressPayload(const pe::ResourceStream&, uint64_t, PayloadCompression, FILE*, std::string* error) {
-    CompressionAvailable(error);
-    return false;
-}
-
-#else
-
-bool CompressionAvailable(std::string*) { return true; }
-
 namespace {
 
 // The settings of each level. Both keep the window within what setup decodes
 // (kMaxWindowLog); best adds long-distance matching, which finds the copies of
 // a library's code that recur megabytes apart in a payload of programs.
+//
+// Left to itself, the library picks the match finder of fast's strategy by the
+// vector instructions it was compiled for: the row finder from a window of
+// 32 KB where it has SSE2 (x86-64), from 256 KB where it has not (the 32-bit
+// pack.exe, built for any x86), and the two find other matches. It is stated
+// here as x86-64 picks it, so that every pack writes the same bytes.
 void Configure(ZSTD_CCtx* context, PayloadCompression level, uint64_t decodedSize) {
+    int windowLog = CompressionWindowLog(decodedSize);
     ZSTD_CCtx_setParameter(context, ZSTD_c_compressionLevel, level == kCompressionBest ? 19 : 9);
-    ZSTD_CCtx_setParameter(context, ZSTD_c_windowLog, CompressionWindowLog(decodedSize));
+    ZSTD_CCtx_setParameter(context, ZSTD_c_windowLog, windowLog);
+    ZSTD_CCtx_setParameter(context, ZSTD_c_useRowMatchFinder, windowLog > 14 ? ZSTD_ps_enable : ZSTD_ps_disable);
     ZSTD_CCtx_setParameter(context, ZSTD_c_checksumFlag, 1);
     ZSTD_CCtx_setParameter(context, ZSTD_c_contentSizeFlag, 1);
     if (level == kCompressionBest) ZSTD_CCtx_setParameter(context, ZSTD_c_enableLongDistanceMatching, 1);
@@ -86,5 +78,3 @@ bool CompressPayload(const pe::ResourceStream& source, uint64_t decodedSize, Pay
     ZSTD_freeCCtx(context);
     return ok;
 }
-
-#endif

@@ -15,17 +15,14 @@ enum PayloadCompression {
     kCompressionBest = 2,  // slow to make, the smallest: for downloads
 };
 
-// False with a reason where this build of pack has no compressor (pack.exe:
-// the encoder is a Linux library, and a package must be the same bytes
-// whichever pack built it, so pack.exe refuses rather than differ).
-bool CompressionAvailable(std::string* why);
-
 // The window log the compressed payload of decodedSize bytes uses: no more
 // history than the payload has, at most the largest setup decodes.
 int CompressionWindowLog(uint64_t decodedSize);
 
 // Compresses the decodedSize bytes that source emits into out (a temporary
 // file, written from its start): the header, then the stream. The same input
-// gives the same bytes. False with a reason.
+// gives the same bytes, on Linux and on Windows, 32-bit or 64-bit: every pack
+// links the same release of the encoder, single-threaded, with the settings
+// below. False with a reason.
 bool CompressPayload(const pe::ResourceStream& source, uint64_t decodedSize, PayloadCompression level, FILE* out,
                      std::string* error);

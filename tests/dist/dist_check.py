@@ -4,6 +4,10 @@
   - make_dist twice gives identical archives, and SHA256SUMS holds their sums;
   - the zip's pack.exe, under Wine, packages the example with the setup.exe
     beside it, and the tarball's pack does the same on Linux: the same bytes;
+  - the tarball's pack needs nothing of the distribution but the C library
+    (its needed libraries, the newest C library version it asks for), and
+    runs with an empty environment and in a root that holds nothing else,
+    where it compresses the example to the bytes it writes outside;
   - install.sh (make install) with DESTDIR and PREFIX installs cartopia-pack,
     which tells its version and finds its setup.exe in its data folder without
     --setup; uninstall removes what it installed.
@@ -12,6 +16,7 @@ Usage: dist_check.py --build BUILD --bin WINDOWS_BIN --work DIR
 import argparse
 import hashlib
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -34,6 +39,71 @@ def make_dist(args, out):
                   "--linux-pack", os.path.join(args.build, "host", "bin", "pack"), "--out", out])
     check(result.returncode == 0, "make_dist writes the archives", result.stdout + result.stderr)
     return {name: open(os.path.join(out, name), "rb").read() for name in sorted(os.listdir(out))}
+
+
+# What the tarball's pack may need of the system: the C library and the
+# libraries that come with it, and no newer C library than README promises.
+C_LIBRARY = {"libc.so.6", "libm.so.6", "libpthread.so.0", "libdl.so.2", "librt.so.1", "ld-linux-x86-64.so.2"}
+OLDEST_C_LIBRARY = (2, 36)
+
+
+def needed_libraries(program):
+    result = run(["readelf", "-d", program])
+    return [line.split("[")[1].rstrip("]") for line in result.stdout.splitlines() if "(NEEDED)" in line]
+
+
+def newest_c_library(program):
+    """The newest GLIBC_x.y version among the symbols program imports."""
+    found = re.findall(r"GLIBC_(\d+)\.(\d+)", run(["objdump", "-T", program]).stdout)
+    return max((int(a), int(b)) for a, b in found) if found else (0, 0)
+
+
+def bare_root(root, program):
+    """A root folder holding only what program needs to start: its loader and
+    the libraries it names, each where the system has it."""
+    interpreter = re.search(r"program interpreter: ([^\]]+)\]", run(["readelf", "-l", program]).stdout)
+    paths = [interpreter.group(1)] if interpreter else []
+    known = dict(re.findall(r"^\s*(\S+) \(libc6,x86-64[^)]*\) => (\S+)$", run(["/sbin/ldconfig", "-p"]).stdout, re.M))
+    paths += [known[name] for name in needed_libraries(program) if name in known]
+    for path in paths:
+        os.makedirs(os.path.dirname(root + path), exist_ok=True)
+        shutil.copy(path, root + path)
+    os.makedirs(os.path.join(root, "tmp"))
+
+
+def pack_needs_only_the_c_library(work, top):
+    pack = os.path.join(top, "pack")
+    needed = needed_libraries(pack)
+    check(needed and set(needed) <= C_LIBRARY, "the tarball's pack needs only the C library", str(needed))
+    newest = newest_c_library(pack)
+    check(newest <= OLDEST_C_LIBRARY, "the tarball's pack asks for the C library %d.%d at most" % OLDEST_C_LIBRARY,
+          "%d.%d" % newest)
+    result = run(["env", "-i", "LD_LIBRARY_PATH=", pack, "--version"])
+    check(result.returncode == 0 and result.stdout.startswith("pack "), "pack runs with an empty environment",
+          result.stdout + result.stderr)
+
+    # The example compressed, in a root where the C library is all there is.
+    root = os.path.join(work, "bare-root")
+    bare_root(root, pack)
+    shutil.copytree(top, os.path.join(root, "cartopia"))
+    ini = os.path.join(root, "cartopia", "exemple", "compresse.ini")
+    text = open(os.path.join(top, "exemple", "exemple.ini"), encoding="utf-8").read()
+    open(ini, "w", encoding="utf-8").write(text.replace("[Setup]\n", "[Setup]\nCompression = fast\n", 1))
+    outside = os.path.join(work, "compressed-outside.exe")
+    result = run([pack, "build", ini, "-o", outside])
+    check(result.returncode == 0, "the tarball's pack compresses the example", result.stderr)
+    chroot = ["chroot"] if os.geteuid() == 0 else ["unshare", "-r", "chroot"]
+    inside = chroot + [root, "/cartopia/pack"]
+    result = run(inside + ["--version"])
+    check(result.returncode == 0 and result.stdout.startswith("pack "),
+          "pack starts in a root holding only the C library (%s)" % " ".join(chroot), result.stdout + result.stderr)
+    # No /proc there: pack cannot find itself, so it is given its setup.exe.
+    result = run(inside + ["build", "/cartopia/exemple/compresse.ini", "-o", "/compresse.exe",
+                           "--setup", "/cartopia/setup.exe"])
+    made = os.path.join(root, "compresse.exe")
+    check(result.returncode == 0 and os.path.exists(made) and os.path.exists(outside) and
+          open(made, "rb").read() == open(outside, "rb").read(),
+          "there it compresses the example to the same bytes", result.stdout + result.stderr)
 
 
 def main():
@@ -78,6 +148,7 @@ def main():
           result.stdout + result.stderr)
     if os.path.exists(from_zip) and os.path.exists(from_tar):
         check(open(from_zip, "rb").read() == open(from_tar, "rb").read(), "pack.exe and pack write the same bytes")
+    pack_needs_only_the_c_library(work, top)
 
     # make install DESTDIR=... PREFIX=/usr, then the installed command.
     root = os.path.join(work, "root")

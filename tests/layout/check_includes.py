@@ -13,7 +13,7 @@ import sys
 
 SOURCE = re.compile(r"\.(c|cc|cpp|h|hpp)$")
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
-SKIP = {"build", ".git", "docs"}
+SKIP = {"build", ".git", ".cache", "docs"}
 ONE_PROGRAM = ("setup/",)
 
 

@@ -258,6 +258,36 @@ TEST(PackBuild, EveryErrorIsReportedAndNothingIsWritten) {
     EXPECT_EQ(2u, RunPack(folder.dir.path(), "pack frobnicate").exitCode);
 }
 
+// pack.exe compresses through a file in the user's temporary folder (TMP,
+// TEMP), where any user may write, not in the root of the drive, and leaves
+// nothing there; a temporary folder it cannot use is a clear error.
+TEST(PackBuild, CompressesThroughTheUsersTemporaryFolder) {
+    PackageFolder folder;
+    std::string program;
+    for (int i = 0; i < 4000; ++i) program += "instruction " + std::to_string(i % 97) + ";";
+    folder.Put("a.exe", program);
+    const std::string description = "[Setup]\nAppName = A\nCompression = fast\n[Files]\na.exe\n";
+    ScratchDir temporary("pack-temp");
+    {
+        testenv::ScopedVariable tmp("TMP", temporary.path()), temp("TEMP", temporary.path());
+        wintest::PackRun run = folder.Build(description);
+        EXPECT_EQ(0u, run.exitCode) << run.err;
+        EXPECT_TRUE(Contains(run.out, "(compressed, fast)")) << run.out;
+        EXPECT_TRUE(testenv::FilesBelow(temporary.path()).empty());
+        wintest::PackRun shown = RunPack(folder.dir.path(), "inspect out.exe");
+        EXPECT_TRUE(Contains(shown.out, "the stream decodes to the files' bytes")) << shown.out;
+        EXPECT_LT(ProgramResource(folder.Out(), "RT_DATA", "5002").size(), program.size() / 4);
+    }
+    ASSERT_TRUE(DeleteFileA(folder.Out().c_str()));
+    std::string absent = temporary / "absent";
+    testenv::ScopedVariable tmp("TMP", absent), temp("TEMP", absent);
+    wintest::PackRun run = folder.Build(description);
+    EXPECT_EQ(1u, run.exitCode);
+    EXPECT_TRUE(Contains(run.err, "cannot make a temporary file for the compressed payload")) << run.err;
+    EXPECT_TRUE(Contains(run.err, "nothing written")) << run.err;
+    EXPECT_FALSE(FileExists(folder.Out()));
+}
+
 // A package given where the bare setup.exe belongs (with --setup, or as the
 // setup.exe beside pack.exe that an earlier `-o setup.exe` replaced): build
 // and verify name what it carries and refuse it; nothing is written.

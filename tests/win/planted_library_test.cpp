@@ -26,6 +26,7 @@
 namespace {
 
 using testenv::FileExists;
+using testenv::ScopedVariable;
 using testenv::ScratchDir;
 
 // Under Wine, the run loads usp10 and oleaut32 by name (imports of the rich
@@ -49,27 +50,6 @@ const char* const kPlantedNames[] = {
 // imm32.dll are imports of Wine's system libraries (a copy that refuses to load
 // aborts the start), uxtheme.dll is loaded with Wine's display driver. Planted
 // without "n,b" they would never be looked at, so they would test nothing.
-
-// Sets an environment variable, which the programs started from now on
-// inherit, and restores its former value when it goes.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const std::string& value) : name_(name) {
-        std::vector<char> old(32768);
-        DWORD n = GetEnvironmentVariableA(name, old.data(), static_cast<DWORD>(old.size()));
-        had_ = n > 0 && n < old.size();
-        if (had_) old_.assign(old.data(), n);
-        SetEnvironmentVariableA(name, value.c_str());
-    }
-    ~ScopedVariable() { SetEnvironmentVariableA(name_, had_ ? old_.c_str() : nullptr); }
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
-
-private:
-    const char* name_;
-    bool had_ = false;
-    std::string old_;
-};
 
 // Asks Wine to load the planted names from files first in one program (by its
 // file name), and takes back what it added when it goes.

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Installs what the project needs on a fresh Debian machine. Quick when all is present.
+# Installs what the project needs on a fresh Debian machine, then builds the
+# encoder every pack links (libzstd.sh). Quick when all is present.
 # 32-bit Wine is wanted but not required: where the i386 packages cannot be
 # installed (or the kernel cannot start them) the 64-bit build runs under wine64.
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 packages=(
   cmake make g++ clang libclang-rt-14-dev googletest
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
@@ -10,7 +12,7 @@ packages=(
   wine wine64 fonts-wine xvfb xauth
   liblnk-utils python3-pefile python3-pil python3-numpy icoutils imagemagick
   osslsigncode openssl python3-cryptography valgrind
-  libzstd-dev
+  libzstd-dev dpkg-dev
 )
 optional=(wine32:i386)
 missing=() missing_optional=()
@@ -20,8 +22,8 @@ done
 for p in "${optional[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing_optional+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && [ ${#missing_optional[@]} -eq 0 ] && exit 0
-[ ${#missing[@]} -eq 0 ] && [ -f /var/lib/apt/.project-no-i386 ] && exit 0
+[ ${#missing[@]} -eq 0 ] && [ ${#missing_optional[@]} -eq 0 ] && exec "$here/libzstd.sh"
+[ ${#missing[@]} -eq 0 ] && [ -f /var/lib/apt/.project-no-i386 ] && exec "$here/libzstd.sh"
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 install() { DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "$@"; }
@@ -34,3 +36,4 @@ if [ ${#missing_optional[@]} -gt 0 ] && ! install "${missing_optional[@]}"; then
   echo "deps: 32-bit Wine is not available here; the 64-bit build will run under wine64" >&2
   $sudo touch /var/lib/apt/.project-no-i386 || true
 fi
+exec "$here/libzstd.sh"

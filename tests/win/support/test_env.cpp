@@ -136,4 +136,14 @@ void MakePackage(const std::string& path, const PackageContents& contents) {
     ASSERT_TRUE(WritePackage(Program("setup.exe"), path, contents, &error)) << error;
 }
 
+ScopedVariable::ScopedVariable(const char* name, const std::string& value) : name_(name) {
+    std::vector<char> old(32768);
+    DWORD n = GetEnvironmentVariableA(name, old.data(), static_cast<DWORD>(old.size()));
+    had_ = n > 0 && n < old.size();
+    if (had_) old_.assign(old.data(), n);
+    SetEnvironmentVariableA(name, value.c_str());
+}
+
+ScopedVariable::~ScopedVariable() { SetEnvironmentVariableA(name_, had_ ? old_.c_str() : nullptr); }
+
 }  // namespace testenv

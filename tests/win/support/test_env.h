@@ -46,4 +46,19 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes);
 // Writes a package built on the real setup.exe into path; fails the test on error.
 void MakePackage(const std::string& path, const PackageContents& contents);
 
+// Sets an environment variable, which the programs started from now on
+// inherit, and restores its former value when it goes.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const std::string& value);
+    ~ScopedVariable();
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    const char* name_;
+    bool had_ = false;
+    std::string old_;
+};
+
 }  // namespace testenv
