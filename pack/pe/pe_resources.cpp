@@ -95,10 +95,11 @@ std::u16string ResourceKey::Name() const {
 std::string ResourceKey::Text() const {
     if (isId_) return "#" + std::to_string(id_);
     std::string text;
-    for (size_t i = 0; i < length_; ++i) {
+    for (size_t i = 0; i < length_ && i < 64; ++i) {
         const char16_t c = NameUnit(i);
         text.push_back(c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '?');
     }
+    if (length_ > 64) text += "... (" + std::to_string(length_) + " characters)";
     return text;
 }
 
@@ -108,7 +109,7 @@ bool ResourceKey::operator==(const ResourceKey& other) const {
     return length_ == other.length_ && (units_ == other.units_ || memcmp(units_, other.units_, 2 * length_) == 0);
 }
 
-bool ResourceKey::operator<(const ResourceKey& other) const {
+bool ResourceKey::Less(const ResourceKey& other, uint64_t* compared) const {
     if (isId_ != other.isId_) return !isId_;
     if (isId_) return id_ < other.id_;
     if (units_ == other.units_ && length_ == other.length_) return false;
@@ -116,8 +117,12 @@ bool ResourceKey::operator<(const ResourceKey& other) const {
     for (size_t i = 0; i < n; ++i) {
         char16_t a = Upper(NameUnit(i));
         char16_t b = Upper(other.NameUnit(i));
-        if (a != b) return a < b;
+        if (a != b) {
+            if (compared) *compared += i + 1;
+            return a < b;
+        }
     }
+    if (compared) *compared += n;
     if (length_ != other.length_) return length_ < other.length_;
     // Names equal but for letter case: by their units, a fixed order.
     for (size_t i = 0; i < n; ++i) {
@@ -460,7 +465,15 @@ bool ResourceFile::ParseTree(std::string* error) {
         ResourceKey key;
         Entry entry;
     };
+    // Names are compared where they lie in the file. Different names that
+    // start alike need room of their own, but one long name repeated at many
+    // places of a crafted file would make sorting them take hours: the units
+    // compared are counted, and a tree needing more than any program's
+    // names could is refused.
     std::vector<Entry> scratch;
+    const uint64_t kMostUnitsCompared = uint64_t{1} << 26;
+    uint64_t compared = 0;
+    struct TooLong {};
     auto readSorted = [&](uint32_t offset, std::vector<Keyed>* out) {
         if (!readDirectory(offset, &scratch)) return false;
         out->clear();
@@ -469,7 +482,17 @@ bool ResourceFile::ParseTree(std::string* error) {
             if (!readKey(e.name, &key)) return false;
             out->push_back({key, e});
         }
-        std::sort(out->begin(), out->end(), [](const Keyed& a, const Keyed& b) { return a.key < b.key; });
+        try {
+            std::sort(out->begin(), out->end(), [&](const Keyed& a, const Keyed& b) {
+                if (compared > kMostUnitsCompared) throw TooLong();
+                return a.key.Less(b.key, &compared);
+            });
+        } catch (const TooLong&) {
+            *error = "damaged resources: the names of the directory at " + Hex(offset) +
+                     " repeat long names (more than " + std::to_string(kMostUnitsCompared) +
+                     " characters compared to sort them)";
+            return false;
+        }
         return true;
     };
 

@@ -85,14 +85,17 @@ public:
         return static_cast<char16_t>(units_[2 * i] | (units_[2 * i + 1] << 8));
     }
     std::u16string Name() const;
-    // "#14" for an id, the name (non-ASCII units as '?') otherwise: for messages.
+    // "#14" for an id, the name (non-ASCII units as '?', a long one cut after
+    // 64 units) otherwise: for messages.
     std::string Text() const;
 
     bool operator==(const ResourceKey& other) const;
     bool operator!=(const ResourceKey& other) const { return !(*this == other); }
     // The order of a resource directory: names first (upper-cased units), then
     // ids; names equal but for letter case by their units.
-    bool operator<(const ResourceKey& other) const;
+    bool operator<(const ResourceKey& other) const { return Less(other, nullptr); }
+    // The same, adding to *compared (when given) the units it looked at.
+    bool Less(const ResourceKey& other, uint64_t* compared) const;
 
 private:
     ResourceKey() = default;
