@@ -44,10 +44,13 @@ const std::string* LostMessageAt(const void* address) {
 #ifdef _WIN32
 
 // A page of a mapped file that cannot be read in (the file was cut short,
-// its drive went away) raises an in-page error at the access.
-LONG CALLBACK OnInPageError(EXCEPTION_POINTERS* pointers) {
+// its drive went away) raises an in-page error at the access. A read of a
+// read-only view has no other way to fault, so an access violation there
+// (what some systems raise for a page cut off) is the same failure.
+LONG CALLBACK OnUnreadablePage(EXCEPTION_POINTERS* pointers) {
     const EXCEPTION_RECORD* record = pointers->ExceptionRecord;
-    if (record->ExceptionCode != EXCEPTION_IN_PAGE_ERROR || record->NumberParameters < 2) {
+    const DWORD code = record->ExceptionCode;
+    if ((code != EXCEPTION_IN_PAGE_ERROR && code != EXCEPTION_ACCESS_VIOLATION) || record->NumberParameters < 2) {
         return EXCEPTION_CONTINUE_SEARCH;
     }
     const std::string* message = LostMessageAt(reinterpret_cast<const void*>(record->ExceptionInformation[1]));
@@ -59,7 +62,7 @@ LONG CALLBACK OnInPageError(EXCEPTION_POINTERS* pointers) {
 
 void WatchLostPages() {
     static bool watching = false;
-    if (!watching) watching = AddVectoredExceptionHandler(1, OnInPageError) != nullptr;
+    if (!watching) watching = AddVectoredExceptionHandler(1, OnUnreadablePage) != nullptr;
 }
 
 #else
