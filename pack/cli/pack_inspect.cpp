@@ -100,8 +100,13 @@ InstallScope ScopeOf(const DataModule& module) {
 std::string PrivilegeLines(const DataModule& module, const std::string& appName, int* problems) {
     InstallScope scope = ScopeOf(module);
     if (scope == kScopeUnknown) {
+        // Setup takes any 5003 for a per-user package: it registers under
+        // HKEY_CURRENT_USER and gives its uninstaller a sound "user", which
+        // removes that key again.
         ++*problems;
-        return Field("Privileges", "RT_DATA 5003 is there but does not say \"user\" (setup installs per user, uninst removes no key)  <- problem");
+        return Field("Privileges", "RT_DATA 5003 is there but does not say \"user\"; setup still installs for the user "
+                                   "who runs it, and the uninstaller it writes removes the key below  <- problem") +
+               Field("Registers under", RegistrationKey(kScopeUser, appName));
     }
     const std::string wanted = scope == kScopeUser ? "asInvoker" : "requireAdministrator";
     std::string setupLevel = ProgramLevel(module.file());

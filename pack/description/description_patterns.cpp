@@ -5,20 +5,9 @@
 #include <unordered_map>
 
 #include "file_patterns.h"
+#include "letter_case.h"
 
 namespace {
-
-// A source compared with another: separators made '/', "./" parts dropped,
-// letter case folded.
-std::string SourceKey(const std::string& source) {
-    std::string key;
-    for (const std::string& part : SplitPath(source)) {
-        if (part == ".") continue;
-        if (!key.empty()) key += '/';
-        key += FoldCase(part);
-    }
-    return key;
-}
 
 std::string TargetOf(const PackFile& file) {
     return FoldCase(file.subFolder.empty() ? file.name : file.subFolder + "\\" + file.name);
@@ -49,17 +38,26 @@ void ExpandFilePatterns(const Exclusions& exclusions, const FolderSource& folder
                         std::vector<PackError>* problems) {
     std::vector<PackFile> expanded;
     expanded.reserve(files->size());
-    // Each target taken so far, with its source and whether a pattern found it.
+    // Each target taken so far, with its sources and whether a pattern found them.
     struct Taken {
         std::string source;
         bool found;
     };
-    std::unordered_map<std::string, Taken> taken;
+    std::unordered_map<std::string, std::vector<Taken>> taken;
+    // One source: the same path, or (letter case aside) the same file, which
+    // is what a file listed as "DATA/A.TXT" and found as "data/a.txt" is on
+    // Windows; two Linux files "a.txt" and "A.txt" are two sources.
+    auto sameSource = [&](const std::string& a, const std::string& b) {
+        return a == b || (FoldCase(a) == FoldCase(b) && folders.SameFile(a, b));
+    };
     auto keep = [&](PackFile file, bool found) {
         if (file.valid) {
-            auto at = taken.find(TargetOf(file));
-            if (at != taken.end() && (found || at->second.found) && at->second.source == SourceKey(file.source)) return;
-            if (at == taken.end()) taken.emplace(TargetOf(file), Taken{SourceKey(file.source), found});
+            std::vector<Taken>& sources = taken[TargetOf(file)];
+            const std::string source = NormalSource(file.source);
+            for (const Taken& before : sources) {
+                if ((found || before.found) && sameSource(before.source, source)) return;
+            }
+            sources.push_back({source, found});
         }
         expanded.push_back(std::move(file));
     };
@@ -72,7 +70,7 @@ void ExpandFilePatterns(const Exclusions& exclusions, const FolderSource& folder
         std::vector<std::string> why;
         ExpandFilePattern(file.source, exclusions, folders, &found, &why);
         for (const std::string& problem : why) {
-            const bool sentence = problem.compare(0, 5, "finds") == 0;
+            const bool sentence = problem.compare(0, 5, "finds") == 0 || problem.compare(0, 5, "names") == 0;
             problems->push_back({file.line, "'" + file.source + "'" + (sentence ? " " : ": ") + problem});
         }
         for (const FoundFile& each : found) {

@@ -18,7 +18,8 @@ std::string PatternProblem(const std::string& source, bool first);
 // TargetBefore, below the pattern's sub-folder), on the pattern's line. A
 // file found again (listed, or found by an earlier pattern, from the same
 // source to the same target) is taken once, at its first place; one target
-// from two sources is left for the reader's check of clashing targets.
+// from two sources (two files whose names differ only by letter case
+// included) is left for the reader's check of clashing targets.
 // Problems go to *problems with the pattern's line.
 void ExpandFilePatterns(const Exclusions& exclusions, const FolderSource& folders, std::vector<PackFile>* files,
                         std::vector<PackError>* problems);

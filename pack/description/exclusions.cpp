@@ -3,11 +3,29 @@
 
 #include "file_patterns.h"
 
-bool Exclusions::Add(const std::string& pattern, std::string* problem) {
+namespace {
+
+std::vector<std::string> PartsOf(const std::string& path) {
     std::vector<std::string> parts;
-    for (const std::string& part : SplitPath(pattern)) {
+    for (const std::string& part : SplitPath(path)) {
+        if (part != ".") parts.push_back(part);
+    }
+    return parts;
+}
+
+}  // namespace
+
+bool Exclusions::Add(const std::string& pattern, std::string* problem) {
+    std::string body = pattern;
+    bool foldersOnly = false;
+    while (!body.empty() && (body.back() == '/' || body.back() == '\\')) {
+        body.pop_back();
+        foldersOnly = true;
+    }
+    std::vector<std::string> parts;
+    for (const std::string& part : PartsOf(body)) {
         // "**/**" is "**", which keeps matching linear in the number of "**".
-        if (part != "." && !(part == "**" && !parts.empty() && parts.back() == "**")) parts.push_back(part);
+        if (!(part == "**" && !parts.empty() && parts.back() == "**")) parts.push_back(part);
     }
     if (parts.empty()) {
         *problem = "an exclusion needs a name or a path";
@@ -23,25 +41,27 @@ bool Exclusions::Add(const std::string& pattern, std::string* problem) {
             return false;
         }
     }
-    if (pattern.find_first_of("/\\") == std::string::npos) {
-        byName_.push_back(parts[0]);
-    } else {
-        byPath_.push_back(parts);
-    }
+    const bool byName = body.find_first_of("/\\") == std::string::npos;
+    rules_.push_back({parts, byName, foldersOnly});
     return true;
 }
 
-bool Exclusions::Excludes(const std::string& path) const {
-    std::vector<std::string> parts;
-    for (const std::string& part : SplitPath(path)) {
-        if (part != ".") parts.push_back(part);
-    }
+bool Exclusions::Excludes(const std::string& path, bool folder) const {
+    const std::vector<std::string> parts = PartsOf(path);
     if (parts.empty()) return false;
-    for (const std::string& name : byName_) {
-        if (MatchName(name, parts.back())) return true;
+    for (const Rule& rule : rules_) {
+        if (rule.foldersOnly && !folder) continue;
+        if (rule.byName ? MatchName(rule.parts[0], parts.back()) : MatchPathParts(rule.parts, parts)) return true;
     }
-    for (const std::vector<std::string>& pattern : byPath_) {
-        if (MatchPathParts(pattern, parts)) return true;
+    return false;
+}
+
+bool Exclusions::ExcludesAnyFolderOf(const std::string& path) const {
+    if (rules_.empty()) return false;
+    std::string above = !path.empty() && (path[0] == '/' || path[0] == '\\') ? "/" : "";
+    for (const std::string& part : SplitPath(path)) {
+        above += (above.empty() || above.back() == '/' ? "" : "/") + part;
+        if (part != "." && part != ".." && Excludes(above, true)) return true;
     }
     return false;
 }

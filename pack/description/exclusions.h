@@ -1,8 +1,14 @@
-// The [Exclude] section: files and folders the patterns of [Files] pass over.
-// A pattern without '/' (or '\') matches a name at any depth ("*.pdb",
-// "Thumbs.db", ".git"); one with a separator matches a path relative to the
-// description's folder ("data/brouillons", "docs/**/*.tmp"). A trailing
-// separator is allowed and means the same folder. Letter case is ignored.
+// The [Exclude] section: files and folders the patterns of [Files] leave out.
+// - A pattern without '/' or '\' matches a name at any depth ("*.pdb",
+//   "Thumbs.db", ".git").
+// - One with a separator before its last part matches a path relative to the
+//   description's folder ("data/brouillons", "docs/**/*.tmp", "/brouillons"
+//   for the top folder only).
+// - A separator at the end says that only folders match, and counts for
+//   nothing else: "brouillons/" is the folder name "brouillons" at any depth,
+//   "data/brouillons/" that one folder.
+// What is in an excluded folder is excluded with it, whichever folder a
+// pattern starts from. Letter case is ignored.
 #pragma once
 
 #include <string>
@@ -15,12 +21,20 @@ public:
     bool Add(const std::string& pattern, std::string* problem);
 
     // True when the file or folder at path (relative to the description's
-    // folder, parts separated by '/' or '\') is excluded.
-    bool Excludes(const std::string& path) const;
+    // folder, parts separated by '/' or '\') is excluded by its own name or
+    // path; the folders above it are not looked at (see ExcludesAnyFolderOf).
+    bool Excludes(const std::string& path, bool folder) const;
 
-    bool empty() const { return byName_.empty() && byPath_.empty(); }
+    // True when the folder at path, or a folder above it, is excluded.
+    bool ExcludesAnyFolderOf(const std::string& path) const;
+
+    bool empty() const { return rules_.empty(); }
 
 private:
-    std::vector<std::string> byName_;
-    std::vector<std::vector<std::string>> byPath_;
+    struct Rule {
+        std::vector<std::string> parts;  // one part: a name at any depth
+        bool byName;
+        bool foldersOnly;
+    };
+    std::vector<Rule> rules_;
 };

@@ -1,5 +1,6 @@
 // Matching of names and paths against the patterns of a description.
 #include "file_patterns.h"
+#include "letter_case.h"
 
 #include <string.h>
 
@@ -11,21 +12,6 @@ bool HasWildcard(const std::string& part) { return part.find_first_of("*?") != s
 
 bool IsFilePattern(const std::string& source) {
     return HasWildcard(source) || (!source.empty() && (source.back() == '/' || source.back() == '\\'));
-}
-
-std::string FoldCase(const std::string& cp1252) {
-    std::string folded = cp1252;
-    for (char& c : folded) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        if ((byte >= 'A' && byte <= 'Z') || (byte >= 0xC0 && byte <= 0xDE && byte != 0xD7)) {
-            c = static_cast<char>(byte + 0x20);
-        } else if (byte == 0x8A || byte == 0x8C || byte == 0x8E) {  // Š Œ Ž
-            c = static_cast<char>(byte + 0x10);
-        } else if (byte == 0x9F) {  // Ÿ
-            c = static_cast<char>(0xFF);
-        }
-    }
-    return folded;
 }
 
 bool MatchName(const std::string& pattern, const std::string& name) {
@@ -65,6 +51,17 @@ std::vector<std::string> SplitPath(const std::string& path) {
         start = end + 1;
     }
     return parts;
+}
+
+std::string NormalSource(const std::string& source) {
+    std::string normal;
+    for (const std::string& part : SplitPath(source)) {
+        if (part == ".") continue;
+        if (!normal.empty()) normal += '/';
+        normal += part;
+    }
+    if (!source.empty() && (source[0] == '/' || source[0] == '\\')) normal.insert(0, "/");
+    return normal;
 }
 
 namespace {

@@ -11,15 +11,15 @@
 // True when a source of [Files] is a pattern rather than one file.
 bool IsFilePattern(const std::string& source);
 
-// Letter case folded for comparing names: ASCII and the letters of code page
-// 1252 (É and é, Œ and œ) made lower case.
-std::string FoldCase(const std::string& cp1252);
-
 // True when name matches pattern ('*' and '?'; letter case ignored).
 bool MatchName(const std::string& pattern, const std::string& name);
 
 // The parts of a path split at '/' and '\', without empty parts.
 std::vector<std::string> SplitPath(const std::string& path);
+
+// A source path in one spelling for comparing: parts separated by '/', "."
+// parts left out; letter case as it is.
+std::string NormalSource(const std::string& source);
 
 // True when the parts of path match the parts of pattern, where a part "**"
 // matches any number of parts (none included).

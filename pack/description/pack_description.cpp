@@ -12,6 +12,7 @@
 #include "description_patterns.h"
 #include "exclusions.h"
 #include "file_patterns.h"
+#include "letter_case.h"
 #include "text.h"
 
 namespace {
@@ -63,8 +64,9 @@ struct TokenFolder {
 };
 const TokenFolder kTokens[] = {
     {"{pf}", "C:\\Program Files (x86)", true},
-    // %LOCALAPPDATA%\Programs, with a user name of the longest length (20).
-    {"{userpf}", "C:\\Users\\12345678901234567890\\AppData\\Local\\Programs", false},
+    // %LOCALAPPDATA%\Programs in the longest profile folder: a domain user's
+    // "name.DOMAIN", 20 characters of user name, a dot, 15 of domain.
+    {"{userpf}", "C:\\Users\\12345678901234567890.123456789012345\\AppData\\Local\\Programs", false},
     {"{sys}", "C:\\Windows\\system32", true},
     {"{win}", "C:\\Windows", true},
     {"{app}", "C:", false},
@@ -87,6 +89,16 @@ std::string Lower(std::string text) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }
     return text;
+}
+
+// Where a target given twice comes from, when its two lines give two paths:
+// both named, and said when they differ only by letter case, which Windows
+// ignores ("" for one path given twice).
+std::string TwoSources(const std::string& first, const std::string& second) {
+    if (NormalSource(first) == NormalSource(second)) return "";
+    const bool caseOnly = FoldCase(NormalSource(first)) == FoldCase(NormalSource(second));
+    return ": from '" + first + "' and from '" + second + "'" +
+           (caseOnly ? ", whose names differ only by letter case, which Windows ignores" : "");
 }
 
 // Edit distance, used to suggest the key that was meant.
@@ -585,16 +597,17 @@ void Parser::CheckFiles() {
         ExpandFilePatterns(exclusions_, *options_.folders, &out_->files, &problems);
         for (const PackError& problem : problems) Error(problem.line, problem.message);
     }
-    // Lower-case target paths and the folders they need, each with the first
-    // file that has it: a new file is checked against them in one lookup per
-    // folder of its path, so that a package of 100,000 files is checked at once.
+    // Target paths with letter case folded as the patterns fold it (É as é),
+    // and the folders they need, each with the first file that has it: a new
+    // file is checked against them in one lookup per folder of its path, so
+    // that a package of 100,000 files is checked at once.
     std::map<std::string, size_t> fileAt;
     std::map<std::string, size_t> folderAt;
     for (size_t i = 0; i < out_->files.size(); ++i) {
         const PackFile& file = out_->files[i];
         if (!file.valid || file.pattern) continue;
         std::string relative = file.subFolder.empty() ? file.name : file.subFolder + "\\" + file.name;
-        std::string target = Lower(relative);
+        std::string target = FoldCase(relative);
         std::string full = installDir_ + "\\" + relative;
         if (full.size() > kMaxPathLength && installDir_.size() + strlen("\\uninst.exe") <= kMaxPathLength) {
             Error(file.line, "installed as " + full + ", " + std::to_string(full.size()) +
@@ -629,7 +642,7 @@ void Parser::CheckFiles() {
         }
         if (clash != kNone && again) {
             Error(file.line, "installs " + relative + " again (already on line " + std::to_string(out_->files[clash].line) +
-                                 ")");
+                                 ")" + TwoSources(out_->files[clash].source, file.source));
         } else if (clash != kNone) {
             Error(file.line, "installs " + relative + ", but line " + std::to_string(out_->files[clash].line) +
                                  " needs the same name for a file and a folder");

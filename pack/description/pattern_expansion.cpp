@@ -5,6 +5,7 @@
 #include <set>
 
 #include "file_patterns.h"
+#include "letter_case.h"
 
 namespace {
 
@@ -27,8 +28,11 @@ private:
     bool Matches(const std::string& name, size_t part) const {
         return pattern_.parts[part] == "**" || MatchName(pattern_.parts[part], name);
     }
+    // Each file once: "**" followed by more parts can reach one file twice.
+    // Names are compared as they are: two files whose names differ only by
+    // letter case are both found, and their clash is reported by the reader.
     void Take(const std::string& source, const std::string& relative) {
-        if (taken_.insert(FoldCase(relative)).second) found_->push_back({source, relative});
+        if (taken_.insert(relative).second) found_->push_back({source, relative});
     }
 
     const FilePattern& pattern_;
@@ -37,7 +41,7 @@ private:
     std::vector<FoundFile>* found_;
     std::vector<std::string>* problems_;
     std::vector<std::string> above_;  // identities of the folders walked into, to find link loops
-    std::set<std::string> taken_;     // relative paths found, folded: "**/**" finds some twice
+    std::set<std::string> taken_;     // relative paths found
     std::set<std::string> reported_;  // problems already said once
 };
 
@@ -69,7 +73,7 @@ void Walk::Consider(const FolderEntry& entry, const std::string& host, const std
     const bool fits = folders_.NameToCp1252(entry.name, &name);
     const std::string entrySource = source.empty() ? name : source + "/" + name;
     const std::string entryRelative = relative.empty() ? name : relative + "\\" + name;
-    if (!Matches(name, part) || exclusions_.Excludes(entrySource)) return;
+    if (!Matches(name, part) || exclusions_.Excludes(entrySource, entry.kind == FolderEntry::kFolder)) return;
     const bool last = part + 1 == pattern_.parts.size();
     const bool anyDepth = pattern_.parts[part] == "**";
     std::string problem;
@@ -104,36 +108,48 @@ void Walk::Consider(const FolderEntry& entry, const std::string& host, const std
 // The folder of a pattern's fixed part, each part found as written or else
 // with letter case ignored (as on Windows), so that "Data/**" finds "data"
 // on Linux too. *source: the folder as the system spells it, '/' separated.
-bool FindFixedFolder(const std::string& fixed, const FolderSource& folders, std::string* source, FolderEntry* top) {
+// "" when found, else the problem: no such folder, or two folders whose names
+// differ only by letter case where the part is not written as either.
+std::string FindFixedFolder(const std::string& fixed, const FolderSource& folders, std::string* source,
+                            FolderEntry* top) {
     *source = fixed;
     std::replace(source->begin(), source->end(), '\\', '/');
-    if (folders.Describe(folders.HostPathOf(fixed.empty() ? "." : fixed), top)) return top->kind == FolderEntry::kFolder;
+    const std::string none = "finds no file: there is no folder " + Quoted(fixed.empty() ? "." : fixed);
+    if (folders.Describe(folders.HostPathOf(fixed.empty() ? "." : fixed), top)) {
+        return top->kind == FolderEntry::kFolder ? "" : none;
+    }
     // Part by part; the start of an absolute path is kept as written.
     size_t at = 0;
     while (at < source->size() && (*source)[at] == '/') ++at;
     std::string found = source->substr(0, at);
     for (const std::string& part : SplitPath(source->substr(at))) {
-        std::string path = found + (found.empty() || found.back() == '/' ? "" : "/") + part;
+        const std::string folder = found + (found.empty() || found.back() == '/' ? "" : "/");
+        std::string path = folder + part;
         if (!folders.Describe(folders.HostPathOf(path), top)) {
             std::vector<FolderEntry> entries;
             std::string why;
-            if (!folders.List(folders.HostPathOf(found.empty() ? "." : found), &entries, &why)) return false;
-            bool matched = false;
+            if (!folders.List(folders.HostPathOf(found.empty() ? "." : found), &entries, &why)) return none;
+            std::vector<std::string> matches;
             for (const FolderEntry& entry : entries) {
                 std::string name;
                 if (folders.NameToCp1252(entry.name, &name) && entry.kind == FolderEntry::kFolder &&
                     FoldCase(name) == FoldCase(part)) {
-                    path = found + (found.empty() || found.back() == '/' ? "" : "/") + name;
-                    matched = folders.Describe(folders.HostPathOf(path), top);
-                    break;
+                    matches.push_back(name);
                 }
             }
-            if (!matched) return false;
+            if (matches.empty()) return none;
+            if (matches.size() > 1) {
+                std::sort(matches.begin(), matches.end());
+                return "names two folders, " + Quoted(folder + matches[0]) + " and " + Quoted(folder + matches[1]) +
+                       ", with letter case ignored; write the one meant as it is spelt";
+            }
+            path = folder + matches[0];
+            if (!folders.Describe(folders.HostPathOf(path), top)) return none;
         }
         found = path;
     }
     *source = found;
-    return top->kind == FolderEntry::kFolder;
+    return top->kind == FolderEntry::kFolder ? "" : none;
 }
 
 }  // namespace
@@ -151,14 +167,18 @@ void ExpandFilePattern(const std::string& source, const Exclusions& exclusions, 
     while (!fixed.empty() && (fixed.back() == '/' || fixed.back() == '\\')) fixed.pop_back();
     std::string sourceFolder;
     FolderEntry top;
-    if (!FindFixedFolder(fixed, folders, &sourceFolder, &top)) {
-        problems->push_back("finds no file: there is no folder " + Quoted(fixed.empty() ? "." : fixed));
+    const std::string missing = FindFixedFolder(fixed, folders, &sourceFolder, &top);
+    if (!missing.empty()) {
+        problems->push_back(missing);
         return;
     }
     const std::string host = folders.HostPathOf(sourceFolder.empty() ? "." : sourceFolder);
     const size_t before = problems->size();
-    Walk walk(pattern, exclusions, folders, found, problems);
-    walk.Folder(host, sourceFolder, "", 0, top.identity);
+    // A pattern that starts inside an excluded folder finds nothing there.
+    if (!exclusions.ExcludesAnyFolderOf(sourceFolder)) {
+        Walk walk(pattern, exclusions, folders, found, problems);
+        walk.Folder(host, sourceFolder, "", 0, top.identity);
+    }
     std::vector<std::pair<std::string, size_t>> keys;
     keys.reserve(found->size());
     for (size_t i = 0; i < found->size(); ++i) keys.push_back({TargetOrderKey((*found)[i].relative), i});

@@ -31,6 +31,9 @@ public:
     // The entries of a folder, links followed, without "." and "..". False
     // with the system's reason when the folder cannot be listed.
     virtual bool List(const std::string& hostFolder, std::vector<FolderEntry>* entries, std::string* why) const = 0;
+    // True when two paths relative to the description's folder (as a
+    // description writes them) name one and the same file.
+    virtual bool SameFile(const std::string& sourceA, const std::string& sourceB) const = 0;
     // A name of the system in code page 1252; false when it has no such form
     // (*cp1252 then holds it with '?' for what did not fit).
     virtual bool NameToCp1252(const std::string& hostName, std::string* cp1252) const = 0;
@@ -42,7 +45,8 @@ struct FoundFile {
     std::string relative;  // relative to the pattern's fixed part, '\' separated: its target below SubFolder
 };
 
-// Finds the files of one pattern, not entering what exclusions excludes, in
+// Finds the files of one pattern, leaving out what exclusions excludes (an
+// excluded folder is not entered, nor walked when the pattern starts in it), in
 // the order of TargetBefore on their relative paths. Problems (no file found,
 // a broken link, a link loop, a name without a code page 1252 form, a folder
 // that cannot be read) go to *problems; found files are kept whatever happens.

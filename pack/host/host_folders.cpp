@@ -26,14 +26,29 @@ std::string HostFolders::Join(const std::string& hostFolder, const std::string& 
 
 namespace {
 
-// What FindFirstFile's data says of an entry. A folder's identity is its
-// full path: Windows has no cheap number for it, and the full path of a
-// folder reached again through a junction grows, so a loop ends at the
-// longest path Windows takes (reported as a folder that cannot be read).
-FolderEntry EntryOf(const WIN32_FIND_DATAA& data) {
+// What tells a file or folder apart from every other: the volume's serial
+// number and the file index of a handle opened on it (FILE_FLAG_BACKUP_SEMANTICS
+// opens a folder; a junction or link is followed to what it leads to). ""
+// when it cannot be opened.
+std::string IdentityOf(const std::string& path) {
+    HANDLE handle = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return "";
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool known = GetFileInformationByHandle(handle, &info) != 0;
+    CloseHandle(handle);
+    if (!known) return "";
+    const unsigned long long index = (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(index);
+}
+
+// What FindFirstFile's data says of the entry at path; a folder gets its
+// identity, so that a junction back to a folder above is found as a loop.
+FolderEntry EntryOf(const WIN32_FIND_DATAA& data, const std::string& path) {
     FolderEntry entry;
     entry.name = data.cFileName;
     entry.kind = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? FolderEntry::kFolder : FolderEntry::kFile;
+    if (entry.kind == FolderEntry::kFolder) entry.identity = IdentityOf(path);
     return entry;
 }
 
@@ -46,6 +61,7 @@ bool HostFolders::Describe(const std::string& hostPath, FolderEntry* entry) cons
     entry->kind = kind == kPathFolder ? FolderEntry::kFolder : kind == kPathFile ? FolderEntry::kFile
                                                                                : FolderEntry::kUnreadable;
     entry->why = why;
+    entry->identity = kind == kPathFolder ? IdentityOf(hostPath) : "";
     return true;
 }
 
@@ -60,7 +76,7 @@ bool HostFolders::List(const std::string& hostFolder, std::vector<FolderEntry>* 
     }
     do {
         if (strcmp(data.cFileName, ".") == 0 || strcmp(data.cFileName, "..") == 0) continue;
-        entries->push_back(EntryOf(data));
+        entries->push_back(EntryOf(data, Join(hostFolder, data.cFileName)));
     } while (FindNextFileA(find, &data));
     DWORD code = GetLastError();
     FindClose(find);
@@ -69,6 +85,11 @@ bool HostFolders::List(const std::string& hostFolder, std::vector<FolderEntry>* 
         return false;
     }
     return true;
+}
+
+bool HostFolders::SameFile(const std::string& sourceA, const std::string& sourceB) const {
+    const std::string a = IdentityOf(HostPathOf(sourceA));
+    return !a.empty() && a == IdentityOf(HostPathOf(sourceB));
 }
 
 bool HostFolders::NameToCp1252(const std::string& hostName, std::string* cp1252) const {
@@ -151,6 +172,13 @@ bool HostFolders::List(const std::string& hostFolder, std::vector<FolderEntry>* 
         return false;
     }
     return true;
+}
+
+bool HostFolders::SameFile(const std::string& sourceA, const std::string& sourceB) const {
+    struct stat a;
+    struct stat b;
+    return stat(HostPathOf(sourceA).c_str(), &a) == 0 && stat(HostPathOf(sourceB).c_str(), &b) == 0 &&
+           a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 bool HostFolders::NameToCp1252(const std::string& hostName, std::string* cp1252) const {

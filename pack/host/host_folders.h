@@ -1,7 +1,8 @@
 // The folders of this system as the patterns of a description see them
-// (FolderSource): Win32 on Windows, POSIX on Linux, where links are followed
-// to what they name, a link that leads nowhere is a broken link and one that
-// leads back to itself a link loop.
+// (FolderSource): Win32 on Windows, POSIX on Linux. Links (and junctions) are
+// followed to what they name; every folder has an identity (device and inode,
+// or volume and file index), so that one leading back to a folder above it is
+// a link loop; on Linux a link that leads nowhere is a broken link.
 #pragma once
 
 #include <string>
@@ -18,6 +19,7 @@ public:
     std::string Join(const std::string& hostFolder, const std::string& name) const override;
     bool Describe(const std::string& hostPath, FolderEntry* entry) const override;
     bool List(const std::string& hostFolder, std::vector<FolderEntry>* entries, std::string* why) const override;
+    bool SameFile(const std::string& sourceA, const std::string& sourceB) const override;
     bool NameToCp1252(const std::string& hostName, std::string* cp1252) const override;
 
 private:

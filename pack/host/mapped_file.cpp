@@ -6,6 +6,7 @@
 #else
 #include <errno.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,7 +15,104 @@
 #include <algorithm>
 #include <new>
 
+#include "console.h"
 #include "host_files.h"
+
+namespace {
+
+// The mappings open now, each with what pack says when its bytes cannot be
+// read. A fault handler may only look at plain memory: a fixed table.
+struct GuardedRange {
+    const uint8_t* begin;
+    uint64_t size;
+    const std::string* message;
+};
+const int kGuardedRanges = 16;
+GuardedRange g_guarded[kGuardedRanges];
+
+// The message of the mapping that holds address; null when none does.
+const std::string* LostMessageAt(const void* address) {
+    const uint8_t* at = static_cast<const uint8_t*>(address);
+    for (const GuardedRange& range : g_guarded) {
+        if (range.begin && at >= range.begin && static_cast<uint64_t>(at - range.begin) < range.size) {
+            return range.message;
+        }
+    }
+    return nullptr;
+}
+
+#ifdef _WIN32
+
+// A page of a mapped file that cannot be read in (the file was cut short,
+// its drive went away) raises an in-page error at the access. A read of a
+// read-only view has no other way to fault, so an access violation there
+// (what some systems raise for a page cut off) is the same failure.
+LONG CALLBACK OnUnreadablePage(EXCEPTION_POINTERS* pointers) {
+    const EXCEPTION_RECORD* record = pointers->ExceptionRecord;
+    const DWORD code = record->ExceptionCode;
+    if ((code != EXCEPTION_IN_PAGE_ERROR && code != EXCEPTION_ACCESS_VIOLATION) || record->NumberParameters < 2) {
+        return EXCEPTION_CONTINUE_SEARCH;
+    }
+    const std::string* message = LostMessageAt(reinterpret_cast<const void*>(record->ExceptionInformation[1]));
+    if (!message) return EXCEPTION_CONTINUE_SEARCH;
+    PrintErr(*message);
+    ExitProcess(2);
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
+void WatchLostPages() {
+    static bool watching = false;
+    if (!watching) watching = AddVectoredExceptionHandler(1, OnUnreadablePage) != nullptr;
+}
+
+#else
+
+// Touching a page of a mapping past the end of its file raises SIGBUS. Only
+// what may run in a signal handler: write and _exit.
+void OnBusError(int signal, siginfo_t* info, void*) {
+    if (const std::string* message = LostMessageAt(info->si_addr)) {
+        const ssize_t written = write(STDERR_FILENO, message->data(), message->size());
+        (void)written;
+        _exit(2);
+    }
+    // Not a mapped file's: back to the usual end, which the access that
+    // faulted meets again when the handler returns.
+    struct sigaction usual = {};
+    usual.sa_handler = SIG_DFL;
+    sigaction(signal, &usual, nullptr);
+}
+
+void WatchLostPages() {
+    struct sigaction action = {};
+    action.sa_sigaction = OnBusError;
+    action.sa_flags = SA_SIGINFO;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGBUS, &action, nullptr);
+}
+
+#endif
+
+}  // namespace
+
+void MappedFile::Guard(const std::string& path) {
+    // In the words of the other failures to read a file; Linux paths and
+    // messages are UTF-8 already, the Windows console takes code page 1252.
+    lostMessage_ = "pack: " + path + ": cannot be read: it was cut short or became unreadable while pack read it\n";
+    WatchLostPages();
+    for (GuardedRange& range : g_guarded) {
+        if (!range.begin) {
+            range = {data_, size_, &lostMessage_};
+            return;
+        }
+    }
+}
+
+void MappedFile::Unguard() {
+    if (!data_) return;
+    for (GuardedRange& range : g_guarded) {
+        if (range.begin == data_) range = {};
+    }
+}
 
 namespace {
 
@@ -42,6 +140,7 @@ bool IsReadableFile(const std::string& path, std::string* why) {
 #ifdef _WIN32
 
 MappedFile::~MappedFile() {
+    Unguard();
     if (data_) UnmapViewOfFile(data_);
     if (mapping_) CloseHandle(mapping_);
 }
@@ -73,7 +172,10 @@ bool MappedFile::Open(const std::string& path, std::string* why) {
     if (mapping_) data_ = static_cast<const uint8_t*>(MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, 0));
     DWORD code = data_ ? 0 : GetLastError();
     CloseHandle(file);
-    if (data_) return true;
+    if (data_) {
+        Guard(path);
+        return true;
+    }
     if (code == ERROR_NOT_ENOUGH_MEMORY || code == ERROR_COMMITMENT_LIMIT) throw std::bad_alloc();
     SetLastError(code);
     *why = "cannot be read: " + LastSystemError();
@@ -88,6 +190,7 @@ void MappedFile::Release(uint64_t offset, uint64_t count) const {
 #else
 
 MappedFile::~MappedFile() {
+    Unguard();
     if (data_) munmap(const_cast<uint8_t*>(data_), static_cast<size_t>(size_));
 }
 
@@ -123,6 +226,7 @@ bool MappedFile::Open(const std::string& path, std::string* why) {
         return false;
     }
     data_ = static_cast<const uint8_t*>(mapped);
+    Guard(path);
     return true;
 }
 

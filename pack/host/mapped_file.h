@@ -1,5 +1,8 @@
 // A file mapped whole into memory, read-only: its bytes are read from the file
 // as they are touched, so a package of any size is looked at without a copy.
+// A file cut short or unreadable while it is mapped (another program truncates
+// it, a network drive goes away) cannot crash pack: touching the bytes that
+// are gone ends pack with the "cannot be read" message and exit code 2.
 #pragma once
 
 #include <stdint.h>
@@ -27,7 +30,11 @@ public:
     void Release(uint64_t offset, uint64_t count) const;
 
 private:
+    void Guard(const std::string& path);
+    void Unguard();
+
     const uint8_t* data_ = nullptr;
     uint64_t size_ = 0;
     void* mapping_ = nullptr;  // Windows: the file mapping object
+    std::string lostMessage_;  // what pack says when the bytes cannot be read any more
 };

@@ -55,40 +55,80 @@ const uint8_t kZeros[4096] = {};
 ResourceKey::ResourceKey(uint16_t id) : isId_(true), id_(id) {}
 
 ResourceKey::ResourceKey(const char* ascii) : isId_(false) {
-    for (const char* p = ascii; *p; ++p) name_.push_back(static_cast<char16_t>(static_cast<uint8_t>(*p)));
+    std::u16string name;
+    for (const char* p = ascii; *p; ++p) name.push_back(static_cast<char16_t>(static_cast<uint8_t>(*p)));
+    *this = Named(name);
 }
 
 ResourceKey::ResourceKey(const std::string& ascii) : ResourceKey(ascii.c_str()) {}
 
 ResourceKey ResourceKey::Named(const std::u16string& name) {
+    std::string bytes;
+    bytes.reserve(2 * name.size());
+    for (char16_t c : name) {
+        bytes.push_back(static_cast<char>(c & 0xFF));
+        bytes.push_back(static_cast<char>(c >> 8));
+    }
     ResourceKey key;
     key.isId_ = false;
-    key.name_ = name;
+    key.own_ = std::make_shared<const std::string>(std::move(bytes));
+    key.units_ = reinterpret_cast<const uint8_t*>(key.own_->data());
+    key.length_ = static_cast<uint32_t>(name.size());
     return key;
+}
+
+ResourceKey ResourceKey::InPlace(const uint8_t* units, uint32_t length) {
+    ResourceKey key;
+    key.isId_ = false;
+    key.units_ = units;
+    key.length_ = length;
+    return key;
+}
+
+std::u16string ResourceKey::Name() const {
+    std::u16string name;
+    name.reserve(length_);
+    for (size_t i = 0; i < length_; ++i) name.push_back(NameUnit(i));
+    return name;
 }
 
 std::string ResourceKey::Text() const {
     if (isId_) return "#" + std::to_string(id_);
     std::string text;
-    for (char16_t c : name_) text.push_back(c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '?');
+    for (size_t i = 0; i < length_ && i < 64; ++i) {
+        const char16_t c = NameUnit(i);
+        text.push_back(c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '?');
+    }
+    if (length_ > 64) text += "... (" + std::to_string(length_) + " characters)";
     return text;
 }
 
 bool ResourceKey::operator==(const ResourceKey& other) const {
-    return isId_ == other.isId_ && (isId_ ? id_ == other.id_ : name_ == other.name_);
+    if (isId_ != other.isId_) return false;
+    if (isId_) return id_ == other.id_;
+    return length_ == other.length_ && (units_ == other.units_ || memcmp(units_, other.units_, 2 * length_) == 0);
 }
 
-bool ResourceKey::operator<(const ResourceKey& other) const {
+bool ResourceKey::Less(const ResourceKey& other, uint64_t* compared) const {
     if (isId_ != other.isId_) return !isId_;
     if (isId_) return id_ < other.id_;
-    size_t n = std::min(name_.size(), other.name_.size());
+    if (units_ == other.units_ && length_ == other.length_) return false;
+    size_t n = std::min(length_, other.length_);
     for (size_t i = 0; i < n; ++i) {
-        char16_t a = Upper(name_[i]);
-        char16_t b = Upper(other.name_[i]);
-        if (a != b) return a < b;
+        char16_t a = Upper(NameUnit(i));
+        char16_t b = Upper(other.NameUnit(i));
+        if (a != b) {
+            if (compared) *compared += i + 1;
+            return a < b;
+        }
     }
-    if (name_.size() != other.name_.size()) return name_.size() < other.name_.size();
-    return name_ < other.name_;  // names equal but for letter case: any fixed order
+    if (compared) *compared += n;
+    if (length_ != other.length_) return length_ < other.length_;
+    // Names equal but for letter case: by their units, a fixed order.
+    for (size_t i = 0; i < n; ++i) {
+        if (NameUnit(i) != other.NameUnit(i)) return NameUnit(i) < other.NameUnit(i);
+    }
+    return false;
 }
 
 // ---------------------------------------------------------------- checksum
@@ -382,9 +422,8 @@ bool ResourceFile::ParseTree(std::string* error) {
             *error = "damaged resources: the name at " + Hex(offset) + " runs past the resource section";
             return false;
         }
-        std::u16string name;
-        for (uint32_t i = 0; i < length; ++i) name.push_back(static_cast<char16_t>(Get16(tree + offset + 2 + 2 * i)));
-        *key = ResourceKey::Named(name);
+        // The name stays in the file: many entries may name one long string.
+        *key = ResourceKey::InPlace(tree + offset + 2, length);
         return true;
     };
     auto subdirectory = [&](const Entry& e, const char* level, uint32_t* offset) {
@@ -426,7 +465,15 @@ bool ResourceFile::ParseTree(std::string* error) {
         ResourceKey key;
         Entry entry;
     };
+    // Names are compared where they lie in the file. Different names that
+    // start alike need room of their own, but one long name repeated at many
+    // places of a crafted file would make sorting them take hours: the units
+    // compared are counted, and a tree needing more than any program's
+    // names could is refused.
     std::vector<Entry> scratch;
+    const uint64_t kMostUnitsCompared = uint64_t{1} << 26;
+    uint64_t compared = 0;
+    struct TooLong {};
     auto readSorted = [&](uint32_t offset, std::vector<Keyed>* out) {
         if (!readDirectory(offset, &scratch)) return false;
         out->clear();
@@ -435,7 +482,17 @@ bool ResourceFile::ParseTree(std::string* error) {
             if (!readKey(e.name, &key)) return false;
             out->push_back({key, e});
         }
-        std::sort(out->begin(), out->end(), [](const Keyed& a, const Keyed& b) { return a.key < b.key; });
+        try {
+            std::sort(out->begin(), out->end(), [&](const Keyed& a, const Keyed& b) {
+                if (compared > kMostUnitsCompared) throw TooLong();
+                return a.key.Less(b.key, &compared);
+            });
+        } catch (const TooLong&) {
+            *error = "damaged resources: the names of the directory at " + Hex(offset) +
+                     " repeat long names (more than " + std::to_string(kMostUnitsCompared) +
+                     " characters compared to sort them)";
+            return false;
+        }
         return true;
     };
 
@@ -806,14 +863,14 @@ bool ResourceFile::PlanLayout(Layout* layout, std::string* error) const {
     const uint64_t dataEntriesAt = offset;
     offset += 16ull * all.size();
     // One name string per distinct name: named types and named names.
-    std::vector<std::pair<const std::u16string*, uint64_t>> names;
-    std::map<std::u16string, uint64_t> nameAt;
+    std::vector<std::pair<const ResourceKey*, uint64_t>> names;
+    std::map<ResourceKey, uint64_t> nameAt;  // the order of keys tells every two names apart
     auto nameOffset = [&](const ResourceKey& key) -> uint64_t {
-        auto found = nameAt.find(key.Name());
+        auto found = nameAt.find(key);
         if (found != nameAt.end()) return found->second;
-        names.push_back({&key.Name(), offset});
-        nameAt[key.Name()] = offset;
-        offset += 2 + 2 * key.Name().size();
+        names.push_back({&key, offset});
+        nameAt.emplace(key, offset);
+        offset += 2 + 2 * key.NameLength();
         return names.back().second;
     };
     for (const Resource& r : all) {
@@ -833,7 +890,7 @@ bool ResourceFile::PlanLayout(Layout* layout, std::string* error) const {
         return false;
     }
     for (const auto& n : names) {
-        if (n.first->size() > 0xFFFF) {
+        if (n.first->NameLength() > 0xFFFF) {
             *error = "a resource name is longer than 65535 characters";
             return false;
         }
@@ -883,8 +940,8 @@ bool ResourceFile::PlanLayout(Layout* layout, std::string* error) const {
     }
     for (const auto& n : names) {
         uint8_t* at = tree.data() + n.second;
-        Put16(at, static_cast<uint16_t>(n.first->size()));
-        for (size_t i = 0; i < n.first->size(); ++i) Put16(at + 2 + 2 * i, (*n.first)[i]);
+        Put16(at, static_cast<uint16_t>(n.first->NameLength()));
+        for (size_t i = 0; i < n.first->NameLength(); ++i) Put16(at + 2 + 2 * i, n.first->NameUnit(i));
     }
 
     // The section table and the moved sections.

@@ -64,30 +64,46 @@
 
 namespace pe {
 
-// A resource type, name or id: a 16-bit number or a UTF-16 string.
+// A resource type, name or id: a 16-bit number or a UTF-16 string. A name
+// read from a file stays in the file's bytes (a crafted tree may point many
+// entries at one long name): keys are copied without copying their names.
 class ResourceKey {
 public:
     ResourceKey(uint16_t id);                // NOLINT: numbers convert, as in the system's API
     ResourceKey(const char* ascii);          // NOLINT: ASCII names such as "RT_DATA", "5001"
     ResourceKey(const std::string& ascii);   // NOLINT
     static ResourceKey Named(const std::u16string& name);
+    // The name of length units of little-endian UTF-16 at units, which must
+    // stay in place while the key or a copy of it is used.
+    static ResourceKey InPlace(const uint8_t* units, uint32_t length);
 
     bool IsId() const { return isId_; }
     uint16_t Id() const { return id_; }
-    const std::u16string& Name() const { return name_; }
-    // "#14" for an id, the name (non-ASCII units as '?') otherwise: for messages.
+    // The name's length and units (0 for an id).
+    size_t NameLength() const { return length_; }
+    char16_t NameUnit(size_t i) const {
+        return static_cast<char16_t>(units_[2 * i] | (units_[2 * i + 1] << 8));
+    }
+    std::u16string Name() const;
+    // "#14" for an id, the name (non-ASCII units as '?', a long one cut after
+    // 64 units) otherwise: for messages.
     std::string Text() const;
 
     bool operator==(const ResourceKey& other) const;
     bool operator!=(const ResourceKey& other) const { return !(*this == other); }
-    // The order of a resource directory: names first (upper-cased units), then ids.
-    bool operator<(const ResourceKey& other) const;
+    // The order of a resource directory: names first (upper-cased units), then
+    // ids; names equal but for letter case by their units.
+    bool operator<(const ResourceKey& other) const { return Less(other, nullptr); }
+    // The same, adding to *compared (when given) the units it looked at.
+    bool Less(const ResourceKey& other, uint64_t* compared) const;
 
 private:
     ResourceKey() = default;
     bool isId_ = true;
     uint16_t id_ = 0;
-    std::u16string name_;
+    const uint8_t* units_ = nullptr;  // a name's little-endian units: in a file, or in own_
+    uint32_t length_ = 0;
+    std::shared_ptr<const std::string> own_;
 };
 
 // Pieces of a written file go to a sink; it returns false to stop the writing.

@@ -1,17 +1,46 @@
 // Fuzz target: the package description parser of pack, and the plain-text
-// preparation, over arbitrary bytes.
+// preparation, over arbitrary bytes; then the same description with its
+// patterns expanded over a small tree of our own, where names differ only by
+// letter case and accents: what is accepted never installs two files as one.
 #include <stddef.h>
 #include <stdint.h>
 #include <string.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
+#include "letter_case.h"
 #include "pack_description.h"
+#include "tree_source.h"
 
 namespace {
 
 bool Terminated(const char* field) { return memchr(field, 0, kPathSize) != nullptr; }
+
+const testtree::TreeSource& Tree() {
+    static const testtree::TreeSource tree({"demo.exe", "data/A.txt", "data/a.txt", "data/\xC9.txt", "data/\xE9.txt",
+                                            "data/sons/x.wav", "data/brouillons/n9.dat", "Data/y.txt", "docs/lisez.txt",
+                                            "docs/x/boucle@", "docs/casse!", "vide/"},
+                                           1);
+    return tree;
+}
+
+// Read again with the tree: every pattern becomes files, and two accepted
+// files never share a target with letter case folded.
+void ExpandOverTree(const std::vector<char>& text) {
+    PackReadOptions options;
+    options.folders = &Tree();
+    PackDescription description;
+    std::vector<PackError> errors;
+    if (!ParsePackDescription(text.data(), text.size(), options, &description, &errors)) return;
+    std::set<std::string> targets;
+    for (const PackFile& file : description.files) {
+        if (file.pattern || !file.valid) __builtin_trap();
+        const std::string target = FoldCase(file.subFolder.empty() ? file.name : file.subFolder + "\\" + file.name);
+        if (!targets.insert(target).second) __builtin_trap();
+    }
+}
 
 }  // namespace
 
@@ -39,6 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             }
         }
     }
+
+    ExpandOverTree(text);
 
     std::string bytes(data, data + size);
     LooksLikeRtf(bytes);

@@ -16,11 +16,15 @@
 #include "exclusions.h"
 #include "file_patterns.h"
 #include "host_folders.h"
+#include "letter_case.h"
 #include "pack_description.h"
 #include "pattern_expansion.h"
 #include "test_files.h"
+#include "tree_source.h"
 
 namespace {
+
+using testtree::TreeSource;
 
 TEST(FilePatterns, NamesMatchWithLetterCaseIgnored) {
     const struct {
@@ -88,24 +92,44 @@ TEST(FilePatterns, TargetOrderGoesFolderByFolderWithCaseFolded) {
     EXPECT_EQ(expected, targets);
 }
 
-TEST(Exclusions, NamesAtAnyDepthAndPathsFromTheDescription) {
+// The rules of [Exclude], one table: a name at any depth, a path from the
+// description's folder, a separator at the end for folders only.
+TEST(Exclusions, RulesAsATable) {
     Exclusions exclusions;
     std::string problem;
-    for (const char* pattern : {"*.pdb", "Thumbs.db", ".git", "data/brouillons/", "docs/**/*.tmp"}) {
+    for (const char* pattern : {"*.pdb", "Thumbs.db", ".git", "data/brouillons", "docs/**/*.tmp", "essais/",
+                                "data\\vieux\\", "/racine"}) {
         ASSERT_TRUE(exclusions.Add(pattern, &problem)) << pattern;
     }
+    const bool kFolder = true, kFile = false;
     const struct {
         const char* path;
+        bool folder;
         bool excluded;
     } cases[] = {
-        {"bin/jeu.pdb", true},        {"THUMBS.DB", true},           {"data/sons/thumbs.db", true},
-        {"a/.git", true},             {"data/brouillons", true},     {"x/data/brouillons", false},
-        {"docs/a/b/c.tmp", true},     {"docs/c.tmp", true},          {"c.tmp", false},
-        {"bin/jeu.exe", false},       {"./data/brouillons", true},
+        {"bin/jeu.pdb", kFile, true},           {"THUMBS.DB", kFile, true},            {"data/sons/thumbs.db", kFile, true},
+        {"a/.git", kFolder, true},              {"a/.git", kFile, true},               {"bin/jeu.exe", kFile, false},
+        {"data/brouillons", kFolder, true},     {"data/brouillons", kFile, true},      {"x/data/brouillons", kFolder, false},
+        {"./data/brouillons", kFolder, true},   {"docs/a/b/c.tmp", kFile, true},       {"docs/c.tmp", kFile, true},
+        {"c.tmp", kFile, false},
+        // "essais/": the folder name at any depth, never a file.
+        {"essais", kFolder, true},              {"data/niveaux/essais", kFolder, true}, {"data/niveaux/essais", kFile, false},
+        // "data\vieux\": that one folder.
+        {"data/vieux", kFolder, true},          {"x/data/vieux", kFolder, false},      {"data/vieux", kFile, false},
+        // "/racine": the top folder's entry only.
+        {"racine", kFolder, true},              {"racine", kFile, true},               {"data/racine", kFolder, false},
     };
-    for (const auto& c : cases) EXPECT_EQ(c.excluded, exclusions.Excludes(c.path)) << c.path;
-    EXPECT_FALSE(exclusions.Add("", &problem));
-    EXPECT_FALSE(exclusions.Add("a/../b", &problem));
+    for (const auto& c : cases) EXPECT_EQ(c.excluded, exclusions.Excludes(c.path, c.folder)) << c.path << " " << c.folder;
+    // What is inside an excluded folder is excluded, whatever the folder a walk starts from.
+    const struct {
+        const char* folder;
+        bool excluded;
+    } inside[] = {
+        {"data/brouillons/x", true}, {"data/niveaux/essais/n9", true}, {"./data/vieux/a/b", true}, {"racine/a", true},
+        {"data/niveaux", false},     {"data", false},                  {"", false},                {"x/racine", false},
+    };
+    for (const auto& c : inside) EXPECT_EQ(c.excluded, exclusions.ExcludesAnyFolderOf(c.folder)) << c.folder;
+    for (const char* bad : {"", "/", "a/../b", "a**/b"}) EXPECT_FALSE(exclusions.Add(bad, &problem)) << bad;
 }
 
 TEST(Definitions, SubstitutionAndArguments) {
@@ -131,69 +155,6 @@ TEST(Definitions, SubstitutionAndArguments) {
         EXPECT_FALSE(ParseDefinitionArgument(bad, &definition, &problem)) << bad;
     }
 }
-
-// A tree of our own: paths with '/', each a file, a folder (ending in '/'), a
-// broken link ("!") or a link loop ("@"); listed in a shuffled order.
-class TreeSource : public FolderSource {
-public:
-    TreeSource(const std::vector<std::string>& paths, unsigned seed) : seed_(seed) {
-        kinds_["."] = FolderEntry::kFolder;
-        for (std::string path : paths) {
-            FolderEntry::Kind kind = FolderEntry::kFile;
-            if (path.back() == '/') {
-                kind = FolderEntry::kFolder;
-                path.pop_back();
-            } else if (path.back() == '!') {
-                kind = FolderEntry::kBrokenLink;
-                path.pop_back();
-            } else if (path.back() == '@') {
-                kind = FolderEntry::kLinkLoop;
-                path.pop_back();
-            }
-            kinds_["./" + path] = kind;
-            // Every folder above it.
-            for (size_t cut = path.find('/'); cut != std::string::npos; cut = path.find('/', cut + 1)) {
-                kinds_["./" + path.substr(0, cut)] = FolderEntry::kFolder;
-            }
-        }
-    }
-    std::string HostPathOf(const std::string& source) const override {
-        std::string path = "./" + source;
-        std::replace(path.begin(), path.end(), '\\', '/');
-        return path == "./." ? "." : path;
-    }
-    std::string Join(const std::string& folder, const std::string& name) const override { return folder + "/" + name; }
-    bool Describe(const std::string& path, FolderEntry* entry) const override {
-        auto at = kinds_.find(path);
-        if (at == kinds_.end()) return false;
-        entry->kind = at->second;
-        entry->identity = path;
-        return true;
-    }
-    bool List(const std::string& folder, std::vector<FolderEntry>* entries, std::string*) const override {
-        entries->clear();
-        for (const auto& item : kinds_) {
-            if (item.first.size() > folder.size() + 1 && item.first.compare(0, folder.size() + 1, folder + "/") == 0 &&
-                item.first.find('/', folder.size() + 1) == std::string::npos) {
-                FolderEntry entry;
-                entry.name = item.first.substr(folder.size() + 1);
-                entry.kind = item.second;
-                entry.identity = item.first;
-                entries->push_back(entry);
-            }
-        }
-        std::shuffle(entries->begin(), entries->end(), std::mt19937(seed_ + static_cast<unsigned>(folder.size())));
-        return true;
-    }
-    bool NameToCp1252(const std::string& name, std::string* cp1252) const override {
-        *cp1252 = name;
-        return name.find('~') == std::string::npos;  // '~' stands for a character 1252 lacks
-    }
-
-private:
-    std::map<std::string, FolderEntry::Kind> kinds_;
-    unsigned seed_;
-};
 
 std::string Found(const std::string& pattern, const TreeSource& tree, const Exclusions& exclusions,
                   std::vector<std::string>* problems = nullptr) {
@@ -335,6 +296,83 @@ TEST(DescriptionPatterns, ErrorsNameTheLineOfThePattern) {
     }
 }
 
+// Two sources for one target are refused naming both, however they were
+// found: by one pattern, by a pattern and a line, letter case and accents
+// folded alike; a pattern's folder that letter case leaves ambiguous too.
+TEST(DescriptionPatterns, EveryClashIsRefusedNamingBoth) {
+    TreeSource tree({"atlas.exe", "data/A.txt", "data/a.txt", "data/\xC9.txt", "data/\xE9.txt", "autre/\xE9.txt",
+                     "Sons/x.wav", "sons/y.wav"},
+                    3);
+    const struct {
+        const char* lines;
+        std::vector<std::string> errors;  // line: what it says
+    } cases[] = {
+        {"data/**\n",
+         {"6: installs a.txt again (already on line 6): from 'data/A.txt' and from 'data/a.txt', whose names differ "
+          "only by letter case",
+          "6: installs \xE9.txt again (already on line 6): from 'data/\xC9.txt' and from 'data/\xE9.txt'"}},
+        // The line after the pattern is the file it found: taken once; the clash stays.
+        {"data/*.TXT\ndata/a.txt\n",
+         {"6: installs a.txt again (already on line 6): from 'data/A.txt' and from 'data/a.txt'",
+          "6: installs \xE9.txt again (already on line 6): from 'data/\xC9.txt' and from 'data/\xE9.txt'"}},
+        {"data/\xC9.txt = d\nautre/*.txt = d\n",
+         {"7: installs d\\\xE9.txt again (already on line 6): from 'data/\xC9.txt' and from 'autre/\xE9.txt'"}},
+        {"data/\xC9.txt = d\nautre/\xE9.txt = d\n",
+         {"7: installs d\\\xE9.txt again (already on line 6): from 'data/\xC9.txt' and from 'autre/\xE9.txt'"}},
+        {"SONS/*.wav\n", {"6: 'SONS/*.wav' names two folders, 'Sons' and 'sons', with letter case ignored"}},
+        {"sons/*.wav\nSons/**\n", {}},  // as written: each its own folder
+    };
+    for (const auto& c : cases) {
+        Read read = ReadWith(std::string(kHead) + "atlas.exe\n" + c.lines, tree);
+        ASSERT_EQ(c.errors.size(), read.errors.size()) << c.lines << "\n" << read.Errors();
+        for (size_t i = 0; i < c.errors.size(); ++i) {
+            const std::string said = std::to_string(read.errors[i].line) + ": " + read.errors[i].message;
+            EXPECT_EQ(0u, said.find(c.errors[i])) << c.lines << "\n" << said;
+        }
+    }
+}
+
+// Where the system takes two spellings for one file (Windows), a file listed
+// in one and found in the other is one source, taken once.
+TEST(DescriptionPatterns, OneFileSpeltTwoWaysIsTakenOnce) {
+    class CaseBlindTree : public TreeSource {
+    public:
+        using TreeSource::TreeSource;
+        bool SameFile(const std::string& a, const std::string& b) const override {
+            return FoldCase(HostPathOf(a)) == FoldCase(HostPathOf(b));
+        }
+    };
+    CaseBlindTree tree({"atlas.exe", "data/b.txt"}, 1);
+    Read read = ReadWith(std::string(kHead) + "atlas.exe\nDATA/B.TXT\ndata/*\n", tree);
+    ASSERT_TRUE(read.ok) << read.Errors();
+    EXPECT_EQ("atlas.exe@5 B.TXT@6 ", read.Files());
+}
+
+// A pattern that starts inside an excluded folder finds nothing there; a
+// folder name with a separator at its end is excluded at any depth.
+TEST(DescriptionPatterns, ExcludedFoldersAreLeftOutWhereverAPatternStarts) {
+    TreeSource tree({"atlas.exe", "data/niveaux/n1.dat", "data/niveaux/brouillons/n9.dat", "data/brouillons/n8.dat",
+                     "brouillons/n7.dat"},
+                    1);
+    const struct {
+        const char* lines;
+        const char* files;  // or the error
+    } cases[] = {
+        {"data/**\n[Exclude]\nbrouillons/\n", "atlas.exe@5 niveaux\\n1.dat@6 "},
+        {"data/niveaux/brouillons/**\n[Exclude]\ndata/niveaux/brouillons\n",
+         "6: 'data/niveaux/brouillons/**' finds no file (after [Exclude])"},
+        {"data/niveaux/brouillons/*.dat\n[Exclude]\nbrouillons/\n",
+         "6: 'data/niveaux/brouillons/*.dat' finds no file (after [Exclude])"},
+        {"**/*.dat\n[Exclude]\n/brouillons\n",
+         "atlas.exe@5 data\\brouillons\\n8.dat@6 data\\niveaux\\brouillons\\n9.dat@6 data\\niveaux\\n1.dat@6 "},
+        {"data/niveaux/brouillons/n9.dat\n[Exclude]\nbrouillons/\n", "atlas.exe@5 n9.dat@6 "},  // listed: kept
+    };
+    for (const auto& c : cases) {
+        Read read = ReadWith(std::string(kHead) + "atlas.exe\n" + c.lines, tree);
+        EXPECT_EQ(c.files, read.ok ? read.Files() : read.Errors().substr(0, read.Errors().size() - 1)) << c.lines;
+    }
+}
+
 TEST(DescriptionPatterns, DefinitionsFromTheSectionAndTheCommandLine) {
     TreeSource tree({"bin/Release/atlas.exe", "bin/Debug/atlas.exe"}, 1);
     const std::string text = "[Setup]\nAppName = Atlas\nAppVerName = Atlas {#Version}\nNoIcons = yes\n"
@@ -384,6 +422,36 @@ TEST(HostFolders, LinksAreFollowedAndLoopsRefused) {
     EXPECT_NE(std::string::npos, all.find("link loop: 'data/sons/haut' leads back to a folder above it")) << all;
     EXPECT_NE(std::string::npos, all.find("has no code page 1252 form")) << all;
     EXPECT_EQ(3u, problems.size()) << all;
+    system(("rm -rf " + root).c_str());
+}
+
+// The Linux file system, where names differ by letter case: every file of
+// the tree is in the package or named in an error, however it was found.
+TEST(HostFolders, FilesThatDifferOnlyByLetterCaseAreNeverDropped) {
+    char base[] = "/tmp/pack_case_XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(base));
+    const std::string root = base;
+    ASSERT_EQ(0, system(("cd " + root + " && mkdir data Sons sons && echo p > atlas.exe && echo A > data/A.txt && "
+                         "echo a > data/a.txt && echo E > 'data/\xC3\x89.txt' && echo e > 'data/\xC3\xA9.txt' && "
+                         "echo x > Sons/x.wav && echo y > sons/y.wav && ln -s a.txt data/lien.txt").c_str()));
+    HostFolders folders(root);
+    EXPECT_TRUE(folders.SameFile("data/a.txt", "./data/lien.txt"));
+    EXPECT_FALSE(folders.SameFile("data/a.txt", "data/A.txt"));
+    const struct {
+        const char* lines;
+        const char* said;  // the first error
+        size_t errors;
+    } cases[] = {
+        {"data/**\n", "6: installs a.txt again (already on line 6): from 'data/A.txt' and from 'data/a.txt'", 2},
+        {"data/*.TXT\ndata/a.txt\n", "6: installs a.txt again (already on line 6): from 'data/A.txt' and from 'data/a.txt'",
+         2},
+        {"SONS/**\n", "6: 'SONS/**' names two folders, 'Sons' and 'sons'", 1},
+    };
+    for (const auto& c : cases) {
+        Read read = ReadWith(std::string(kHead) + "atlas.exe\n" + c.lines, folders);
+        EXPECT_EQ(0u, read.Errors().find(c.said)) << c.lines << read.Errors();
+        EXPECT_EQ(c.errors, read.errors.size()) << c.lines << read.Errors();
+    }
     system(("rm -rf " + root).c_str());
 }
 

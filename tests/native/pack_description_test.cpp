@@ -249,9 +249,10 @@ TEST(PackDescription, PrivilegesDecideTheScopeAndTheDefaultFolder) {
         EXPECT_STREQ(c.folder, parsed.description.record.folderToken) << c.lines;
         EXPECT_STREQ(c.subFolder, parsed.description.record.subFolder) << c.lines;
     }
-    // {userpf} is counted with a long user's programs folder (52 characters),
+    // {userpf} is counted with the longest user's programs folder, a domain
+    // user's "C:\Users\name.DOMAIN\AppData\Local\Programs" (68 characters),
     // the install folder leaving room for "\uninst.exe".
-    std::string name(259 - 52 - 1 - 11, 'n');
+    std::string name(259 - 68 - 1 - 11, 'n');
     Parsed parsed = Parse("[Setup]\nAppName = A\nPrivileges = user\nSubFolder = " + name + "\n[Files]\na.exe\n");
     EXPECT_TRUE(parsed.ok) << Errors(parsed);
     parsed = Parse("[Setup]\nAppName = A\nPrivileges = user\nSubFolder = " + name + "n\n[Files]\na.exe\n");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <map>
@@ -485,6 +486,66 @@ TEST(PeResourceTrees, ATreeListedFromTheTopDownIsReadInOrder) {
     Put32(&bytes, rsrc + languages + 16 + 8, 64);
     EXPECT_FALSE(file.Load(bytes, &error));
     EXPECT_NE(std::string::npos, error.find("appears twice")) << error;
+}
+
+// A field of /proc/self/status in KB ("VmRSS", "VmHWM").
+long MemoryKb(const char* field) {
+    FILE* status = fopen("/proc/self/status", "r");
+    char line[256];
+    long kb = -1;
+    while (status && fgets(line, sizeof(line), status)) {
+        if (strncmp(line, field, strlen(field)) == 0 && line[strlen(field)] == ':') kb = atol(line + strlen(field) + 1);
+    }
+    if (status) fclose(status);
+    return kb;
+}
+
+// The memory reading a crafted file of 1 MB takes, whose named entries point
+// at names of up to 65,535 characters (tests/support/crafted_tree.py): the
+// names are read where they lie, never copied per entry (gigabytes), and one
+// long name repeated at many places is refused instead of sorted for hours.
+TEST(PeResourceTrees, LongNamesAreReadWhereTheyLie) {
+    const struct {
+        const char* kind;
+        const char* error;  // "" when the file is sound
+    } cases[] = {
+        {"nested", ""},
+        {"shared", "appears twice"},
+        {"repeated", "repeat long names"},
+    };
+    for (const auto& c : cases) {
+        const std::string path = testing::TempDir() + "/long_names_" + c.kind + ".exe";
+        int status = -1;
+        std::string said = testfiles::RunCommand("/usr/bin/python3 " + std::string(TESTS_SOURCE_DIR) +
+                                                     "/tests/support/crafted_tree.py --long-names " + c.kind +
+                                                     " 1048576 '" + path + "' 2>&1",
+                                                 &status);
+        ASSERT_EQ(0, status) << said;
+        // The peak resident size starts again from what is resident now.
+        FILE* clear = fopen("/proc/self/clear_refs", "w");
+        ASSERT_TRUE(clear != nullptr);
+        fputs("5", clear);
+        fclose(clear);
+        const long before = MemoryKb("VmRSS");
+        std::string error;
+        {
+            pe::ResourceFile file;
+            const bool loaded = file.LoadFile(path, &error);
+            EXPECT_EQ(*c.error == 0, loaded) << c.kind << ": " << error;
+            if (loaded) {
+                std::vector<pe::Resource> all = file.Resources();
+                EXPECT_GT(all.size(), 20000u);
+                for (size_t i = 1; i < all.size(); ++i) ASSERT_TRUE(all[i - 1].name < all[i].name) << i;
+                EXPECT_EQ(65535u, all.back().name.NameLength());
+            }
+        }
+        const long grown = MemoryKb("VmHWM") - before;
+        EXPECT_LT(grown, 64 * 1024) << c.kind << ": " << grown << " KB more at the peak";
+        if (*c.error) {
+            EXPECT_NE(std::string::npos, error.find(c.error)) << c.kind << ": " << error;
+        }
+        remove(path.c_str());
+    }
 }
 
 // Without a language, a resource is found as the system finds it for a

@@ -9,7 +9,8 @@ link is packaged with two pattern lines and one [Exclude], and checked:
   - `-D Version=2.1` changes the version strings and the record's name with
     the version, nothing else; `pack verify` takes the same -D;
   - each error names its line (Linux pack, and pack.exe where Wine shows the
-    same tree).
+    same tree): link loops, names equal but for letter case, a folder letter
+    case leaves ambiguous, a pattern inside an excluded folder.
 Leaves in WORK the tree, the package and manifest.txt (target, source; code
 page 1252) for the Win32 test that installs it.
 Usage: patterns_check.py --pack PACK --setup SETUP.exe --work DIR [--pack-exe PACK.exe]
@@ -17,6 +18,7 @@ Usage: patterns_check.py --pack PACK --setup SETUP.exe --work DIR [--pack-exe PA
 import os
 import shutil
 import sys
+import time
 
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
@@ -104,12 +106,28 @@ def error_cases():
         ("broken link", "a.exe\ndata/\n", main + [("data/x", b"x"), ("data/casse", "->nulle-part")], 6,
          "broken link: 'data/casse' leads to nothing", False),
         ("link loop", "a.exe\ndata/\n", main + [("data/x", b"x"), ("data/sous/haut", "->..")], 6,
-         "link loop: 'data/sous/haut' leads back to a folder above it", False),
+         "link loop: 'data/sous/haut' leads back to a folder above it", True),
+        # Two links back to the folder above: a walk without folder identities
+        # doubles its work at every pass (Wine shows them as reparse points).
+        ("two link loops", "a.exe\ndata/\n", main + [("data/x", b"x"), ("data/a/haut", "->.."), ("data/b/haut", "->..")],
+         6, "link loop: 'data/a/haut' leads back to a folder above it", True),
         ("no code page 1252 form", "a.exe\ndata/\n", main + [("data/\u2603.txt", b"x")], 6,
          "the name of 'data/?.txt' has no code page 1252 form", True),
         ("undefined name", "a.exe\nbin/{#Config}/b.exe\n", main, 6, "{#Config} is not defined", True),
         ("same target, two sources", "a.exe\nun/\ndeux/\n", main + [("un/x.txt", b"1"), ("deux/X.TXT", b"2")], 7,
-         "installs X.TXT again (already on line 6)", True),
+         "installs X.TXT again (already on line 6): from 'un/x.txt' and from 'deux/X.TXT'", True),
+        # Names that differ only by letter case: two files here (and in a folder
+        # Wine shows as it is on Linux), one on Windows; neither left out.
+        ("names equal but for letter case", "a.exe\ndata/*.TXT\ndata/a.txt\n",
+         main + [("data/A.txt", b"A"), ("data/a.txt", b"a")], 6,
+         "installs a.txt again (already on line 6): from 'data/A.txt' and from 'data/a.txt'", True),
+        ("accented names equal but for letter case", "a.exe\ndata/*.txt = d\nautre/\u00e9.txt = d\n",
+         main + [("data/\u00c9.txt", b"1"), ("autre/\u00e9.txt", b"2")], 7,
+         "installs d\\\u00e9.txt again (already on line 6): from 'data/\u00c9.txt' and from 'autre/\u00e9.txt'", True),
+        ("two folders for one name", "a.exe\nDATA/**\n", main + [("Data/x", b"x"), ("data/y", b"y")], 6,
+         "'DATA/**' names two folders, 'Data' and 'data'", False),
+        ("pattern inside an excluded folder", "a.exe\ndata/brouillons/**\n[Exclude]\nbrouillons/\n",
+         main + [("data/brouillons/n9.dat", b"9")], 6, "'data/brouillons/**' finds no file (after [Exclude])", True),
     ]
 
 
@@ -133,9 +151,13 @@ def check_errors(args, work):
         check(result.returncode == 1 and expected in result.stderr and message in result.stderr and
               not os.path.exists(out), "pack: %s, on line %d" % (what, line), result.stderr)
         if on_wine and args.pack_exe:
+            started = time.monotonic()
             result = wine(args.pack_exe, ["build", windows(description), "-o", windows(out), "--setup", windows(args.setup)])
+            seconds = time.monotonic() - started
             check(result.returncode == 1 and expected in result.stderr and message in result.stderr and
                   not os.path.exists(out), "pack.exe: %s, on line %d" % (what, line), result.stderr)
+            # Wine's start included: the walk itself ends at once.
+            check(seconds < 20, "pack.exe: %s, in %.1f s" % (what, seconds))
 
 
 def resources(path):

@@ -27,7 +27,7 @@ sys.path.insert(0, os.path.join(HERE, "..", "support"))
 sys.path.insert(0, os.path.join(HERE, "..", "sign"))
 import authenticode  # noqa: E402
 from checks import check, finish, run, script_arguments  # noqa: E402
-from pe_tree import load_resources_only, read_resources  # noqa: E402
+from pe_tree import file_offset, load_resources_only, read_resources  # noqa: E402
 
 APP = "AtlasPerso"
 MANIFEST = 24
@@ -130,6 +130,21 @@ def inspect_shows_the_scope(ws, package, expected):
         check(line in result.stdout, "inspect shows: " + line, result.stdout)
 
 
+def inspect_says_what_a_damaged_scope_does(ws, package):
+    """Setup takes any "5003" for a per-user package (and writes a sound one
+    into its uninstaller): inspect says so, as a problem."""
+    data = bytearray(open(package, "rb").read())
+    at, size = file_offset(load_resources_only(package), "RT_DATA", "5003")
+    data[at:at + size] = b"USER"
+    damaged = os.path.join(ws.work, "setup-damaged-scope.exe")
+    open(damaged, "wb").write(bytes(data))
+    result = run([ws.pack, "inspect", damaged])
+    key = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + APP
+    check(result.returncode == 1 and "setup still installs for the user who runs it" in result.stdout and
+          "Registers under   " + key in result.stdout and "<- problem" in result.stdout,
+          "inspect of a damaged 5003 says setup installs per user", result.stdout + result.stderr)
+
+
 def verify_tells_the_levels_apart(ws, descriptions):
     def verify(package, level):
         return run([ws.pack, "verify", os.path.join(ws.work, package), descriptions[level], "--setup", ws.setup])
@@ -177,6 +192,7 @@ def main():
                             ["Privileges        admin (for every user, with administrator rights); "
                              "setup.exe requireAdministrator, uninstaller requireAdministrator",
                              "Registers under   HKEY_LOCAL_MACHINE\\" + key])
+    inspect_says_what_a_damaged_scope_does(ws, os.path.join(ws.work, "setup-default.exe"))
     return finish("per-user packages: every check passed")
 
 

@@ -6,6 +6,17 @@ insertion handles worst); all resources share one data entry of 4 bytes, so a
 file of 32 MB holds about 4 million of them. The file is a minimal PE32 with
 one section, .rsrc: enough for a resource reader, not a program that runs.
 Usage: crafted_tree.py COUNT OUTPUT    (COUNT 0: as many as 32 MB hold)
+
+With --long-names, a file of SIZE bytes whose one type lists as many named
+entries as fit, each with a name of up to 65,535 characters: "nested" names
+all lie in one run of 65,536 units (the name at unit j is 65,535 - j long and
+ends where the run ends), so that they are all different and a reader that
+copies each name holds gigabytes; "shared" names are one name of 65,535
+characters named by every entry (a name listed twice: damaged); "repeated"
+names are equal names of 65,535 characters, each at a place of its own in a
+longer run (damaged too, and slow to sort for a reader that compares them
+whole however often).
+Usage: crafted_tree.py --long-names nested|shared|repeated SIZE OUTPUT
 """
 import struct
 import sys
@@ -61,6 +72,30 @@ def tree(count):
     return bytes(out)
 
 
+def long_names(kind, size):
+    """The resource section of the --long-names file, about size bytes."""
+    count = min(65535, (size - 24 - 2 * 65536 - 1024) // (8 + 24 + 2))
+    run = 65536 + (count if kind == "repeated" else 0)
+    names_at = 16 + 8
+    languages_at = names_at + 2 * run
+    entries_at = languages_at + 24 * count
+    data_entry = entries_at + 16 + 8 * count
+    out = bytearray(data_entry + 16 + 4)
+    struct.pack_into("<IIHHHH", out, 0, 0, 0, 0, 0, 0, 1)
+    struct.pack_into("<II", out, 16, 10, 0x80000000 | entries_at)  # RT_RCDATA
+    for j in range(run):
+        struct.pack_into("<H", out, names_at + 2 * j, run - 1 - j if kind == "nested" else 0xFFFF)
+    struct.pack_into("<IIHHHH", out, entries_at, 0, 0, 0, 0, count, 0)
+    for i in range(count):
+        name = names_at + (0 if kind == "shared" else 2 * i)
+        language = languages_at + 24 * i
+        struct.pack_into("<II", out, entries_at + 16 + 8 * i, 0x80000000 | name, 0x80000000 | language)
+        struct.pack_into("<IIHHHHII", out, language, 0, 0, 0, 0, 0, 1, 0, data_entry)
+    struct.pack_into("<IIII", out, data_entry, RVA + data_entry + 16, 4, 0, 0)
+    out[data_entry + 16:] = b"DATA"
+    return bytes(out)
+
+
 def program(section):
     """A PE32 file whose one section, .rsrc, holds section (at RVA)."""
     raw_size = (len(section) + FILE_ALIGN - 1) // FILE_ALIGN * FILE_ALIGN
@@ -84,6 +119,10 @@ def program(section):
 
 
 def main():
+    if sys.argv[1] == "--long-names":
+        with open(sys.argv[4], "wb") as f:
+            f.write(program(long_names(sys.argv[2], int(sys.argv[3]))))
+        return 0
     count, output = int(sys.argv[1]), sys.argv[2]
     if count == 0:
         count = (32 << 20) * LANGUAGES // (8 * LANGUAGES + 24 + 8)

@@ -43,3 +43,13 @@ def read_resources(pe):
             problems.append(f"resource {where} claims {size} bytes but only {len(data)} lie in the file")
         resources[where] = data
     return resources, problems
+
+
+def file_offset(pe, rtype, name):
+    """Where in the file the bytes of the first resource of that type and name
+    (keys as key() gives them) lie, and their size; None when there is none."""
+    for t, n, lang in leaves(pe):
+        if key(t) == rtype and key(n) == name:
+            data = lang.data.struct
+            return pe.get_offset_from_rva(data.OffsetToData), data.Size
+    return None

@@ -276,6 +276,15 @@ echo "pack_host_crafted_cpu_ms $(python3 -c "print(round(($user + $system) * 100
 echo "pack_host_crafted_rss_kb $kb" >> "$results"
 echo "size_crafted $(stat -c %s "$work/crafted.exe")" >> "$results"
 rm -f "$work/crafted.exe"
+# inspect of a crafted file of 1 MB whose 28,000 named entries name strings of
+# up to 65,535 characters, all different (not a package: exit code 1).
+python3 "$root/tests/support/crafted_tree.py" --long-names nested 1048576 "$work/names.exe"
+/usr/bin/time -f "%e %U %S %M" -o "$work/time.txt" "$hostpack" inspect "$work/names.exe" >/dev/null 2>&1 || true
+read -r secs user system kb < <(tail -n 1 "$work/time.txt")
+echo "pack_host_names_cpu_ms $(python3 -c "print(round(($user + $system) * 1000))")" >> "$results"
+echo "pack_host_names_rss_kb $kb" >> "$results"
+echo "size_names $(stat -c %s "$work/names.exe")" >> "$results"
+rm -f "$work/names.exe"
 # 100,000 files listed, then found by one pattern line: one run each, the
 # same package both ways.
 for name in many_listed many_pattern; do

@@ -84,6 +84,14 @@ write("pack_description_fuzz", "long_names",
        % ("A" * 259, "B" * 300, "C" * 250, "d" * 259, "e" * 10, "f\\" * 140)).encode("ascii"))
 write("pack_description_fuzz", "quotes", b"[Setup]\nAppName = \"  Demo = x  \"\nAppVerName = \"unclosed\n[Files]\n\"\"\n")
 write("pack_description_fuzz", "bad_utf8", b"\xef\xbb\xbf[Setup]\nAppName = \xc3\x28\xe2\x82\n[Files]\na\xff.exe\n")
+# Targets equal but for letter case, accents included (one file on Windows),
+# and every form of exclusion: a name, a path, from the top, folders only.
+write("pack_description_fuzz", "case_clashes",
+      "[Setup]\nAppName = Demo\n[Files]\ndemo.exe\ndata/A.txt = d\ndata/a.txt = d\nun/É.txt = d\ndeux/é.txt = D\n"
+      "x/Œuvre.txt\ny/œUVRE.TXT\n".encode("cp1252"))
+write("pack_description_fuzz", "exclusion_rules",
+      b"[Setup]\nAppName = Demo\n[Files]\ndemo.exe\ndata/\n[Exclude]\nbrouillons/\n/racine\ndata\\vieux\\\n"
+      b"docs/**/*.tmp\n**/\n/\n//\n./\na/../b/\n*.pdb\\\n")
 
 
 # Program files with resources: a minimal PE32 and PE32+, one .rsrc section,
