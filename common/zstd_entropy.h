@@ -58,7 +58,13 @@ struct BackwardBits {
     // Moves the held bytes back so that at most 7 bits of them are consumed,
     // as far as the start allows.
     void Reload() {
-        if (pos > 0) {
+        if (pos >= 8) {
+            // At most 71 bits are consumed between reloads, so the step
+            // (at most 8 bytes) stays inside the stream.
+            pos -= static_cast<ptrdiff_t>(consumed >> 3);
+            consumed &= 7;
+            bits = Load64(data + pos);
+        } else if (pos > 0) {
             ptrdiff_t step = static_cast<ptrdiff_t>(consumed >> 3);
             if (step > pos) step = pos;
             pos -= step;
