@@ -147,7 +147,7 @@ struct SequenceReader {
     // more are read. The extra bits of one sequence (offset 31, lengths
     // 16 + 16) and the state updates (9 + 9 + 8) need one reload in the
     // common case, when the extra bits come to 31 or fewer, and three otherwise.
-    inline void Next(Sequence* seq, bool last) {
+    __attribute__((always_inline)) inline void Next(Sequence* seq, bool last) {
         const FseCell ll = literalLengths[llState];
         const FseCell ml = matchLengths[mlState];
         const FseCell of = offsets[ofState];
@@ -204,7 +204,7 @@ struct BlockWriter {
     size_t window;
 
     // Null when done, else why the sequence does not hold.
-    inline const char* Carry(const Sequence& seq) {
+    __attribute__((always_inline)) inline const char* Carry(const Sequence& seq) {
         size_t literalLength = seq.literalLength;
         size_t matchLength = seq.matchLength;
         size_t offset = seq.offset;

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "compressed_payload.h"
+#include "decode_ahead.h"
 #include "folder_ops.h"
 #include "link_check.h"
 #include "log_entries.h"
@@ -17,7 +18,6 @@
 #include "setup_ids.h"
 #include "text.h"
 #include "timer_resolution.h"
-#include "zstd_decoder.h"
 
 namespace {
 
@@ -62,7 +62,7 @@ struct PayloadCursor {
     const uint8_t* data;  // the stored payload (null when decoding)
     DWORD size;
     DWORD offset;
-    ZstdReader* reader;  // the decoder of the compressed payload (null otherwise)
+    DecodeAhead* reader;  // the decoder of the compressed payload (null otherwise)
     uint8_t* buffer;     // kDecodePiece bytes
 };
 
@@ -197,11 +197,11 @@ ExtractResult ExtractCompressedPayload(CSetupConfig* config, const uint8_t* data
                                        std::atomic<int>* running, HWND page) {
     CompressedPayloadHeader header;
     if (!DecodeCompressedHeader(data, size, &header)) return kExtractFailed;
-    ZstdReader reader;
+    DecodeAhead reader;
     uint8_t* buffer = new (std::nothrow) uint8_t[kDecodePiece];
     ExtractResult result = kExtractFailed;
     if (buffer && reader.Open(data + kCompressedHeaderSize, size - kCompressedHeaderSize,
-                              static_cast<size_t>(1) << header.windowLog)) {
+                              static_cast<size_t>(1) << header.windowLog, header.decodedSize)) {
         PayloadCursor cursor = {nullptr, 0, 0, &reader, buffer};
         result = ExtractFrom(config, &cursor, running, page);
     }
