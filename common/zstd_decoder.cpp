@@ -596,19 +596,17 @@ bool ZstdState::DecodeCompressed(const uint8_t* ip, const uint8_t* end, uint8_t*
         // Sequences are decoded kAhead before they are carried out, and the
         // start of their match fetched into the cache meanwhile: far matches
         // would otherwise wait for memory one after the other.
-        Sequence ring[kAhead];
+        Sequence ring[kAhead] = {};
         size_t aheadAt = pos;  // where the next decoded sequence's literals go
-        for (size_t i = 0; i < kAhead; ++i) {
-            reader.Next(&ring[i], i + 1 == count);
-            Prefetch(ring[i], &aheadAt);
-        }
-        for (size_t i = kAhead; i < count && !why; ++i) {
+        // Turn i carries out sequence i - kAhead, after decoding sequence i into its slot.
+        for (size_t i = 0; i < count + kAhead && !why; ++i) {
             Sequence seq = ring[i % kAhead];
-            reader.Next(&ring[i % kAhead], i + 1 == count);
-            Prefetch(ring[i % kAhead], &aheadAt);
-            why = w.Carry(seq);
+            if (i < count) {
+                reader.Next(&ring[i % kAhead], i + 1 == count);
+                Prefetch(ring[i % kAhead], &aheadAt);
+            }
+            if (i >= kAhead) why = w.Carry(seq);
         }
-        for (size_t i = count; i < count + kAhead && !why; ++i) why = w.Carry(ring[i % kAhead]);
     }
     if (why) return Fail(why);
     uint8_t* op = w.op;
