@@ -3,9 +3,11 @@
 
 namespace {
 
-// A slot holds what the worker asks for at a time; four of them keep the
-// decoder up to 4 MB ahead.
-const size_t kSlotSize = 1 << 20;
+// Four slots of 512 KB keep the decoder up to 2 MB ahead of the worker, which
+// asks for 1 MB at a time: the ring then fills while a piece is written, and
+// the peak memory (64 MB of history at most, the ring, the worker's piece)
+// stays within 80 MB.
+const size_t kSlotSize = 512 << 10;
 
 }  // namespace
 

@@ -1,5 +1,5 @@
 // The compressed payload decoded ahead of the installation worker, on a
-// thread of its own, into a ring of a few megabytes: while the worker writes
+// thread of its own, into a ring of 2 MB: while the worker writes
 // one piece, the next ones are being decoded on the other processor.
 //
 // The worker reads the bytes in order with Read and asks for the clean end
