@@ -48,8 +48,8 @@ const unsigned kPredefinedLog[3] = {6, 5, 6};
 // Extra bits of the literal length codes from 16 and of the match length
 // codes from 32; below those a code is its own length (plus 3 for matches),
 // and each base is the previous base plus 2^(previous extra bits).
-const uint8_t kLiteralLengthExtra[20] = {1, 1, 1, 1, 2, 2, 3, 3, 4, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
-const uint8_t kMatchLengthExtra[21] = {1, 1, 1, 1, 2, 2, 3, 3, 4, 4, 5, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+constexpr uint8_t kLiteralLengthExtra[20] = {1, 1, 1, 1, 2, 2, 3, 3, 4, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+constexpr uint8_t kMatchLengthExtra[21] = {1, 1, 1, 1, 2, 2, 3, 3, 4, 4, 5, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
 
 // The base value and extra bits of every code of one kind, made from the
 // lists above when the program is compiled.
