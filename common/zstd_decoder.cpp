@@ -30,7 +30,7 @@ enum Phase { kFrameStart, kBlocks, kEnd, kFailed };
 
 // Sequence codes: literal lengths, match lengths, offsets.
 enum { kLiteralLengths, kOffsets, kMatchLengths };
-const unsigned kMaxSymbol[3] = {35, 31, 52};
+constexpr unsigned kMaxSymbol[3] = {35, 31, 52};
 const unsigned kMaxLog[3] = {9, 8, 9};
 
 // Probabilities used by the "predefined" mode, and their logs.
@@ -48,8 +48,30 @@ const unsigned kPredefinedLog[3] = {6, 5, 6};
 // Extra bits of the literal length codes from 16 and of the match length
 // codes from 32; below those a code is its own length (plus 3 for matches),
 // and each base is the previous base plus 2^(previous extra bits).
-const uint8_t kLiteralLengthExtra[20] = {1, 1, 1, 1, 2, 2, 3, 3, 4, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
-const uint8_t kMatchLengthExtra[21] = {1, 1, 1, 1, 2, 2, 3, 3, 4, 4, 5, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+constexpr uint8_t kLiteralLengthExtra[20] = {1, 1, 1, 1, 2, 2, 3, 3, 4, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+constexpr uint8_t kMatchLengthExtra[21] = {1, 1, 1, 1, 2, 2, 3, 3, 4, 4, 5, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+
+// The base value and extra bits of every code of one kind, made from the
+// lists above when the program is compiled.
+struct CodeValues {
+    uint32_t base[53];
+    uint8_t extra[53];
+    constexpr CodeValues(int kind) : base(), extra() {
+        for (unsigned code = 0; code <= kMaxSymbol[kind]; ++code) {
+            if (kind == kOffsets) {
+                base[code] = 1u << code;
+                extra[code] = static_cast<uint8_t>(code);
+                continue;
+            }
+            const uint8_t* bits = kind == kLiteralLengths ? kLiteralLengthExtra : kMatchLengthExtra;
+            const unsigned first = kind == kLiteralLengths ? 16 : 32;
+            const unsigned shift = kind == kMatchLengths ? 3 : 0;
+            base[code] = code <= first ? code + shift : base[code - 1] + (1u << bits[code - 1 - first]);
+            extra[code] = code >= first ? bits[code - first] : 0;
+        }
+    }
+};
+constexpr CodeValues kCodeValues[3] = {CodeValues(kLiteralLengths), CodeValues(kOffsets), CodeValues(kMatchLengths)};
 
 inline uint32_t Le32(const uint8_t* p) {
     uint32_t v;
@@ -121,24 +143,28 @@ struct SequenceReader {
     }
     void Finish(uint32_t* recent) const { memcpy(recent, rep, sizeof rep); }
 
-    // The reloads keep at most 64 bits between them: offset extra bits (31),
-    // then both lengths' (16 + 16), then the state updates (9 + 9 + 8).
-    inline void Next(Sequence* seq, bool last) {
+    // A reload leaves at most 7 bits consumed; between reloads at most 64
+    // more are read. The extra bits of one sequence (offset 31, lengths
+    // 16 + 16) and the state updates (9 + 9 + 8) need one reload in the
+    // common case, when the extra bits come to 31 or fewer, and three otherwise.
+    __attribute__((always_inline)) inline void Next(Sequence* seq, bool last) {
         const FseCell ll = literalLengths[llState];
         const FseCell ml = matchLengths[mlState];
         const FseCell of = offsets[ofState];
+        const bool wide = static_cast<unsigned>(ll.extraBits) + ml.extraBits + of.extraBits > 31;
         // Extra bits: offset, then match length, then literal length.
         uint32_t offsetValue = of.base + in.Read(of.extraBits);
-        in.Reload();
+        if (wide) in.Reload();
         seq->matchLength = ml.base + in.Read(ml.extraBits);
         uint32_t literalLength = ll.base + in.Read(ll.extraBits);
         seq->literalLength = literalLength;
-        in.Reload();
+        if (wide) in.Reload();
         if (!last) {
             llState = ll.next + in.Read(ll.stateBits);
             mlState = ml.next + in.Read(ml.stateBits);
             ofState = of.next + in.Read(of.stateBits);
         }
+        in.Reload();
         // Offset values 1-3 pick a recent offset (shifted by one when there
         // are no literals); larger ones are new offsets plus 3.
         uint32_t offset;
@@ -159,6 +185,62 @@ struct SequenceReader {
             }
         }
         seq->offset = offset;
+    }
+};
+
+// Sequences are decoded this many ahead of being carried out when a block's
+// offsets reach far back (see ZstdState::farOffsets).
+const size_t kAhead = 8;
+
+// Carries out the sequences of one block: its literals, then its match.
+struct BlockWriter {
+    uint8_t* op;               // the block's output so far
+    uint8_t* oend;             // the end of the room for it (slack follows)
+    const uint8_t* lp;         // next literal
+    const uint8_t* lend;
+    uint8_t* buf;              // the start of the history buffer
+    const uint8_t* oldEnd;     // the end of the previous pass (buf before the first wrap)
+    size_t reachBias;          // (op - buf) + reachBias: how far back the block may copy from op
+    size_t window;
+
+    // Null when done, else why the sequence does not hold.
+    __attribute__((always_inline)) inline const char* Carry(const Sequence& seq) {
+        size_t literalLength = seq.literalLength;
+        size_t matchLength = seq.matchLength;
+        size_t offset = seq.offset;
+        if (literalLength > static_cast<size_t>(lend - lp)) return "literal length past the literals";
+        if (literalLength + matchLength > static_cast<size_t>(oend - op)) return "block output too long";
+        uint8_t* litEnd = op + literalLength;
+        Copy16(op, lp);
+        if (literalLength > 16) {
+            const uint8_t* s = lp + 16;
+            uint8_t* d = op + 16;
+            do {
+                Copy16(d, s);
+                d += 16;
+                s += 16;
+            } while (d < litEnd);
+        }
+        lp += literalLength;
+        op = litEnd;
+        // offset - 1 wraps around for 0, which no sequence may have.
+        size_t behind = static_cast<size_t>(op - buf);
+        if (offset - 1 >= behind + reachBias || offset > window) return "match offset out of the window";
+        if (offset <= behind) {
+            CopyMatch(op, offset, matchLength);
+        } else {
+            // The start of the match is in the previous pass, at its end.
+            size_t first = offset - behind;
+            const uint8_t* from = oldEnd - first;
+            if (matchLength <= first) {
+                memmove(op, from, matchLength);
+            } else {
+                memmove(op, from, first);
+                CopyMatch(op + first, offset, matchLength - first);
+            }
+        }
+        op += matchLength;
+        return nullptr;
     }
 };
 
@@ -197,6 +279,9 @@ struct ZstdState {
     bool hasHuffman;
     bool hasTable[3];
     unsigned tableLog[3];
+    // The offsets table gives offsets of 8 MB and more often enough (in
+    // 1/32 of its states) that waiting for memory would dominate.
+    bool farOffsets;
     zstd::HuffmanTable huffman;
     FseCell literalLengths[512];
     FseCell offsets[256];
@@ -438,25 +523,16 @@ bool ZstdState::ReadTable(int kind, unsigned mode, const uint8_t** ip, const uin
     hasTable[kind] = false;
     if (!zstd::BuildFseTable(table, counts, symbols, log)) return Fail("damaged sequence table");
     // Replace each code by its base value and extra bits.
+    const CodeValues& values = kCodeValues[kind];
     for (unsigned i = 0; i < (1u << log); ++i) {
         unsigned code = table[i].base;
-        uint32_t base = code;
-        unsigned extra = 0;
-        if (kind == kOffsets) {
-            base = 1u << code;
-            extra = code;
-        } else {
-            const uint8_t* bits = kind == kLiteralLengths ? kLiteralLengthExtra : kMatchLengthExtra;
-            unsigned first = kind == kLiteralLengths ? 16 : 32;
-            base = code + (kind == kMatchLengths ? 3 : 0);
-            if (code > first) {
-                base = first + (kind == kMatchLengths ? 3 : 0);
-                for (unsigned c = first; c < code; ++c) base += 1u << bits[c - first];
-            }
-            if (code >= first) extra = bits[code - first];
-        }
-        table[i].base = base;
-        table[i].extraBits = static_cast<uint8_t>(extra);
+        table[i].base = values.base[code];
+        table[i].extraBits = values.extra[code];
+    }
+    if (kind == kOffsets) {
+        unsigned far = 0;
+        for (unsigned i = 0; i < (1u << log); ++i) far += table[i].extraBits >= 23;
+        farOffsets = far * 32 >= (1u << log);
     }
     tableLog[kind] = log;
     hasTable[kind] = true;
@@ -497,60 +573,46 @@ bool ZstdState::DecodeCompressed(const uint8_t* ip, const uint8_t* end, uint8_t*
     reader.Start(literalLengths, tableLog[kLiteralLengths], offsets, tableLog[kOffsets], matchLengths,
                  tableLog[kMatchLengths], rep);
 
-    uint8_t* op = dst;
-    uint8_t* const oend = dst + room;
-    const uint8_t* lp = lit;
-    const uint8_t* const lend = lit + litSize;
-    // History before this block that matches may reach.
+    BlockWriter w;
+    w.op = dst;
+    w.oend = dst + room;
+    w.lp = lit;
+    w.lend = lit + litSize;
+    w.buf = buf;
+    w.oldEnd = buf + oldEnd;
+    w.window = window;
+    // History before this block that matches may reach (the sum wraps
+    // around when the block starts below that much of this pass).
     const size_t before = produced < window ? static_cast<size_t>(produced) : window;
-    // Sequences are decoded kAhead before they are carried out, and the
-    // start of their match fetched into the cache meanwhile: far matches
-    // would otherwise wait for memory one after the other.
-    const size_t kAhead = 8;
-    Sequence ring[kAhead];
-    const size_t lag = count < kAhead ? count : kAhead;
-    size_t aheadAt = pos;  // where the next decoded sequence's literals go
-    // Turn i carries out sequence i - lag, then decodes sequence i into the freed slot.
-    for (size_t i = 0; i < count + lag; ++i) {
-        Sequence seq = {0, 0, 0};
-        if (i >= lag) seq = ring[(i - lag) % kAhead];
-        if (i < count) {
-            reader.Next(&ring[i % kAhead], i + 1 == count);
-            Prefetch(ring[i % kAhead], &aheadAt);
+    w.reachBias = before - static_cast<size_t>(dst - buf);
+    const char* why = nullptr;
+    if (!farOffsets || count < kAhead) {
+        for (size_t i = 0; i < count && !why; ++i) {
+            Sequence seq;
+            reader.Next(&seq, i + 1 == count);
+            why = w.Carry(seq);
         }
-        if (i < lag) continue;
-        size_t literalLength = seq.literalLength;
-        size_t matchLength = seq.matchLength;
-        size_t offset = seq.offset;
-        if (literalLength > static_cast<size_t>(lend - lp)) return Fail("literal length past the literals");
-        if (literalLength + matchLength > static_cast<size_t>(oend - op)) return Fail("block output too long");
-        uint8_t* litEnd = op + literalLength;
-        Copy16(op, lp);
-        if (literalLength > 16) {
-            const uint8_t* s = lp + 16;
-            for (uint8_t* d = op + 16; d < litEnd; d += 16, s += 16) Copy16(d, s);
-        }
-        lp += literalLength;
-        op = litEnd;
-        size_t reach = before + static_cast<size_t>(op - dst);
-        if (reach > window) reach = window;
-        if (offset == 0 || offset > reach) return Fail("match offset out of the window");
-        size_t behind = static_cast<size_t>(op - buf);
-        if (offset <= behind) {
-            CopyMatch(op, offset, matchLength);
-        } else {
-            // The start of the match is in the previous pass, at its end.
-            size_t first = offset - behind;
-            const uint8_t* from = buf + oldEnd - first;
-            if (matchLength <= first) {
-                memmove(op, from, matchLength);
-            } else {
-                memmove(op, from, first);
-                CopyMatch(op + first, offset, matchLength - first);
+    } else {
+        // Sequences are decoded kAhead before they are carried out, and the
+        // start of their match fetched into the cache meanwhile: far matches
+        // would otherwise wait for memory one after the other.
+        Sequence ring[kAhead] = {};
+        size_t aheadAt = pos;  // where the next decoded sequence's literals go
+        // Turn i carries out sequence i - kAhead, after decoding sequence i into its slot.
+        for (size_t i = 0; i < count + kAhead && !why; ++i) {
+            Sequence seq = ring[i % kAhead];
+            if (i < count) {
+                reader.Next(&ring[i % kAhead], i + 1 == count);
+                Prefetch(ring[i % kAhead], &aheadAt);
             }
+            if (i >= kAhead) why = w.Carry(seq);
         }
-        op += matchLength;
     }
+    if (why) return Fail(why);
+    uint8_t* op = w.op;
+    const uint8_t* lp = w.lp;
+    const uint8_t* const lend = w.lend;
+    uint8_t* const oend = w.oend;
     reader.Finish(rep);
     if (reader.in.Left() != 0) return Fail("damaged sequences stream");
     size_t rest = static_cast<size_t>(lend - lp);

@@ -194,9 +194,9 @@ size_t ReadHuffmanTable(const uint8_t* src, size_t size, HuffmanTable* table) {
 
 namespace {
 
-inline uint8_t DecodeSymbol(const HuffmanTable& t, BackwardBits* in) {
+__attribute__((always_inline)) inline uint8_t DecodeSymbol(const HuffmanTable& t, BackwardBits* in) {
     const HuffmanCell c = t.cells[in->Peek(t.maxBits)];
-    in->consumed += c.bits;
+    in->Skip(c.bits);
     return c.symbol;
 }
 

@@ -19,11 +19,13 @@ inline uint64_t Load64(const uint8_t* p) {
 inline unsigned HighBit(uint32_t v) { return 31u - static_cast<unsigned>(__builtin_clz(v)); }  // v != 0
 
 // A bit stream written forwards and read backwards: the last byte holds a
-// marker bit above the first bits to read. The 8 bytes at data + pos are held
-// in bits; consumed counts the bits already taken from its top. A stream
-// shorter than 8 bytes sits at the top of bits, with zeros below (pos < 0).
-// Reads past the start give meaningless bits and make Left() negative; the
-// callers check Left() before trusting what they decoded.
+// marker bit above the first bits to read. The 8 bytes at data + pos are
+// loaded into bits, and the bits already taken (consumed, counted from the
+// top) are shifted out, so that the next bit to read is always bit 63: a read
+// takes the top of the high half, which a 32-bit processor holds in one
+// register. A stream shorter than 8 bytes sits at the top of bits, with zeros
+// below (pos < 0). Reads past the start give zeros and make Left() negative;
+// the callers check Left() before trusting what they decoded.
 struct BackwardBits {
     const uint8_t* data;
     ptrdiff_t pos;
@@ -44,27 +46,39 @@ struct BackwardBits {
             bits = Load64(padded);
         }
         consumed = static_cast<unsigned>(__builtin_clz(src[size - 1])) - 24 + 1;
+        bits <<= consumed;
         return true;
     }
-    // The next n bits (0 <= n <= 32) as a number, without taking them.
-    uint32_t Peek(unsigned n) const {
-        return static_cast<uint32_t>(((bits << (consumed & 63)) >> 1) >> (63 - n));
+    // The next n bits (0 <= n <= 31) as a number, without taking them.
+    uint32_t Peek(unsigned n) const { return (static_cast<uint32_t>(bits >> 32) >> 1) >> (31 - n); }
+    // Takes n bits (0 <= n <= 31).
+    void Skip(unsigned n) {
+        bits <<= n;
+        consumed += n;
     }
     uint32_t Read(unsigned n) {
         uint32_t v = Peek(n);
-        consumed += n;
+        Skip(n);
         return v;
     }
     // Moves the held bytes back so that at most 7 bits of them are consumed,
     // as far as the start allows.
     void Reload() {
-        if (pos > 0) {
+        if (pos >= 8) {
+            // At most 71 bits are consumed between reloads, so the step
+            // (at most 8 bytes) stays inside the stream.
+            pos -= static_cast<ptrdiff_t>(consumed >> 3);
+            consumed &= 7;
+        } else if (pos > 0) {
             ptrdiff_t step = static_cast<ptrdiff_t>(consumed >> 3);
             if (step > pos) step = pos;
             pos -= step;
             consumed -= static_cast<unsigned>(step) << 3;
-            bits = Load64(data + pos);
+        } else {
+            return;
         }
+        // consumed is below 64 here: past the start nothing is reloaded.
+        bits = Load64(data + pos) << consumed;
     }
     // Bits not read yet; negative once reading went past the start.
     ptrdiff_t Left() const { return pos * 8 + 64 - static_cast<ptrdiff_t>(consumed); }

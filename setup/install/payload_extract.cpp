@@ -7,6 +7,7 @@
 #include <new>
 
 #include "compressed_payload.h"
+#include "decode_ahead.h"
 #include "held_folders.h"
 #include "link_check.h"
 #include "log_entries.h"
@@ -18,7 +19,6 @@
 #include "target_file.h"
 #include "text.h"
 #include "timer_resolution.h"
-#include "zstd_decoder.h"
 
 namespace {
 
@@ -74,7 +74,7 @@ struct PayloadCursor {
     const uint8_t* data;  // the stored payload (null when decoding)
     DWORD size;
     DWORD offset;
-    ZstdReader* reader;  // the decoder of the compressed payload (null otherwise)
+    DecodeAhead* reader;  // the decoder of the compressed payload (null otherwise)
     uint8_t* buffer;     // kDecodePiece bytes
 };
 
@@ -212,11 +212,11 @@ ExtractResult ExtractCompressedPayload(CSetupConfig* config, const uint8_t* data
                                        std::atomic<int>* running, HWND page) {
     CompressedPayloadHeader header;
     if (!DecodeCompressedHeader(data, size, &header)) return kExtractFailed;
-    ZstdReader reader;
+    DecodeAhead reader;
     uint8_t* buffer = new (std::nothrow) uint8_t[kDecodePiece];
     ExtractResult result = kExtractFailed;
     if (buffer && reader.Open(data + kCompressedHeaderSize, size - kCompressedHeaderSize,
-                              static_cast<size_t>(1) << header.windowLog)) {
+                              static_cast<size_t>(1) << header.windowLog, header.decodedSize)) {
         PayloadCursor cursor = {nullptr, 0, 0, &reader, buffer};
         result = ExtractFrom(config, &cursor, running, page);
     }

@@ -42,9 +42,10 @@ ExtractResult ExtractPayload(CSetupConfig* config, const uint8_t* data, DWORD si
 int LockCompressedPayload(HMODULE module, const uint8_t** data, DWORD* size);
 
 // The same as ExtractPayload from the compressed payload (size bytes at data,
-// its header first): each file is decoded a piece at a time straight into the
-// file being written, with no more memory than the stream's window and one
-// piece. A damaged stream (a header, a length or an offset that does not
+// its header first): the stream is decoded ahead of the writes on a second
+// thread, into a ring of a few megabytes (see decode_ahead.h), and each file
+// is written from it a piece at a time, with no more memory than the stream's
+// window, the ring and one piece. A damaged stream (a header, a length or an offset that does not
 // hold, a checksum that does not match, bytes left over after the last file)
 // is a failure like a file that cannot be written.
 ExtractResult ExtractCompressedPayload(CSetupConfig* config, const uint8_t* data, DWORD size,

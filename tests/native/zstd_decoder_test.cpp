@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <stdio.h>
 #include <stdlib.h>
-#include <time.h>
 #include <zstd.h>
 
 #include <string>
@@ -13,84 +12,16 @@
 #include "test_files.h"
 #include "xxhash64.h"
 #include "zstd_decoder.h"
+#include "zstd_streams.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-// Deterministic stand-in for program files: runs of skewed literals, copies
-// from near and far back (some repeating the previous distance), zero runs.
-Bytes MixedData(size_t size, uint32_t seed) {
-    Bytes out;
-    out.reserve(size);
-    uint32_t x = seed * 2654435761u + 1;
-    auto next = [&x]() { return x ^= x << 13, x ^= x >> 17, x ^= x << 5; };
-    size_t lastDistance = 1;
-    while (out.size() < size) {
-        uint32_t kind = next() % 8;
-        size_t len = 1 + next() % (kind < 3 ? 40 : 300);
-        if (kind < 3 || out.size() < 16) {
-            for (size_t i = 0; i < len; ++i) out.push_back(static_cast<uint8_t>(next() % (next() % 2 ? 16 : 256)));
-        } else if (kind == 3) {
-            out.insert(out.end(), len, 0);
-        } else {
-            size_t distance = kind == 4 ? lastDistance : 1 + next() % (kind == 5 ? 64 : out.size());
-            if (distance > out.size()) distance = out.size();
-            lastDistance = distance;
-            for (size_t i = 0; i < len; ++i) out.push_back(out[out.size() - distance]);
-        }
-    }
-    out.resize(size);
-    return out;
-}
-
-Bytes RandomData(size_t size, uint32_t seed) {
-    Bytes out(size);
-    for (auto& b : out) b = static_cast<uint8_t>((seed = seed * 1103515245u + 12345u) >> 16);
-    return out;
-}
-
-// A random megabyte, other data, then the same megabyte again: only a long window finds it.
-Bytes FarRepeat() {
-    Bytes a = RandomData(1 << 20, 7), out = a, mid = MixedData(3 << 19, 8);
-    out.insert(out.end(), mid.begin(), mid.end());
-    out.insert(out.end(), a.begin(), a.end());
-    return out;
-}
-
-struct Settings {
-    int level;
-    int windowLog;  // 0: the level's own
-    bool longMatches;
-    bool checksum;
-    bool contentSize;
-};
-
-Bytes Compress(const Bytes& data, const Settings& s) {
-    ZSTD_CCtx* cctx = ZSTD_createCCtx();
-    ZSTD_CCtx_setParameter(cctx, ZSTD_c_compressionLevel, s.level);
-    if (s.windowLog) ZSTD_CCtx_setParameter(cctx, ZSTD_c_windowLog, s.windowLog);
-    ZSTD_CCtx_setParameter(cctx, ZSTD_c_enableLongDistanceMatching, s.longMatches);
-    ZSTD_CCtx_setParameter(cctx, ZSTD_c_checksumFlag, s.checksum);
-    ZSTD_CCtx_setParameter(cctx, ZSTD_c_contentSizeFlag, s.contentSize);
-    Bytes out(ZSTD_compressBound(data.size()));
-    size_t n;
-    if (s.contentSize) {
-        n = ZSTD_compress2(cctx, out.data(), out.size(), data.data(), data.size());
-    } else {
-        // Streamed, the size unknown to libzstd: it keeps the whole window.
-        ZSTD_inBuffer in = {data.data(), data.size(), 0};
-        ZSTD_outBuffer o = {out.data(), out.size(), 0};
-        n = ZSTD_compressStream2(cctx, &o, &in, ZSTD_e_continue);
-        while (!ZSTD_isError(n) && (n = ZSTD_compressStream2(cctx, &o, &in, ZSTD_e_end)) != 0 && !ZSTD_isError(n)) {
-        }
-        if (!ZSTD_isError(n)) n = o.pos;
-    }
-    ZSTD_freeCCtx(cctx);
-    EXPECT_FALSE(ZSTD_isError(n)) << ZSTD_getErrorName(n);
-    out.resize(ZSTD_isError(n) ? 0 : n);
-    return out;
-}
+using testzstd::Bytes;
+using testzstd::Compress;
+using testzstd::FarRepeat;
+using testzstd::MixedData;
+using testzstd::RandomData;
+using testzstd::Settings;
 
 // Reads `size` bytes in pieces cycling through `pieces`, then asks for the end.
 // Returns the error, or "" when everything was read and the input ended cleanly.
@@ -347,62 +278,6 @@ TEST(ZstdDecoder, MemoryFollowsTheWindowNotTheOutput) {
     EXPECT_TRUE(reader.AtEnd());
     EXPECT_TRUE(out == data);
     EXPECT_LT(reader.MemoryUsed(), (128u << 10) * 3 + (32u << 10));
-}
-
-// Not a test: decoding speed and memory on real data, with
-// ZSTD_BENCH=a.zst:b.zst native_tests --gtest_also_run_disabled_tests --gtest_filter='*Bench*'
-// in a build without sanitizers. Prints the best of three runs, in CPU time,
-// of ours and of libzstd's streaming decoder, both writing 64 KB pieces.
-double CpuSeconds() {
-    timespec t;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
-TEST(ZstdDecoder, DISABLED_Bench) {
-    const char* list = getenv("ZSTD_BENCH");
-    if (!list) GTEST_SKIP() << "ZSTD_BENCH names no files";
-    std::string names = list;
-    for (size_t start = 0, end; start < names.size(); start = end + 1) {
-        end = std::min(names.find(':', start), names.size());
-        std::string name = names.substr(start, end - start);
-        FILE* f = fopen(name.c_str(), "rb");
-        ASSERT_TRUE(f) << name;
-        Bytes in;
-        uint8_t chunk[1 << 16];
-        for (size_t n; (n = fread(chunk, 1, sizeof chunk, f)) > 0;) in.insert(in.end(), chunk, chunk + n);
-        fclose(f);
-        double ours = 1e9, theirs = 1e9;
-        size_t total = 0, memory = 0;
-        for (int run = 0; run < 3; ++run) {
-            double t = CpuSeconds();
-            ZSTD_DCtx* dctx = ZSTD_createDCtx();
-            ZSTD_DCtx_setParameter(dctx, ZSTD_d_windowLogMax, 31);
-            ZSTD_inBuffer zin = {in.data(), in.size(), 0};
-            size_t status = 1;
-            for (total = 0; status != 0 && zin.pos < zin.size;) {
-                ZSTD_outBuffer zout = {chunk, sizeof chunk, 0};
-                status = ZSTD_decompressStream(dctx, &zout, &zin);
-                ASSERT_FALSE(ZSTD_isError(status)) << ZSTD_getErrorName(status);
-                total += zout.pos;
-            }
-            ZSTD_freeDCtx(dctx);
-            theirs = std::min(theirs, CpuSeconds() - t);
-
-            t = CpuSeconds();
-            ZstdReader reader;
-            ASSERT_TRUE(reader.Open(in.data(), in.size(), 1u << 30));
-            for (size_t at = 0, n; at < total; at += n) {
-                n = std::min(sizeof chunk, total - at);
-                ASSERT_TRUE(reader.Read(chunk, n)) << reader.Error();
-            }
-            ASSERT_TRUE(reader.AtEnd()) << reader.Error();
-            memory = reader.MemoryUsed();
-            ours = std::min(ours, CpuSeconds() - t);
-        }
-        printf("%s: %zu bytes; ours %.3f s (%.0f MB/s), %.1f MB memory; libzstd %.3f s (%.0f MB/s)\n",
-               name.c_str(), total, ours, total / ours / 1e6, memory / 1048576.0, theirs, total / theirs / 1e6);
-    }
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "payload_extract.h"
 #include "setup_config.h"
 #include "setup_ids.h"
+#include "stored_payload.h"
 #include "test_env.h"
 
 namespace {
@@ -46,6 +47,15 @@ struct Extraction {
     ExtractResult Run(HWND page = nullptr) {
         return ExtractPayload(&config, reinterpret_cast<const uint8_t*>(payload.data()),
                               static_cast<DWORD>(payload.size()), &running, page);
+    }
+    // The same files from the payload compressed (stored blocks), with extra
+    // bytes after them in the stream, and the stream changed by damage.
+    ExtractResult RunCompressed(const std::string& extra = "",
+                                void (*damage)(std::string* stream) = nullptr) {
+        std::string stream = testenv::StoredPayload(payload + extra);
+        if (damage) damage(&stream);
+        return ExtractCompressedPayload(&config, reinterpret_cast<const uint8_t*>(stream.data()),
+                                        static_cast<DWORD>(stream.size()), &running, nullptr);
     }
     std::vector<Logged> Log() const {
         std::vector<Logged> out;
@@ -221,6 +231,49 @@ TEST(Extract, StopRequestEndsBeforeTheNextFile) {
     EXPECT_GT(written, 0u);
     EXPECT_LT(written, 400u);
     EXPECT_FALSE(FileExists(dir / "f399"));
+}
+
+// The compressed payload is decoded ahead on a second thread: a stop request
+// ends the extraction before the next file all the same, and a new extraction
+// (a retry) starts again from the first byte of the stream.
+TEST(ExtractCompressed, StopRequestEndsItAndARetryWritesEveryFile) {
+    ScratchDir dir("extract");
+    Extraction x(dir.path());
+    std::string all;
+    for (int i = 0; i < 200; ++i) {
+        std::string bytes(40000 + i, static_cast<char>('a' + i % 26));
+        bytes[i] = '!';
+        x.Add("f" + std::to_string(i), i % 2 ? "sous" : "", bytes);
+    }
+    HANDLE stopper = CreateThread(nullptr, 0, StopSoon, &x.running, 0, nullptr);
+    EXPECT_EQ(kExtractStopped, x.RunCompressed());
+    WaitForSingleObject(stopper, 5000);
+    CloseHandle(stopper);
+    EXPECT_EQ(0, x.running.load());
+    EXPECT_FALSE(FileExists(dir / "sous\\f199"));
+
+    EXPECT_EQ(kExtractDone, x.RunCompressed());
+    EXPECT_EQ(0, x.running.load());
+    size_t at = 0;
+    for (auto* n = x.config.files.First(); n; n = x.config.files.Next(n)) {
+        const FileEntry& e = n->payload;
+        std::string path = dir / (e.subFolder[0] ? std::string(e.subFolder) + "\\" + e.name : std::string(e.name));
+        ASSERT_EQ(x.payload.substr(at, static_cast<size_t>(e.size)), ReadFileBytes(path)) << path;
+        at += static_cast<size_t>(e.size);
+    }
+}
+
+// What the decoding thread finds wrong is the worker's failure: a checksum
+// that does not match, bytes left after the last file, a stream cut short.
+TEST(ExtractCompressed, ADamagedOrLongerStreamFails) {
+    ScratchDir dir("extract");
+    Extraction x(dir.path());
+    for (int i = 0; i < 30; ++i) x.Add("f" + std::to_string(i), "", std::string(100000, static_cast<char>('0' + i % 10)));
+    EXPECT_EQ(kExtractFailed, x.RunCompressed("", [](std::string* s) { (*s)[s->size() - 1] ^= 1; }));
+    EXPECT_EQ(0, x.running.load());
+    EXPECT_EQ(kExtractFailed, x.RunCompressed("rest"));
+    EXPECT_EQ(kExtractFailed, x.RunCompressed("", [](std::string* s) { s->resize(s->size() / 2); }));
+    EXPECT_EQ(kExtractDone, x.RunCompressed());
 }
 
 // The multimedia timer library as the extraction sees it: a stand-in for the

@@ -294,6 +294,21 @@ for name in many_listed many_pattern; do
   echo "pack_host_${name}_rss_kb $kb" >> "$results"
 done
 cmp -s "$work/many_listed_host.exe" "$work/many_pattern_host.exe" || { echo "the pattern and the list packaged differently" >&2; exit 1; }
+# Our decoder beside libzstd on the same streams (the programs corpora of
+# 32-bit and 64-bit program files, and a frame of long matches), in processor
+# time, built 64-bit (the host build) and 32-bit (with the host compiler's
+# -m32 against Debian's i386 libzstd, where this machine runs i386 programs).
+decoder_cache="$work/decoder-streams"
+mkdir -p "$decoder_cache"
+pe64=$(ls -d /usr/lib/x86_64-linux-gnu/wine/x86_64-windows 2>/dev/null | head -1)
+corpora=("matches=matches")
+[ -n "$pe32" ] && corpora+=("programs32=$pe32")
+[ -n "$pe64" ] && corpora+=("programs64=$pe64")
+"$build/host/bin/decoder_bench" --runs 7 --cache "$decoder_cache" "${corpora[@]}" |
+  sed 's/^decoder_/decoder64_/' >> "$results"
+if bench32=$("$root/tools/bench/decoder_bench32.sh" "$work"); then
+  "$bench32" --runs 7 --cache "$decoder_cache" "${corpora[@]}" | sed 's/^decoder_/decoder32_/' >> "$results"
+fi
 for name in a b c; do
   for _ in $(seq "$RUNS"); do
     rm -rf "$work/cp_dst"; sync

@@ -10,6 +10,7 @@ import sys
 import time
 
 needle, flag, out = sys.argv[1].encode(), sys.argv[2], sys.argv[3]
+prefix = sys.argv[4] if len(sys.argv) > 4 else "mem_b"  # the labels' start
 peaks = {}  # pid -> [rss_anon, rss_file, hwm]
 known = {}  # pid -> bool: command line matches
 
@@ -54,4 +55,4 @@ with open(out, "w") as f:
     for pid, (anon, filed, hwm) in sorted(peaks.items()):
         if hwm < top / 2:
             continue
-        f.write(f"mem_b_rss_anon_kb {anon}\nmem_b_rss_file_kb {filed}\nmem_b_hwm_kb {hwm}\n")
+        f.write(f"{prefix}_rss_anon_kb {anon}\n{prefix}_rss_file_kb {filed}\n{prefix}_hwm_kb {hwm}\n")

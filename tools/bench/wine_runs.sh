@@ -78,9 +78,23 @@ for round in $(seq "$RUNS"); do
   done
   # The programs corpus: ours plain and compressed through the wizard, the
   # peer's compressed package silently, each once a round.
+  # The compressed install's memory is sampled from Linux too: Wine's
+  # PeakPagefileUsage leaves the decoder's history out.
   for name in z zbest; do
+    sampler=""
+    if [ "$name" = zbest ]; then
+      python3 "$BENCH_ROOT/tools/bench/mem_sample.py" "bench\\zbest.exe" "$work/sampling" "$work/mem_zbest.txt" \
+        mem_zbest &
+      sampler=$!
+      touch "$work/sampling"
+    fi
     RUNS_OVERRIDE=1 drive InstallAndUninstall "ours_${name}_$round" BENCH_LABEL="ours_$name" \
       BENCH_SETUP="$(winpath "$work/$name.exe")" BENCH_TARGET="$(winpath "$work/inst_$name")" BENCH_APP="Bench$name"
+    if [ -n "$sampler" ]; then
+      rm -f "$work/sampling"
+      wait "$sampler"
+      cat "$work/mem_zbest.txt" >> "$results"
+    fi
   done
   for name in z z_lzma; do
     dir="$work/peer_$name"

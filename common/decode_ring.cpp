@@ -1,0 +1,139 @@
+// The ring between the decoding thread and the one that writes the files.
+#include "decode_ring.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+#include "zstd_decoder.h"
+
+DecodeRing::DecodeRing()
+    : memory_(nullptr),
+      slotSize_(0),
+      sizes_(),
+      filled_(nullptr),
+      emptied_(nullptr),
+      published_(0),
+      released_(0),
+      readAt_(0),
+      verdict_(kRunning),
+      stopped_(false),
+      producerError_(""),
+      error_("") {}
+
+DecodeRing::~DecodeRing() { free(memory_); }
+
+bool DecodeRing::Open(size_t slotSize, RingEvent* filled, RingEvent* emptied) {
+    free(memory_);
+    published_ = 0;
+    released_ = 0;
+    readAt_ = 0;
+    verdict_ = kRunning;
+    stopped_ = false;
+    producerError_ = error_ = "";
+    memory_ = static_cast<uint8_t*>(malloc(slotSize * kSlots));
+    if (!memory_) return false;
+    slotSize_ = slotSize;
+    filled_ = filled;
+    emptied_ = emptied;
+    return true;
+}
+
+uint8_t* DecodeRing::Space() {
+    for (;;) {
+        if (stopped_.load()) return nullptr;
+        unsigned at = published_.load(std::memory_order_relaxed);
+        if (at - released_.load(std::memory_order_acquire) < kSlots) return memory_ + (at % kSlots) * slotSize_;
+        emptied_->Wait();
+    }
+}
+
+void DecodeRing::Publish(size_t bytes) {
+    unsigned at = published_.load(std::memory_order_relaxed);
+    sizes_[at % kSlots] = bytes;
+    published_.store(at + 1, std::memory_order_release);
+    filled_->Set();
+}
+
+void DecodeRing::Finish(bool clean, const char* error) {
+    producerError_ = error;
+    verdict_.store(clean ? kClean : kFailed, std::memory_order_release);
+    filled_->Set();
+}
+
+void DecodeRing::Stop() {
+    stopped_.store(true);
+    filled_->Set();
+    emptied_->Set();
+}
+
+// Waits until a slot is there to read (true) or none will come (false, with
+// the reason in error_).
+bool DecodeRing::Waiting() {
+    for (;;) {
+        if (stopped_.load()) {
+            error_ = "stopped";
+            return false;
+        }
+        // The verdict is read before the count: a producer publishes its
+        // last slot before it finishes.
+        int verdict = verdict_.load(std::memory_order_acquire);
+        unsigned taken = released_.load(std::memory_order_relaxed);
+        if (published_.load(std::memory_order_acquire) != taken) return true;
+        if (verdict == kFailed) {
+            error_ = producerError_;
+            return false;
+        }
+        if (verdict == kClean) {
+            error_ = "the stream ends before the bytes asked for";
+            return false;
+        }
+        filled_->Wait();
+    }
+}
+
+bool DecodeRing::Read(void* dst, size_t n) {
+    uint8_t* d = static_cast<uint8_t*>(dst);
+    while (n) {
+        if (!Waiting()) return false;
+        unsigned taken = released_.load(std::memory_order_relaxed);
+        size_t slot = taken % kSlots;
+        size_t take = sizes_[slot] - readAt_;
+        if (take > n) take = n;
+        memcpy(d, memory_ + slot * slotSize_ + readAt_, take);
+        d += take;
+        n -= take;
+        readAt_ += take;
+        if (readAt_ == sizes_[slot]) {
+            readAt_ = 0;
+            released_.store(taken + 1, std::memory_order_release);
+            emptied_->Set();
+        }
+    }
+    return true;
+}
+
+bool DecodeRing::AtEnd() {
+    if (Waiting()) {
+        error_ = "bytes left after the end";
+        return false;
+    }
+    if (stopped_.load() || verdict_.load(std::memory_order_acquire) != kClean) return false;
+    error_ = "";
+    return true;
+}
+
+void DecodeIntoRing(ZstdReader* reader, uint64_t total, DecodeRing* ring) {
+    for (uint64_t left = total; left > 0;) {
+        uint8_t* slot = ring->Space();
+        if (!slot) return;
+        size_t n = left < ring->SlotSize() ? static_cast<size_t>(left) : ring->SlotSize();
+        if (!reader->Read(slot, n)) {
+            ring->Finish(false, reader->Error());
+            return;
+        }
+        ring->Publish(n);
+        left -= n;
+    }
+    bool clean = reader->AtEnd();
+    ring->Finish(clean, reader->Error());
+}
