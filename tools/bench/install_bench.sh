@@ -351,5 +351,8 @@ export BENCH_SIZE_ONE=$(stat -c %s "$work/one.exe" 2>/dev/null || echo 0)
 export BENCH_SIZE_PEER_BARE=$(stat -c %s "$work/peer_bare.exe" 2>/dev/null || echo 0)
 export BENCH_SIZE_PEER_ONE=$(stat -c %s "$work/peer_size_one.exe" 2>/dev/null || echo 0)
 export BENCH_PAYLOAD_ONE=$(stat -c %s "$work/src_one/one.bin")
+# What the report needs besides the figures, kept beside them: the table can
+# be written again from this run with "set -a; . report.env; report.py ...".
+env | grep -E '^(BENCH_(SIZE_[A-Z_]+|PAYLOAD_ONE|ARCH|MACHINE|PEER_TARGET|PER_USER)|RUNS)=' > "$work/report.env"
 python3 "$root/tools/bench/report.py" "$results" "$report"
 rm -rf "$work"/src_* "$work"/inst_* "$work"/peer_[abcz] "$work"/*.exe
