@@ -82,9 +82,9 @@ LRESULT CPageInstal::OnCreate(HWND page) {
     BuildHeader(page, pageBitmap, config, kTitle, subtitle, width);
 
     AddControl(page, "static", kExtracting, 0, 40, 80, 400, 16, WS_CHILD | WS_VISIBLE);
-    // Drawn by the page (DrawItem), so that the pacer can have it painted from
-    // its picture while the worker's updates come in.
-    AddControl(page, "static", "", IDC_INSTALL_FILE, 40, 100, 400, 16, WS_CHILD | WS_VISIBLE | SS_OWNERDRAW);
+    // A file name may hold an "&": shown as it is, not as a prefix.
+    AddControl(page, "static", "", IDC_INSTALL_FILE, 40, 100, 400, 16,
+               WS_CHILD | WS_VISIBLE | SS_PATHELLIPSIS | SS_NOPREFIX);
     AddControl(page, PROGRESS_CLASSA, "", IDC_INSTALL_PROGRESS, 40, 150, 400, 25,
                WS_CHILD | WS_VISIBLE | PBS_SMOOTH);
     PostMessageA(page, WM_COMMAND, IDC_INSTALL_START, 0);
@@ -109,19 +109,13 @@ LRESULT CPageInstal::OnCommand(HWND page, WPARAM wParam, LPARAM) {
     return 0;
 }
 
-LRESULT CPageInstal::OnDrawItem(HWND page, WPARAM wParam, LPARAM lParam) {
-    if (wParam != IDC_INSTALL_FILE) return FALSE;
-    pacer.DrawLabel(page, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-    return TRUE;
-}
-
 LRESULT CPageInstal::OnQueryCancel(HWND) {
     if (running) running = 0;
     return 1;
 }
 
-LRESULT CPageInstal::OnTimer(HWND page, WPARAM timerId) {
-    if (timerId == CProgressPacer::kTimerId) pacer.Tick(page);
+LRESULT CPageInstal::OnTimer(HWND, WPARAM timerId) {
+    if (timerId == CProgressPacer::kTimerId) pacer.Tick();
     return 0;
 }
 

@@ -13,7 +13,6 @@ public:
     LRESULT OnCreate(HWND page) override;
     HBRUSH OnCtlColorStatic(HWND page, HDC dc, HWND control) override;
     LRESULT OnCommand(HWND page, WPARAM wParam, LPARAM lParam) override;
-    LRESULT OnDrawItem(HWND page, WPARAM wParam, LPARAM lParam) override;
     LRESULT OnQueryCancel(HWND page) override;
     LRESULT OnWorkerDone(HWND page, int success) override;
     LRESULT OnLeave(HWND page, int forward) override;

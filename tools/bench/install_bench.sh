@@ -9,6 +9,10 @@
 # Every figure is the median of RUNS runs (default 3); every ratio compares
 # figures of the same run of this script. Prints the table and writes
 # docs/benchmarks.md.
+# BENCH_ONLY="pattern ..." takes only the figures whose name matches one of the
+# shell patterns (for example "ours_a floor_a peer_wizard_*"; the names are
+# those of bench_names in bench_select.sh), with what they need made untimed, and
+# writes the table into the build folder instead (bench/benchmarks.md).
 # Usage: tools/bench/install_bench.sh BUILD_DIR
 set -euo pipefail
 build=$(realpath -m "${1:-build}")
@@ -48,6 +52,11 @@ mkdir -p "$work"
 results="$work/results.txt"
 : > "$results"
 
+source "$root/tools/bench/bench_select.sh"
+check_bench_only
+report="$root/docs/benchmarks.md"
+[ -z "${BENCH_ONLY:-}" ] || report="$work/benchmarks.md"
+
 # Z: path of a Linux path, as Wine sees it.
 winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 
@@ -66,7 +75,7 @@ mkdir -p "$work/src_b" && head -c 209715200 /dev/urandom > "$work/src_b/big.bin"
 make_tree "$work/src_c" 20 250 1024
 # 100,000 files of one byte in 100 sub-folders: the same files listed one by
 # one, and found by one "**" line after the main program.
-python3 - "$work/src_many" <<'PY'
+wanted pack_host_many pack_many && python3 - "$work/src_many" <<'PY'
 import os, sys
 for d in range(100):
     folder = os.path.join(sys.argv[1], "dir%03d" % d)
@@ -153,9 +162,13 @@ describe m "$work/src_m" 0
 # ---------------------------------------------------------------- peer scripts
 # An installer for all users (administrator, HKLM; the default) or, with scope
 # "user", for the user alone: RequestExecutionLevel user, into the user's own
-# programs folder ($LOCALAPPDATA\Programs), registered under HKCU.
-peer_script() {  # name, source folder or "" for no file [, target (default: the timed pair's)] [, admin or user]
-  local name=$1 src=$2 target=${3:-$BENCH_PEER_TARGET} scope=${4:-admin} nsi="$work/peer_$1.nsi"
+# programs folder ($LOCALAPPDATA\Programs), registered under HKCU. Its pages are
+# the plain ones (licence, folder, files; what the silent rows and the sizes
+# use), or with ui "wizard" those a publisher ships with the peer's modern
+# interface, in French as ours: licence, folder, files with their progress bar,
+# and a finish page, which the installer goes on to by itself after the files.
+peer_script() {  # name, source folder or "" for no file [, target (default: the timed pair's)] [, admin or user] [, plain or wizard]
+  local name=$1 src=$2 target=${3:-$BENCH_PEER_TARGET} scope=${4:-admin} ui=${5:-plain} nsi="$work/peer_$1.nsi"
   local root=HKLM folder="C:\\Peer$name"
   if [ "$scope" = user ]; then root=HKCU folder="\$LOCALAPPDATA\\Programs\\Peer$name"; fi
   {
@@ -169,12 +182,23 @@ peer_script() {  # name, source folder or "" for no file [, target (default: the
       *_zlib) echo "SetCompressor zlib" ;;
       *) echo "SetCompress off" ;;
     esac
-    echo "LicenseData \"$work/licence.txt\""
-    echo "Page license"
-    echo "Page directory"
-    echo "Page instfiles"
-    echo "UninstPage uninstConfirm"
-    echo "UninstPage instfiles"
+    if [ "$ui" = wizard ]; then
+      echo "!include MUI2.nsh"
+      echo "!insertmacro MUI_PAGE_LICENSE \"$work/licence.txt\""
+      echo "!insertmacro MUI_PAGE_DIRECTORY"
+      echo "!insertmacro MUI_PAGE_INSTFILES"
+      echo "!insertmacro MUI_PAGE_FINISH"
+      echo "!insertmacro MUI_UNPAGE_CONFIRM"
+      echo "!insertmacro MUI_UNPAGE_INSTFILES"
+      echo "!insertmacro MUI_LANGUAGE \"French\""
+    else
+      echo "LicenseData \"$work/licence.txt\""
+      echo "Page license"
+      echo "Page directory"
+      echo "Page instfiles"
+      echo "UninstPage uninstConfirm"
+      echo "UninstPage instfiles"
+    fi
     echo "Section"
     echo "  SetOutPath \"\$INSTDIR\""
     [ -n "$src" ] && echo "  File /r \"$src/*\""
@@ -206,30 +230,39 @@ peer_script z "$work/src_z"
 peer_script z_zlib "$work/src_z"
 peer_script z_lzma "$work/src_z"
 peer_script m_lzma "$work/src_m"
+# The same packages through the peer's wizard: (a), (c) and the programs in
+# solid LZMA.
+peer_script wizard_a "$work/src_a" "" admin wizard
+peer_script wizard_c "$work/src_c" "" admin wizard
+peer_script wizard_z_lzma "$work/src_z" "" admin wizard
 # Per-user installs of (a) beside the installs for all users (BENCH_PER_USER=0
 # leaves them out): the peer's here, ours in wine_runs.sh (ours_per_user).
 export BENCH_PER_USER=${BENCH_PER_USER:-1}
 [ "$BENCH_PER_USER" = 0 ] || peer_script user_a "$work/src_a" "" user
 
 ms_since() { echo $(( ($(date +%s%N) - $1) / 1000000 )); }
+export BENCH_HOSTPACK="$build/host/bin/pack" BENCH_WORK=$work BENCH_BIN=$bin
+hostpack=$BENCH_HOSTPACK
 
 # ---------------------------------------------------------------- native figures
-# makensis for every package (the timed ones RUNS times), cp -r and rm -r.
-for name in bare size_one one c user_a; do
-  if [ -f "$work/peer_$name.nsi" ]; then makensis -V1 "$work/peer_$name.nsi" >/dev/null; fi
-done
+# makensis for the packages whose packaging is timed (RUNS times for (a) and
+# (b), once for the compressed ones), cp -r and rm -r; the other peer
+# installers are made when a figure needs them (peer_made).
+for name in bare size_one; do makensis -V1 "$work/peer_$name.nsi" >/dev/null; done
 for name in a b; do
+  wanted "makensis_$name" || continue
   for _ in $(seq "$RUNS"); do
     t0=$(date +%s%N); makensis -V1 "$work/peer_$name.nsi" >/dev/null; echo "makensis_$name $(ms_since "$t0")" >> "$results"
   done
 done
 for name in z z_zlib z_lzma m_lzma; do
+  wanted "makensis_$name" || continue
   t0=$(date +%s%N); makensis -V1 "$work/peer_$name.nsi" >/dev/null; echo "makensis_$name $(ms_since "$t0")" >> "$results"
   echo "size_peer_$name $(stat -c %s "$work/peer_$name.exe")" >> "$results"
 done
 # Our compressed packages, made by the Linux pack (pack.exe does not compress).
-hostpack="$build/host/bin/pack"
 for name in z zbest zfast m mbest; do
+  wanted "pack_host_$name" || continue
   t0=$(date +%s%N)
   "$hostpack" build "$work/$name.ini" -o "$work/$name.exe" --setup "$bin/setup.exe" >/dev/null
   echo "pack_host_$name $(ms_since "$t0")" >> "$results"
@@ -240,76 +273,89 @@ echo "payload_m $(du -b -s "$work/src_m" | cut -f1)" >> "$results"
 # The Linux pack's own time and memory against cp for (b), one 200 MB file
 # (the output written anew each time, as cp's), and its memory for a package
 # of 1.5 GB (a sparse file: the bytes read are zeros, the package is written).
-for _ in $(seq "$RUNS"); do
-  rm -f "$work/b_host.exe" "$work/cp_b.bin"; sync
-  /usr/bin/time -f "%e %M" -o "$work/time.txt" "$hostpack" build "$work/b.ini" -o "$work/b_host.exe" --setup "$bin/setup.exe" >/dev/null
+if wanted pack_host_b; then
+  for _ in $(seq "$RUNS"); do
+    rm -f "$work/b_host.exe" "$work/cp_b.bin"; sync
+    /usr/bin/time -f "%e %M" -o "$work/time.txt" "$hostpack" build "$work/b.ini" -o "$work/b_host.exe" --setup "$bin/setup.exe" >/dev/null
+    read -r secs kb < "$work/time.txt"
+    echo "pack_host_b $(python3 -c "print(round($secs * 1000))")" >> "$results"
+    echo "pack_host_b_rss_kb $kb" >> "$results"
+    sync
+    t0=$(date +%s%N); cp "$work/src_b/big.bin" "$work/cp_b.bin"; echo "cp_b_file $(ms_since "$t0")" >> "$results"
+  done
+  rm -f "$work/b_host.exe" "$work/cp_b.bin"
+fi
+if wanted pack_host_huge; then
+  mkdir -p "$work/src_huge" && truncate -s 1600000000 "$work/src_huge/huge.bin"
+  describe huge "$work/src_huge" 0
+  /usr/bin/time -f "%e %M" -o "$work/time.txt" "$hostpack" build "$work/huge.ini" -o "$work/huge.exe" --setup "$bin/setup.exe" >/dev/null
   read -r secs kb < "$work/time.txt"
-  echo "pack_host_b $(python3 -c "print(round($secs * 1000))")" >> "$results"
-  echo "pack_host_b_rss_kb $kb" >> "$results"
-  sync
-  t0=$(date +%s%N); cp "$work/src_b/big.bin" "$work/cp_b.bin"; echo "cp_b_file $(ms_since "$t0")" >> "$results"
-done
-rm -f "$work/b_host.exe" "$work/cp_b.bin"
-mkdir -p "$work/src_huge" && truncate -s 1600000000 "$work/src_huge/huge.bin"
-describe huge "$work/src_huge" 0
-/usr/bin/time -f "%e %M" -o "$work/time.txt" "$hostpack" build "$work/huge.ini" -o "$work/huge.exe" --setup "$bin/setup.exe" >/dev/null
-read -r secs kb < "$work/time.txt"
-echo "pack_host_huge_rss_kb $kb" >> "$results"
-echo "size_ours_huge $(stat -c %s "$work/huge.exe")" >> "$results"
-# inspect and verify of it: the package is mapped and compared piece by piece,
-# not read into memory.
-for subcommand in inspect verify; do
-  if [ "$subcommand" = inspect ]; then set -- inspect "$work/huge.exe"
-  else set -- verify "$work/huge.exe" "$work/huge.ini" --setup "$bin/setup.exe"; fi
-  /usr/bin/time -f "%e %M" -o "$work/time.txt" "$hostpack" "$@" >/dev/null || echo "pack $subcommand of huge.exe failed" >&2
-  read -r secs kb < <(tail -n 1 "$work/time.txt")
-  echo "pack_host_huge_${subcommand}_rss_kb $kb" >> "$results"
-done
-rm -rf "$work/huge.exe" "$work/src_huge"
+  echo "pack_host_huge_rss_kb $kb" >> "$results"
+  echo "size_ours_huge $(stat -c %s "$work/huge.exe")" >> "$results"
+  # inspect and verify of it: the package is mapped and compared piece by piece,
+  # not read into memory.
+  for subcommand in inspect verify; do
+    if [ "$subcommand" = inspect ]; then set -- inspect "$work/huge.exe"
+    else set -- verify "$work/huge.exe" "$work/huge.ini" --setup "$bin/setup.exe"; fi
+    /usr/bin/time -f "%e %M" -o "$work/time.txt" "$hostpack" "$@" >/dev/null || echo "pack $subcommand of huge.exe failed" >&2
+    read -r secs kb < <(tail -n 1 "$work/time.txt")
+    echo "pack_host_huge_${subcommand}_rss_kb $kb" >> "$results"
+  done
+  rm -rf "$work/huge.exe" "$work/src_huge"
+fi
 # inspect of a crafted file of 32 MB: about 4 million resources, each
 # directory listed from the largest id down (not a package: exit code 1).
-python3 "$root/tests/support/crafted_tree.py" 0 "$work/crafted.exe"
-/usr/bin/time -f "%e %U %S %M" -o "$work/time.txt" "$hostpack" inspect "$work/crafted.exe" >/dev/null 2>&1 || true
-read -r secs user system kb < <(tail -n 1 "$work/time.txt")
-echo "pack_host_crafted_ms $(python3 -c "print(round($secs * 1000))")" >> "$results"
-echo "pack_host_crafted_cpu_ms $(python3 -c "print(round(($user + $system) * 1000))")" >> "$results"
-echo "pack_host_crafted_rss_kb $kb" >> "$results"
-echo "size_crafted $(stat -c %s "$work/crafted.exe")" >> "$results"
-rm -f "$work/crafted.exe"
+if wanted pack_host_crafted; then
+  python3 "$root/tests/support/crafted_tree.py" 0 "$work/crafted.exe"
+  /usr/bin/time -f "%e %U %S %M" -o "$work/time.txt" "$hostpack" inspect "$work/crafted.exe" >/dev/null 2>&1 || true
+  read -r secs user system kb < <(tail -n 1 "$work/time.txt")
+  echo "pack_host_crafted_ms $(python3 -c "print(round($secs * 1000))")" >> "$results"
+  echo "pack_host_crafted_cpu_ms $(python3 -c "print(round(($user + $system) * 1000))")" >> "$results"
+  echo "pack_host_crafted_rss_kb $kb" >> "$results"
+  echo "size_crafted $(stat -c %s "$work/crafted.exe")" >> "$results"
+  rm -f "$work/crafted.exe"
+fi
 # inspect of a crafted file of 1 MB whose 28,000 named entries name strings of
 # up to 65,535 characters, all different (not a package: exit code 1).
-python3 "$root/tests/support/crafted_tree.py" --long-names nested 1048576 "$work/names.exe"
-/usr/bin/time -f "%e %U %S %M" -o "$work/time.txt" "$hostpack" inspect "$work/names.exe" >/dev/null 2>&1 || true
-read -r secs user system kb < <(tail -n 1 "$work/time.txt")
-echo "pack_host_names_cpu_ms $(python3 -c "print(round(($user + $system) * 1000))")" >> "$results"
-echo "pack_host_names_rss_kb $kb" >> "$results"
-echo "size_names $(stat -c %s "$work/names.exe")" >> "$results"
-rm -f "$work/names.exe"
+if wanted pack_host_names; then
+  python3 "$root/tests/support/crafted_tree.py" --long-names nested 1048576 "$work/names.exe"
+  /usr/bin/time -f "%e %U %S %M" -o "$work/time.txt" "$hostpack" inspect "$work/names.exe" >/dev/null 2>&1 || true
+  read -r secs user system kb < <(tail -n 1 "$work/time.txt")
+  echo "pack_host_names_cpu_ms $(python3 -c "print(round(($user + $system) * 1000))")" >> "$results"
+  echo "pack_host_names_rss_kb $kb" >> "$results"
+  echo "size_names $(stat -c %s "$work/names.exe")" >> "$results"
+  rm -f "$work/names.exe"
+fi
 # 100,000 files listed, then found by one pattern line: one run each, the
 # same package both ways.
-for name in many_listed many_pattern; do
-  /usr/bin/time -f "%e %M" -o "$work/time.txt" "$hostpack" build "$work/$name.ini" -o "$work/${name}_host.exe" --setup "$bin/setup.exe" >/dev/null
-  read -r secs kb < "$work/time.txt"
-  echo "pack_host_$name $(python3 -c "print(round($secs * 1000))")" >> "$results"
-  echo "pack_host_${name}_rss_kb $kb" >> "$results"
-done
-cmp -s "$work/many_listed_host.exe" "$work/many_pattern_host.exe" || { echo "the pattern and the list packaged differently" >&2; exit 1; }
+if wanted pack_host_many; then
+  for name in many_listed many_pattern; do
+    /usr/bin/time -f "%e %M" -o "$work/time.txt" "$hostpack" build "$work/$name.ini" -o "$work/${name}_host.exe" --setup "$bin/setup.exe" >/dev/null
+    read -r secs kb < "$work/time.txt"
+    echo "pack_host_$name $(python3 -c "print(round($secs * 1000))")" >> "$results"
+    echo "pack_host_${name}_rss_kb $kb" >> "$results"
+  done
+  cmp -s "$work/many_listed_host.exe" "$work/many_pattern_host.exe" || { echo "the pattern and the list packaged differently" >&2; exit 1; }
+fi
 # Our decoder beside libzstd on the same streams (the programs corpora of
 # 32-bit and 64-bit program files, and a frame of long matches), in processor
 # time, built 64-bit (the host build) and 32-bit (with the host compiler's
 # -m32 against Debian's i386 libzstd, where this machine runs i386 programs).
-decoder_cache="$work/decoder-streams"
-mkdir -p "$decoder_cache"
-pe64=$(ls -d /usr/lib/x86_64-linux-gnu/wine/x86_64-windows 2>/dev/null | head -1)
-corpora=("matches=matches")
-[ -n "$pe32" ] && corpora+=("programs32=$pe32")
-[ -n "$pe64" ] && corpora+=("programs64=$pe64")
-"$build/host/bin/decoder_bench" --runs 7 --cache "$decoder_cache" "${corpora[@]}" |
-  sed 's/^decoder_/decoder64_/' >> "$results"
-if bench32=$("$root/tools/bench/decoder_bench32.sh" "$work"); then
-  "$bench32" --runs 7 --cache "$decoder_cache" "${corpora[@]}" | sed 's/^decoder_/decoder32_/' >> "$results"
+if wanted decoder; then
+  decoder_cache="$work/decoder-streams"
+  mkdir -p "$decoder_cache"
+  pe64=$(ls -d /usr/lib/x86_64-linux-gnu/wine/x86_64-windows 2>/dev/null | head -1)
+  corpora=("matches=matches")
+  [ -n "$pe32" ] && corpora+=("programs32=$pe32")
+  [ -n "$pe64" ] && corpora+=("programs64=$pe64")
+  "$build/host/bin/decoder_bench" --runs 7 --cache "$decoder_cache" "${corpora[@]}" |
+    sed 's/^decoder_/decoder64_/' >> "$results"
+  if bench32=$("$root/tools/bench/decoder_bench32.sh" "$work"); then
+    "$bench32" --runs 7 --cache "$decoder_cache" "${corpora[@]}" | sed 's/^decoder_/decoder32_/' >> "$results"
+  fi
 fi
 for name in a b c; do
+  wanted "cp_$name" || continue
   for _ in $(seq "$RUNS"); do
     rm -rf "$work/cp_dst"; sync
     t0=$(date +%s%N); cp -r "$work/src_$name" "$work/cp_dst"; echo "cp_$name $(ms_since "$t0")" >> "$results"
@@ -319,16 +365,22 @@ for name in a b c; do
 done
 
 # ---------------------------------------------------------------- under Wine
-export BENCH_WORK=$work BENCH_BIN=$bin BENCH_RESULTS=$results
+export BENCH_RESULTS=$results
 "$root/tools/wine/with_wine.sh" "$BENCH_ARCH" "$build/bench-wine-$BENCH_ARCH" bash "$root/tools/bench/wine_runs.sh"
 
 # ---------------------------------------------------------------- the table
+for name in wizard_a wizard_c wizard_z_lzma; do
+  [ ! -f "$work/peer_$name.exe" ] || echo "size_peer_$name $(stat -c %s "$work/peer_$name.exe")" >> "$results"
+done
 export BENCH_SIZE_SETUP=$(stat -c %s "$sizes/setup.exe")
 export BENCH_SIZE_UNINST=$(stat -c %s "$sizes/uninst.exe")
 export BENCH_SIZE_CARTOPIA=$(stat -c %s "$sizes/Cartopia.exe" 2>/dev/null || echo 0)
-export BENCH_SIZE_ONE=$(stat -c %s "$work/one.exe")
+export BENCH_SIZE_ONE=$(stat -c %s "$work/one.exe" 2>/dev/null || echo 0)
 export BENCH_SIZE_PEER_BARE=$(stat -c %s "$work/peer_bare.exe" 2>/dev/null || echo 0)
 export BENCH_SIZE_PEER_ONE=$(stat -c %s "$work/peer_size_one.exe" 2>/dev/null || echo 0)
 export BENCH_PAYLOAD_ONE=$(stat -c %s "$work/src_one/one.bin")
-python3 "$root/tools/bench/report.py" "$results" "$root/docs/benchmarks.md"
+# What the report needs besides the figures, kept beside them: the table can
+# be written again from this run with "set -a; . report.env; report.py ...".
+env | grep -E '^(BENCH_(SIZE_[A-Z_]+|PAYLOAD_ONE|ARCH|MACHINE|PEER_TARGET|PER_USER)|RUNS)=' > "$work/report.env"
+python3 "$root/tools/bench/report.py" "$results" "$report"
 rm -rf "$work"/src_* "$work"/inst_* "$work"/peer_[abcz] "$work"/*.exe

@@ -2,12 +2,20 @@
 # The figures taken under Wine, run by install_bench.sh inside tools/wine/with_wine.sh:
 # pack, the peer installer and uninstaller, and the wizard and uninst.exe, all
 # started from the same driving program inside the same Wine, one after the other.
-# Appends "label value" lines to $BENCH_RESULTS.
+# Appends "label value" lines to $BENCH_RESULTS; takes only the figures that
+# BENCH_ONLY selects (bench_select.sh).
 set -euo pipefail
+source "$BENCH_ROOT/tools/bench/bench_select.sh"
 work=$BENCH_WORK bin=$BENCH_BIN results=$BENCH_RESULTS
 driver="$bin/bench_driver.exe"
 winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 export TEST_BIN_DIR=$(winpath "$bin") TEST_SOURCE_DIR=$(winpath "$BENCH_ROOT")
+# BENCH_CAPTURE=folder: a picture of each wizard as its timing ended.
+if [ -n "${BENCH_CAPTURE:-}" ]; then
+  mkdir -p "$BENCH_CAPTURE"
+  BENCH_CAPTURE=$(winpath "$(realpath "$BENCH_CAPTURE")")
+  export BENCH_CAPTURE
+fi
 
 # Runs one of the driver's timings; its BENCH lines go to the results.
 drive() {  # test name, log name, then VAR=value settings
@@ -26,24 +34,28 @@ commands() {  # label, clean folder, command [, second command]
 pack=$(winpath "$bin/pack.exe")
 # Starting a console program under Wine, doing nothing: the fixed cost in
 # every pack and peer figure below.
-commands wine_start "" "$pack --help"
-for name in a b; do
-  commands "pack_$name" "" "$pack build $(winpath "$work/$name.ini") -o $(winpath "$work/$name.exe")"
+wanted wine_start && commands wine_start "" "$pack --help"
+# Our packages (a), (b), (c), the one file and (a) per user, made by pack.exe:
+# (a) and (b) RUNS times, the others once.
+for name in a b c one auser; do
+  wanted "pack_$name" || continue
+  runs=1
+  [ "$name" = a ] || [ "$name" = b ] && runs=$RUNS
+  RUNS_OVERRIDE=$runs commands "pack_$name" "" "$pack build $(winpath "$work/$name.ini") -o $(winpath "$work/$name.exe")"
 done
-RUNS_OVERRIDE=1 commands pack_c "" "$pack build $(winpath "$work/c.ini") -o $(winpath "$work/c.exe")"
-RUNS_OVERRIDE=1 commands pack_one "" "$pack build $(winpath "$work/one.ini") -o $(winpath "$work/one.exe")"
 # pack.exe on the 100,000 files takes minutes per run under Wine (each file is
 # several calls through Wine): only with BENCH_MANY_WINE=1.
-if [ "${BENCH_MANY_WINE:-0}" = 1 ]; then
+if [ "${BENCH_MANY_WINE:-0}" = 1 ] && wanted pack_many; then
   for name in many_listed many_pattern; do
     RUNS_OVERRIDE=1 commands "pack_$name" "" "$pack build $(winpath "$work/$name.ini") -o $(winpath "$work/$name.exe")"
   done
 fi
-RUNS_OVERRIDE=1 commands pack_auser "" "$pack build $(winpath "$work/auser.ini") -o $(winpath "$work/auser.exe")"
 
 # The peer: silent install, then its uninstaller run in place (_?= makes it
 # run from the install folder and wait, instead of copying itself away).
 for name in one a b c; do
+  wanted "peer_$name" || continue
+  peer_made "$name"
   dir="$work/peer_$name"
   commands "peer_$name" "$dir" "$(winpath "$work/peer_$name.exe") /S /D=$(winpath "$dir")" \
     "$(winpath "$dir/uninstall.exe") /S _?=$(winpath "$dir")"
@@ -60,8 +72,16 @@ done
 # the pauses with the page's two sent updates, and the engine's loop without a
 # wizard page.
 floor="$(winpath "$work/floor")"
+for name in one a auser b c z zbest; do
+  if wanted "ours_$name"; then ours_made "$name"; fi
+done
+if wanted again_a; then ours_made a; fi
+for name in z z_lzma wizard_a wizard_c wizard_z_lzma; do
+  if wanted "peer_$name"; then peer_made "$name"; fi
+done
 for round in $(seq "$RUNS"); do
   for name in one a auser b c; do
+    wanted "ours_$name" || continue
     sampler=""
     if [ "$name" = b ]; then
       python3 "$BENCH_ROOT/tools/bench/mem_sample.py" "bench\\b.exe" "$work/sampling" "$work/mem_b.txt" &
@@ -81,6 +101,7 @@ for round in $(seq "$RUNS"); do
   # The compressed install's memory is sampled from Linux too: Wine's
   # PeakPagefileUsage leaves the decoder's history out.
   for name in z zbest; do
+    wanted "ours_$name" || continue
     sampler=""
     if [ "$name" = zbest ]; then
       python3 "$BENCH_ROOT/tools/bench/mem_sample.py" "bench\\zbest.exe" "$work/sampling" "$work/mem_zbest.txt" \
@@ -97,17 +118,30 @@ for round in $(seq "$RUNS"); do
     fi
   done
   for name in z z_lzma; do
+    wanted "peer_$name" || continue
     dir="$work/peer_$name"
     RUNS_OVERRIDE=1 commands "peer_$name" "$dir" "$(winpath "$work/peer_$name.exe") /S /D=$(winpath "$dir")" \
       "$(winpath "$dir/uninstall.exe") /S _?=$(winpath "$dir")"
   done
-  RUNS_OVERRIDE=1 drive Floor "floor_a_$round" BENCH_LABEL=floor_a BENCH_TARGET="$floor" BENCH_FOLDERS=20 \
-    BENCH_FILES=50 BENCH_BYTES=104858
-  RUNS_OVERRIDE=1 drive Floor "floor_c_$round" BENCH_LABEL=floor_c BENCH_TARGET="$floor" BENCH_FOLDERS=20 \
-    BENCH_FILES=250 BENCH_BYTES=1024
+  # The peer through its wizard, (a), (c) and the programs in solid LZMA.
+  for name in a c z_lzma; do
+    wanted "peer_wizard_$name" || continue
+    RUNS_OVERRIDE=1 drive PeerWizard "peer_wizard_${name}_$round" BENCH_LABEL="peer_wizard_$name" \
+      BENCH_SETUP="$(winpath "$work/peer_wizard_$name.exe")" BENCH_TARGET="$(winpath "$work/peer_wizard_$name")"
+  done
+  if wanted floor_a; then
+    RUNS_OVERRIDE=1 drive Floor "floor_a_$round" BENCH_LABEL=floor_a BENCH_TARGET="$floor" BENCH_FOLDERS=20 \
+      BENCH_FILES=50 BENCH_BYTES=104858
+  fi
+  if wanted floor_c; then
+    RUNS_OVERRIDE=1 drive Floor "floor_c_$round" BENCH_LABEL=floor_c BENCH_TARGET="$floor" BENCH_FOLDERS=20 \
+      BENCH_FILES=250 BENCH_BYTES=1024
+  fi
   # (a) installed again over itself, and cancelled at its middle.
-  RUNS_OVERRIDE=1 drive UpgradeAndCancel "again_a_$round" BENCH_LABEL=again_a \
-    BENCH_SETUP="$(winpath "$work/a.exe")" BENCH_TARGET="$(winpath "$work/inst_a")" BENCH_APP="Bencha"
+  if wanted again_a; then
+    RUNS_OVERRIDE=1 drive UpgradeAndCancel "again_a_$round" BENCH_LABEL=again_a \
+      BENCH_SETUP="$(winpath "$work/a.exe")" BENCH_TARGET="$(winpath "$work/inst_a")" BENCH_APP="Bencha"
+  fi
 done
 
 # ---------------------------------------------------------------- per-user installs
@@ -124,6 +158,7 @@ peer_per_user() {  # package name
     BENCH_COMMAND="$(winpath "$work/peer_user_$name.exe") /S" BENCH_COMMAND2="$dir\\uninstall.exe /S _?=$dir"
 }
 
-if [ "$BENCH_PER_USER" != 0 ]; then
+if [ "$BENCH_PER_USER" != 0 ] && wanted peer_user_a; then
+  peer_made user_a
   peer_per_user a
 fi
