@@ -23,8 +23,10 @@ deps:
 	@tools/deps/deps.sh
 
 # Every build folder is configured from its preset in CMakePresets.json.
-$(BUILD)/%/CMakeCache.txt:
+# A build folder configured before the presets changed is configured again.
+$(BUILD)/%/CMakeCache.txt: CMakePresets.json
 	cmake --preset $* -B $(BUILD)/$*
+	@touch $@
 
 configure: $(BUILD)/win/CMakeCache.txt $(BUILD)/win64/CMakeCache.txt $(BUILD)/native/CMakeCache.txt $(BUILD)/host/CMakeCache.txt
 
