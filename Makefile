@@ -76,6 +76,7 @@ demo: build
 	tools/wine/home_check.sh $(BUILD)/home-check/demo tools/demo/demo.sh $(BUILD)
 
 bench: build
+	cmake --build $(BUILD)/host -j $(JOBS) --target decoder_bench
 	tools/bench/install_bench.sh $(BUILD)
 
 # The Linux pack, installed as cartopia-pack, and the shipped 32-bit setup.exe
