@@ -106,6 +106,7 @@ TEST(InstallAgain, UpgradeThenOneUninstallRemovesEveryVersion) {
         ASSERT_TRUE(run.ToReadyPage());
         EXPECT_EQ(0u, gui::Text(run.Control(IDC_SUMMARY)).find("Mise à jour de " + app + " 1.0\r\n"))
             << gui::Text(run.Control(IDC_SUMMARY));
+        SaveShot(run.dialog, "ready_page_update");
         run.Install();
         bool ended = false;
         HWND box = WaitFinishPageOrBox(run.program, run, &ended);
@@ -209,6 +210,7 @@ TEST(InstallAgain, AnotherFolderIsRefusedWhileInstalled) {
                                     "existante.",
                                 {IDOK});
     ASSERT_TRUE(box != nullptr);
+    SaveShot(box, "ready_page_installed_elsewhere");
     ASSERT_TRUE(gui::AnswerMessageBox(box, IDOK));
     ASSERT_TRUE(gui::WaitFor([&] { return run.Control(IDC_SUMMARY) != nullptr; }));
     EXPECT_FALSE(FolderExists(other));
@@ -248,6 +250,7 @@ TEST_F(HeldFileUpgrade, RetryOnceFreeFinishes) {
     WizardSession run;
     HANDLE holder = INVALID_HANDLE_VALUE;
     HWND box = InstallUntilInUse(run, v2, folder + "\\held.bin", &holder);
+    if (box) SaveShot(box, "file_in_use");
     CloseHandle(holder);
     ASSERT_TRUE(box != nullptr);
     ASSERT_TRUE(gui::AnswerMessageBox(box, IDRETRY));
