@@ -3,6 +3,7 @@
 
 #include <string.h>
 
+#include "path_rules.h"
 #include "text.h"
 
 namespace {
@@ -16,12 +17,6 @@ int NormalisedFolder(const char* path, char out[kPathSize]) {
     size_t length = strlen(out);
     if (length > 1 && out[length - 1] == '\\' && !(length == 3 && out[1] == ':')) out[length - 1] = 0;
     return 1;
-}
-
-// The same text in upper case, as the file system compares names.
-void UpperCopy(const char* text, char out[kPathSize]) {
-    CopyText(out, kPathSize, text);
-    CharUpperBuffA(out, static_cast<DWORD>(strlen(out)));
 }
 
 // Index where the parts below the root begin in folder (its first rootLength
@@ -90,25 +85,23 @@ void CHeldFolders::ReleaseFrom(int level) {
     if (count == 0) held[0] = 0;
 }
 
+bool CHeldFolders::LevelHolds(size_t length, const char* folder) const {
+    char level[kPathSize];
+    memcpy(level, held, length);
+    level[length] = 0;
+    return PathWithin(level, folder) != 0;
+}
+
 void CHeldFolders::KeepCommonLevels(const char* folder, size_t rootLength) {
     if (count == 0) return;
-    char a[kPathSize];
-    char b[kPathSize];
-    UpperCopy(held, a);
-    UpperCopy(folder, b);
     // Another root, even one that lies above or below the held one, starts a
     // new chain: the root is where the caller's trust begins.
-    if (ends[0] != rootLength || memcmp(a, b, rootLength) != 0) {
+    if (ends[0] != rootLength || !LevelHolds(ends[0], folder)) {
         Release();
         return;
     }
-    size_t folderLength = strlen(folder);
     int keep = 1;
-    while (keep < count) {
-        size_t end = ends[keep];
-        if (end > folderLength || (b[end] != 0 && b[end] != '\\') || memcmp(a, b, end) != 0) break;
-        ++keep;
-    }
+    while (keep < count && LevelHolds(ends[keep], folder)) ++keep;
     ReleaseFrom(keep);
 }
 
@@ -141,12 +134,8 @@ int CHeldFolders::Hold(const char* root, const char* folder, CreatedFolders* cre
     char rootPath[kPathSize];
     char target[kPathSize];
     if (!NormalisedFolder(root, rootPath) || !NormalisedFolder(folder, target)) return 0;
+    if (!PathWithin(rootPath, target)) return 0;
     size_t rootLength = strlen(rootPath);
-    char a[kPathSize];
-    char b[kPathSize];
-    UpperCopy(rootPath, a);
-    UpperCopy(target, b);
-    if (strlen(target) < rootLength || memcmp(a, b, rootLength) != 0) return 0;
     size_t start = FirstPartIndex(target, rootPath, rootLength);
     if (start == 0 || !PartsAreNames(target, start)) return 0;
 

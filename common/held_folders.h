@@ -55,6 +55,9 @@ private:
     // Keeps the levels that prefix folder (whose first rootLength characters
     // are the root) and releases the rest.
     void KeepCommonLevels(const char* folder, size_t rootLength);
+    // 1 when the held level of this length is folder or a folder above it
+    // (letter case ignored).
+    bool LevelHolds(size_t length, const char* folder) const;
     // Opens, and creates when allowed, the level named by held[0..length).
     int HoldLevel(size_t length, CreatedFolders* created);
     void ReleaseFrom(int level);
