@@ -26,14 +26,18 @@ done
 [ ${#missing[@]} -eq 0 ] && [ -f /var/lib/apt/.project-no-i386 ] && exec "$here/libzstd.sh"
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
+. "$here/apt_update.sh"
 install() { DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "$@"; }
 if [ ${#missing_optional[@]} -gt 0 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   $sudo dpkg --add-architecture i386 || true
 fi
-$sudo apt-get update -q
+indexes_complete=1
+apt_update || indexes_complete=0
 [ ${#missing[@]} -eq 0 ] || install "${missing[@]}"
 if [ ${#missing_optional[@]} -gt 0 ] && ! install "${missing_optional[@]}"; then
   echo "deps: 32-bit Wine is not available here; the 64-bit build will run under wine64" >&2
-  $sudo touch /var/lib/apt/.project-no-i386 || true
+  # Not tried again on this machine, unless the indexes were incomplete (a
+  # mirror mid-sync), which the next run may find mended.
+  [ "$indexes_complete" -eq 0 ] || $sudo touch /var/lib/apt/.project-no-i386 || true
 fi
 exec "$here/libzstd.sh"

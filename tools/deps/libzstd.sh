@@ -35,6 +35,7 @@ built && exit 0
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
+. "$here/apt_update.sh"
 
 # The installed libzstd-dev (the reference decoder of the tests) should be the
 # same release; a security update of it changes only its decoder.
@@ -65,7 +66,7 @@ if [ ! -f "$source/lib/zstd.h" ]; then
   mkdir -p "$fetch"
   if ! fetch_source; then
     [ -f "$entry" ] || add_source_entry
-    $sudo apt-get update -q >/dev/null 2>&1 || fail "apt-get update failed (network?)"
+    apt_update >/dev/null || true
     fetch_source || { tail -n 5 "$fetch/apt-source.log" >&2
       fail "apt-get source libzstd=$version failed (network, or the archive no longer serves that version; see $fetch/apt-source.log)"; }
   fi
