@@ -35,6 +35,24 @@ void Stripe(uint64_t* acc, const uint8_t* p) {
     for (int i = 0; i < 4; ++i) acc[i] = Round(acc[i], Le64(p + 8 * i));
 }
 
+// Whole stripes from p on: the lanes stay in locals, since a store through
+// acc might change the bytes read (as far as the compiler knows) and would
+// otherwise be written back and read again for every stripe.
+const uint8_t* Stripes(uint64_t* acc, const uint8_t* p, size_t count) {
+    uint64_t a = acc[0], b = acc[1], c = acc[2], d = acc[3];
+    for (; count > 0; --count, p += 32) {
+        a = Round(a, Le64(p));
+        b = Round(b, Le64(p + 8));
+        c = Round(c, Le64(p + 16));
+        d = Round(d, Le64(p + 24));
+    }
+    acc[0] = a;
+    acc[1] = b;
+    acc[2] = c;
+    acc[3] = d;
+    return p;
+}
+
 }  // namespace
 
 void Xxh64Reset(Xxh64* s, uint64_t seed) {
@@ -60,7 +78,8 @@ void Xxh64Update(Xxh64* s, const void* data, size_t size) {
         Stripe(s->acc, s->stripe);
         s->stripeUsed = 0;
     }
-    for (; size >= 32; p += 32, size -= 32) Stripe(s->acc, p);
+    p = Stripes(s->acc, p, size / 32);
+    size %= 32;
     memcpy(s->stripe, p, size);
     s->stripeUsed = static_cast<unsigned>(size);
 }

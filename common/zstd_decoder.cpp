@@ -227,7 +227,14 @@ struct BlockWriter {
         size_t behind = static_cast<size_t>(op - buf);
         if (offset - 1 >= behind + reachBias || offset > window) return "match offset out of the window";
         if (offset <= behind) {
-            CopyMatch(op, offset, matchLength);
+            // Most matches reach 16 bytes back or more and are short: their
+            // first 16 bytes are copied here, the rest (if any) by CopyMatch.
+            if (offset >= 16) {
+                Copy16(op, op - offset);
+                if (matchLength > 16) CopyMatch(op + 16, offset, matchLength - 16);
+            } else {
+                CopyMatch(op, offset, matchLength);
+            }
         } else {
             // The start of the match is in the previous pass, at its end.
             size_t first = offset - behind;

@@ -194,16 +194,17 @@ size_t ReadHuffmanTable(const uint8_t* src, size_t size, HuffmanTable* table) {
 
 namespace {
 
-__attribute__((always_inline)) inline uint8_t DecodeSymbol(const HuffmanTable& t, BackwardBits* in) {
-    const HuffmanCell c = t.cells[in->Peek(t.maxBits)];
+// shift is 64 - t.maxBits.
+__attribute__((always_inline)) inline uint8_t DecodeSymbol(const HuffmanTable& t, unsigned shift, BackwardBits* in) {
+    const HuffmanCell c = t.cells[in->PeekTop(shift)];
     in->Skip(c.bits);
     return c.symbol;
 }
 
 // The careful end of a stream: one symbol per reload.
-bool FinishStream(const HuffmanTable& t, BackwardBits* in, uint8_t* out, uint8_t* end) {
+bool FinishStream(const HuffmanTable& t, unsigned shift, BackwardBits* in, uint8_t* out, uint8_t* end) {
     while (out < end) {
-        *out++ = DecodeSymbol(t, in);
+        *out++ = DecodeSymbol(t, shift, in);
         in->Reload();
     }
     return in->Left() == 0;
@@ -213,20 +214,21 @@ bool FinishStream(const HuffmanTable& t, BackwardBits* in, uint8_t* out, uint8_t
 
 bool DecodeHuffman(const HuffmanTable& t, const uint8_t* src, size_t size, uint8_t* out, size_t count,
                    bool fourStreams) {
+    const unsigned shift = 64 - t.maxBits;
     if (!fourStreams) {
         BackwardBits in;
         if (!in.Init(src, size)) return false;
         uint8_t* end = out + count;
         // Four symbols of at most 11 bits per reload while 8 bytes are left behind.
         while (in.pos >= 8 && end - out >= 4) {
-            out[0] = DecodeSymbol(t, &in);
-            out[1] = DecodeSymbol(t, &in);
-            out[2] = DecodeSymbol(t, &in);
-            out[3] = DecodeSymbol(t, &in);
+            out[0] = DecodeSymbol(t, shift, &in);
+            out[1] = DecodeSymbol(t, shift, &in);
+            out[2] = DecodeSymbol(t, shift, &in);
+            out[3] = DecodeSymbol(t, shift, &in);
             out += 4;
             in.Reload();
         }
-        return FinishStream(t, &in, out, end);
+        return FinishStream(t, shift, &in, out, end);
     }
     // Four streams carry 6 literals at least, after a 6-byte jump table.
     if (size < 6 || count < 6) return false;
@@ -252,10 +254,10 @@ bool DecodeHuffman(const HuffmanTable& t, const uint8_t* src, size_t size, uint8
     // The four streams interleaved while each has room for a full round.
     while (in[0].pos >= 8 && in[1].pos >= 8 && in[2].pos >= 8 && in[3].pos >= 8 && e[3] - o[3] >= 4) {
         for (int i = 0; i < 4; ++i) {
-            o[0][i] = DecodeSymbol(t, &in[0]);
-            o[1][i] = DecodeSymbol(t, &in[1]);
-            o[2][i] = DecodeSymbol(t, &in[2]);
-            o[3][i] = DecodeSymbol(t, &in[3]);
+            o[0][i] = DecodeSymbol(t, shift, &in[0]);
+            o[1][i] = DecodeSymbol(t, shift, &in[1]);
+            o[2][i] = DecodeSymbol(t, shift, &in[2]);
+            o[3][i] = DecodeSymbol(t, shift, &in[3]);
         }
         for (int k = 0; k < 4; ++k) {
             o[k] += 4;
@@ -263,7 +265,7 @@ bool DecodeHuffman(const HuffmanTable& t, const uint8_t* src, size_t size, uint8
         }
     }
     for (int k = 0; k < 4; ++k) {
-        if (!FinishStream(t, &in[k], o[k], e[k])) return false;
+        if (!FinishStream(t, shift, &in[k], o[k], e[k])) return false;
     }
     return true;
 }

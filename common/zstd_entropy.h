@@ -49,8 +49,18 @@ struct BackwardBits {
         bits <<= consumed;
         return true;
     }
-    // The next n bits (0 <= n <= 31) as a number, without taking them.
-    uint32_t Peek(unsigned n) const { return (static_cast<uint32_t>(bits >> 32) >> 1) >> (31 - n); }
+    // The next n bits (0 <= n <= 31) as a number, without taking them. A
+    // 64-bit processor shifts the whole container; a 32-bit one only its high half.
+    uint32_t Peek(unsigned n) const {
+        if (sizeof(void*) == 8) return static_cast<uint32_t>((bits >> 1) >> (63 - n));
+        return (static_cast<uint32_t>(bits >> 32) >> 1) >> (31 - n);
+    }
+    // The next 64 - shift bits (33 <= shift <= 63), without taking them: one
+    // shift, for a width known to be above 0 (the Huffman codes' longest).
+    uint32_t PeekTop(unsigned shift) const {
+        if (sizeof(void*) == 8) return static_cast<uint32_t>(bits >> shift);
+        return static_cast<uint32_t>(bits >> 32) >> (shift - 32);
+    }
     // Takes n bits (0 <= n <= 31).
     void Skip(unsigned n) {
         bits <<= n;
@@ -63,7 +73,7 @@ struct BackwardBits {
     }
     // Moves the held bytes back so that at most 7 bits of them are consumed,
     // as far as the start allows.
-    void Reload() {
+    __attribute__((always_inline)) inline void Reload() {
         if (pos >= 8) {
             // At most 71 bits are consumed between reloads, so the step
             // (at most 8 bytes) stays inside the stream.
