@@ -89,7 +89,18 @@ mkdir -p "$work/src_one" && head -c 10240 /dev/urandom > "$work/src_one/one.bin"
 # Debian's Wine below 1.3 MB, about 96 MB, and Cartopia.exe), and a mix of
 # data that is compressed already (pictures and archives found on this machine).
 mkdir -p "$work/src_z" "$work/src_m"
-pe32=$(ls -d /usr/lib/i386-linux-gnu/wine/i386-windows /usr/lib/x86_64-linux-gnu/wine/i386-windows 2>/dev/null | head -1)
+# A machine without 32-bit Wine has (almost) no 32-bit program files: its
+# 64-bit ones stand in, and the report says which were taken.
+pe32=""
+for folder in /usr/lib/i386-linux-gnu/wine/i386-windows /usr/lib/x86_64-linux-gnu/wine/i386-windows \
+    /usr/lib/x86_64-linux-gnu/wine/x86_64-windows; do
+  if [ "$(find "$folder" -maxdepth 1 -name '*.dll' 2>/dev/null | wc -l)" -ge 110 ]; then pe32=$folder; break; fi
+done
+case $pe32 in
+  *i386-windows) ;;
+  "") echo "make bench: no program files for the programs corpus" >&2 ;;
+  *) echo "make bench: no 32-bit program files here: the programs corpus is made of $pe32" >&2 ;;
+esac
 python3 - "$pe32" "$work/src_z" "$work/src_m" <<'PICK'
 import glob, hashlib, os, shutil, sys  # the two corpora, the same files on every run
 pe32, programs, mixed = sys.argv[1:4]
@@ -346,7 +357,7 @@ if wanted decoder; then
   mkdir -p "$decoder_cache"
   pe64=$(ls -d /usr/lib/x86_64-linux-gnu/wine/x86_64-windows 2>/dev/null | head -1)
   corpora=("matches=matches")
-  [ -n "$pe32" ] && corpora+=("programs32=$pe32")
+  [[ $pe32 == *i386-windows ]] && corpora+=("programs32=$pe32")
   [ -n "$pe64" ] && corpora+=("programs64=$pe64")
   "$build/host/bin/decoder_bench" --runs 7 --cache "$decoder_cache" "${corpora[@]}" |
     sed 's/^decoder_/decoder64_/' >> "$results"
