@@ -28,7 +28,10 @@
 
 #include "install_checks.h"
 #include "wizard_session.h"
+#include "compressed_payload.h"
+#include "decode_ahead.h"
 #include "payload_extract.h"
+#include "zstd_decoder.h"
 #include "setup_config.h"
 #include "setup_ids.h"
 #include "timer_resolution.h"
@@ -469,6 +472,53 @@ double TimedWizardInstall(const std::string& exe, const std::string& app) {
 }
 
 }  // namespace
+
+// The compressed install's floor: the package BENCH_SETUP's compressed
+// payload decoded, BENCH_RUNS times, without a file written: on the worker's
+// thread alone (label_decode_alone), and through the decoding thread as the
+// worker takes it, a megabyte at a time (label_decode_ahead).
+TEST(InstallBench, DISABLED_DecodeOnly) {
+    std::string exe = Env("BENCH_SETUP");
+    std::string label = Env("BENCH_LABEL", "decode", false);
+    int runs = std::max(1, atoi(Env("BENCH_RUNS", "3").c_str()));
+    HMODULE package = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(nullptr, package) << exe;
+    const uint8_t* data = nullptr;
+    DWORD size = 0;
+    CompressedPayloadHeader header;
+    ASSERT_EQ(1, LockCompressedPayload(package, &data, &size));
+    ASSERT_EQ(1, DecodeCompressedHeader(data, size, &header));
+    const uint8_t* stream = data + kCompressedHeaderSize;
+    size_t streamSize = size - kCompressedHeaderSize, window = static_cast<size_t>(1) << header.windowLog;
+    std::string piece(1 << 20, '\0');
+    for (int run = 0; run < runs; ++run) {
+        double start = Now();
+        {
+            ZstdReader reader;
+            ASSERT_TRUE(reader.Open(stream, streamSize, window));
+            for (uint64_t left = header.decodedSize; left > 0;) {
+                size_t n = static_cast<size_t>(std::min<uint64_t>(left, piece.size()));
+                ASSERT_TRUE(reader.Read(&piece[0], n)) << reader.Error();
+                left -= n;
+            }
+            ASSERT_TRUE(reader.AtEnd());
+        }
+        Report(label + "_decode_alone", Now() - start);
+        start = Now();
+        {
+            DecodeAhead ahead;
+            ASSERT_TRUE(ahead.Open(stream, streamSize, window, header.decodedSize));
+            for (uint64_t left = header.decodedSize; left > 0;) {
+                size_t n = static_cast<size_t>(std::min<uint64_t>(left, piece.size()));
+                ASSERT_TRUE(ahead.Read(&piece[0], n));
+                left -= n;
+            }
+            ASSERT_TRUE(ahead.AtEnd());
+        }
+        Report(label + "_decode_ahead", Now() - start);
+    }
+    FreeLibrary(package);
+}
 
 // Installing again over an installation, and taking back a cancelled one:
 // BENCH_RUNS times, the package BENCH_SETUP is installed into an empty

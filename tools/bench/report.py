@@ -169,6 +169,14 @@ ratio_goal("compressed programs: wizard install against the peer's solid LZMA in
            "ours_zbest_install", "peer_wizard_z_lzma_install", 0.5, no_peer)
 ratio_goal("compressed programs: wizard install against our uncompressed install of the same files",
            "ours_zbest_install", "ours_z_install", 1.15)
+# Its floor: the same payload decoded through the decoding thread, no file
+# written. With the uncompressed install's own work beside it on two cores,
+# the compressed install cannot take less than the longer of the two.
+x, y, z = med("ours_zbest_decode_ahead"), med("ours_zbest_decode_alone"), med("ours_z_install")
+if x and z:
+    goals.append(f"| compressed programs: the payload decoded alone, no file written (the floor of its install) | "
+                 f"{x:,.0f} ms through the decoding thread ({y:,.0f} ms on one thread) / {z:,.0f} ms = {x / z:.2f} "
+                 f"| (information) | |")
 # The decoder against libzstd on the same streams, each width: the worst of the corpora.
 decoder_corpora = [("programs32", "32-bit program files"), ("programs64", "64-bit program files"),
                    ("matches", "a frame of long matches")]

@@ -97,26 +97,31 @@ for round in $(seq "$RUNS"); do
     fi
   done
   # The programs corpus: ours plain and compressed through the wizard, the
-  # peer's compressed package silently, each once a round.
-  # The compressed install's memory is sampled from Linux too: Wine's
-  # PeakPagefileUsage leaves the decoder's history out.
+  # peer's compressed package silently, each once a round; and the compressed
+  # payload decoded without a file written (the floor of its install).
   for name in z zbest; do
     wanted "ours_$name" || continue
-    sampler=""
-    if [ "$name" = zbest ]; then
+    RUNS_OVERRIDE=1 drive InstallAndUninstall "ours_${name}_$round" BENCH_LABEL="ours_$name" \
+      BENCH_SETUP="$(winpath "$work/$name.exe")" BENCH_TARGET="$(winpath "$work/inst_$name")" BENCH_APP="Bench$name"
+  done
+  if wanted ours_zbest; then
+    RUNS_OVERRIDE=1 drive DecodeOnly "decode_zbest_$round" BENCH_LABEL=ours_zbest BENCH_SETUP="$(winpath "$work/zbest.exe")"
+    # The compressed install's memory, sampled from Linux (Wine's
+    # PeakPagefileUsage leaves the decoder's history out), in a run of its
+    # own: the sampler reads every process's status every few milliseconds,
+    # and on two cores that would slow the install it samples.
+    if [ "$round" = 1 ]; then
       python3 "$BENCH_ROOT/tools/bench/mem_sample.py" "bench\\zbest.exe" "$work/sampling" "$work/mem_zbest.txt" \
         mem_zbest &
       sampler=$!
       touch "$work/sampling"
-    fi
-    RUNS_OVERRIDE=1 drive InstallAndUninstall "ours_${name}_$round" BENCH_LABEL="ours_$name" \
-      BENCH_SETUP="$(winpath "$work/$name.exe")" BENCH_TARGET="$(winpath "$work/inst_$name")" BENCH_APP="Bench$name"
-    if [ -n "$sampler" ]; then
+      RUNS_OVERRIDE=1 drive InstallAndUninstall "sampled_zbest" BENCH_LABEL="sampled_zbest" \
+        BENCH_SETUP="$(winpath "$work/zbest.exe")" BENCH_TARGET="$(winpath "$work/inst_zbest")" BENCH_APP="Benchzbest"
       rm -f "$work/sampling"
       wait "$sampler"
       cat "$work/mem_zbest.txt" >> "$results"
     fi
-  done
+  fi
   for name in z z_lzma; do
     wanted "peer_$name" || continue
     dir="$work/peer_$name"
