@@ -91,28 +91,44 @@ bool DecodeRing::Waiting() {
     }
 }
 
+// A slot is given back only on the consumer's next call, once the bytes last
+// taken from it are no longer used.
+void DecodeRing::GiveBackRead() {
+    unsigned taken = released_.load(std::memory_order_relaxed);
+    if (published_.load(std::memory_order_acquire) == taken || readAt_ < sizes_[taken % kSlots]) return;
+    readAt_ = 0;
+    released_.store(taken + 1, std::memory_order_release);
+    emptied_->Set();
+}
+
+const uint8_t* DecodeRing::Take(size_t max, size_t* got) {
+    *got = 0;
+    GiveBackRead();
+    if (!Waiting()) return nullptr;
+    size_t slot = released_.load(std::memory_order_relaxed) % kSlots;
+    size_t n = sizes_[slot] - readAt_;
+    if (n > max) n = max;
+    const uint8_t* bytes = memory_ + slot * slotSize_ + readAt_;
+    readAt_ += n;
+    *got = n;
+    return bytes;
+}
+
 bool DecodeRing::Read(void* dst, size_t n) {
     uint8_t* d = static_cast<uint8_t*>(dst);
     while (n) {
-        if (!Waiting()) return false;
-        unsigned taken = released_.load(std::memory_order_relaxed);
-        size_t slot = taken % kSlots;
-        size_t take = sizes_[slot] - readAt_;
-        if (take > n) take = n;
-        memcpy(d, memory_ + slot * slotSize_ + readAt_, take);
-        d += take;
-        n -= take;
-        readAt_ += take;
-        if (readAt_ == sizes_[slot]) {
-            readAt_ = 0;
-            released_.store(taken + 1, std::memory_order_release);
-            emptied_->Set();
-        }
+        size_t got;
+        const uint8_t* bytes = Take(n, &got);
+        if (!bytes) return false;
+        memcpy(d, bytes, got);
+        d += got;
+        n -= got;
     }
     return true;
 }
 
 bool DecodeRing::AtEnd() {
+    GiveBackRead();
     if (Waiting()) {
         error_ = "bytes left after the end";
         return false;

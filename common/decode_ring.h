@@ -3,7 +3,8 @@
 //
 // The producer waits for a free slot (Space), fills it and hands it over
 // (Publish), and at the end gives its verdict (Finish). The consumer takes
-// bytes in pieces of any size (Read) and asks for the verdict (AtEnd). Stop,
+// bytes in place in pieces of any size (Take, or Read to copy them) and asks
+// for the verdict (AtEnd). Stop,
 // from either side or any thread, makes every waiting and later call of both
 // return at once, as a failure.
 //
@@ -49,13 +50,17 @@ public:
     // otherwise error says why not (kept as given).
     void Finish(bool clean, const char* error);
 
-    // Consumer: exactly n bytes to dst. False once stopped, or when the
-    // producer failed or finished before n more bytes.
+    // Consumer: the next bytes, at most max (max > 0), in place in their
+    // slot: *got says how many. They stay valid until the consumer's next
+    // call. Null once stopped, or when the producer failed or finished before
+    // more bytes.
+    const uint8_t* Take(size_t max, size_t* got);
+    // Consumer: exactly n bytes copied to dst; false as for Take.
     bool Read(void* dst, size_t n);
     // Consumer: true when every byte published was read and the producer
     // finished cleanly (waits for its verdict).
     bool AtEnd();
-    // Why Read or AtEnd failed, "" when they did not.
+    // Why Take, Read or AtEnd failed, "" when they did not.
     const char* Error() const { return error_; }
 
     void Stop();
@@ -63,7 +68,8 @@ public:
 private:
     DecodeRing(const DecodeRing&) = delete;
     DecodeRing& operator=(const DecodeRing&) = delete;
-    bool Waiting();  // the consumer's wait for a slot; false when none will come
+    bool Waiting();       // the consumer's wait for a slot; false when none will come
+    void GiveBackRead();  // the consumer gives back a slot read to its end
 
     uint8_t* memory_;
     size_t slotSize_;

@@ -1,11 +1,13 @@
 // The decoding thread of the compressed payload and its ring.
 #include "decode_ahead.h"
 
+#include <stdlib.h>
+
 namespace {
 
 // Four slots of 512 KB keep the decoder up to 2 MB ahead of the worker, which
-// asks for 1 MB at a time: the ring then fills while a piece is written, and
-// the peak memory (64 MB of history at most, the ring, the worker's piece)
+// writes each slot's bytes from the slot itself: the ring fills while a slot
+// is written, and the peak memory (64 MB of history at most and the ring)
 // stays within 80 MB.
 const size_t kSlotSize = 512 << 10;
 
@@ -15,10 +17,13 @@ bool DecodeAhead::Open(const uint8_t* src, size_t size, size_t maxWindow, uint64
     Close();
     if (!reader_.Open(src, size, maxWindow)) return false;
     total_ = decodedSize;
-    // Without a second thread the worker decodes as it reads, as before.
-    if (!filled_.Made() || !emptied_.Made() || !ring_.Open(kSlotSize, &filled_, &emptied_)) return true;
-    thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
-    return true;
+    if (filled_.Made() && emptied_.Made() && ring_.Open(kSlotSize, &filled_, &emptied_)) {
+        thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+        if (thread_) return true;
+    }
+    // Without a second thread the worker decodes as it takes, a slot's worth at a time.
+    piece_ = static_cast<uint8_t*>(malloc(kSlotSize));
+    return piece_ != nullptr;
 }
 
 DWORD WINAPI DecodeAhead::Run(void* self) {
@@ -27,7 +32,14 @@ DWORD WINAPI DecodeAhead::Run(void* self) {
     return 0;
 }
 
-bool DecodeAhead::Read(void* dst, size_t n) { return thread_ ? ring_.Read(dst, n) : reader_.Read(dst, n); }
+const uint8_t* DecodeAhead::Take(size_t max, size_t* got) {
+    if (thread_) return ring_.Take(max, got);
+    *got = max < kSlotSize ? max : kSlotSize;
+    if (reader_.Read(piece_, *got)) return piece_;
+    *got = 0;
+    return nullptr;
+}
+
 
 bool DecodeAhead::AtEnd() { return thread_ ? ring_.AtEnd() : reader_.AtEnd(); }
 
@@ -39,4 +51,6 @@ void DecodeAhead::Close() {
         thread_ = nullptr;
     }
     reader_.Close();
+    free(piece_);
+    piece_ = nullptr;
 }

@@ -2,8 +2,9 @@
 // thread of its own, into a ring of 2 MB: while the worker writes
 // one piece, the next ones are being decoded on the other processor.
 //
-// The worker reads the bytes in order with Read and asks for the clean end
-// of the stream with AtEnd, as it would from the decoder itself. Close (and
+// The worker takes the bytes in order with Take, in place in the ring (it
+// writes them from there), and asks for the clean end of the stream with
+// AtEnd, as it would from the decoder itself. Close (and
 // the destructor) stops the decoding thread, waits for it and frees
 // everything, whatever state the reading was left in. Where no thread can be
 // started, the bytes are decoded on the worker's thread as they are asked for.
@@ -35,7 +36,7 @@ private:
 
 class DecodeAhead {
 public:
-    DecodeAhead() : thread_(nullptr), total_(0) {}
+    DecodeAhead() : thread_(nullptr), total_(0), piece_(nullptr) {}
     ~DecodeAhead() { Close(); }
 
     // Starts decoding the stream (size bytes at src, kept in place until
@@ -43,8 +44,10 @@ public:
     // history at most. False when out of memory.
     bool Open(const uint8_t* src, size_t size, size_t maxWindow, uint64_t decodedSize);
 
-    // Exactly n more bytes to dst; false when the stream is damaged or ends before.
-    bool Read(void* dst, size_t n);
+    // The next bytes, at most max (max > 0), in place: *got says how many.
+    // They stay valid until the next call. Null when the stream is damaged or
+    // ends before.
+    const uint8_t* Take(size_t max, size_t* got);
     // True when every byte was read and the stream ended cleanly there.
     bool AtEnd();
 
@@ -61,4 +64,5 @@ private:
     DecodeRing ring_;
     HANDLE thread_;  // null: decoding on the caller's thread
     uint64_t total_;
+    uint8_t* piece_;  // without a thread: where Take decodes to
 };

@@ -4,8 +4,6 @@
 #include <commctrl.h>
 #include <string.h>
 
-#include <new>
-
 #include "compressed_payload.h"
 #include "decode_ahead.h"
 #include "held_folders.h"
@@ -69,18 +67,15 @@ bool EntryFolder(CSetupConfig* config, const FileEntry& entry, TargetFolder* fol
 }
 
 // Where the files' bytes come from: the payload as stored, walked with an
-// offset, or the compressed payload decoded a piece at a time into a buffer.
+// offset, or the compressed payload decoded a piece at a time. A file of any
+// size needs no memory besides the decoder's: its pieces are written from
+// where the decoder put them.
 struct PayloadCursor {
     const uint8_t* data;  // the stored payload (null when decoding)
     DWORD size;
     DWORD offset;
     DecodeAhead* reader;  // the decoder of the compressed payload (null otherwise)
-    uint8_t* buffer;     // kDecodePiece bytes
 };
-
-// Files are decoded and written a megabyte at a time, so that a file of any
-// size needs no more memory than that besides the decoder's history.
-const DWORD kDecodePiece = 1 << 20;
 
 bool EntryFits(const PayloadCursor& cursor, int32_t entrySize) {
     if (cursor.reader) return entrySize >= 0;
@@ -99,9 +94,10 @@ bool WriteEntryBytes(HANDLE file, PayloadCursor* cursor, int32_t entrySize) {
         return true;
     }
     for (DWORD left = static_cast<DWORD>(entrySize); left > 0;) {
-        DWORD piece = left < kDecodePiece ? left : kDecodePiece;
-        if (!cursor->reader->Read(cursor->buffer, piece) || !WriteWhole(file, cursor->buffer, piece)) return false;
-        left -= piece;
+        size_t got;
+        const uint8_t* piece = cursor->reader->Take(left, &got);
+        if (!piece || !WriteWhole(file, piece, static_cast<DWORD>(got))) return false;
+        left -= static_cast<DWORD>(got);
     }
     return true;
 }
@@ -204,7 +200,7 @@ ExtractResult ExtractFrom(CSetupConfig* config, PayloadCursor* cursor, std::atom
 
 ExtractResult ExtractPayload(CSetupConfig* config, const uint8_t* data, DWORD size, std::atomic<int>* running,
                              HWND page) {
-    PayloadCursor cursor = {data, size, 0, nullptr, nullptr};
+    PayloadCursor cursor = {data, size, 0, nullptr};
     return ExtractFrom(config, &cursor, running, page);
 }
 
@@ -213,15 +209,13 @@ ExtractResult ExtractCompressedPayload(CSetupConfig* config, const uint8_t* data
     CompressedPayloadHeader header;
     if (!DecodeCompressedHeader(data, size, &header)) return kExtractFailed;
     DecodeAhead reader;
-    uint8_t* buffer = new (std::nothrow) uint8_t[kDecodePiece];
     ExtractResult result = kExtractFailed;
-    if (buffer && reader.Open(data + kCompressedHeaderSize, size - kCompressedHeaderSize,
-                              static_cast<size_t>(1) << header.windowLog, header.decodedSize)) {
-        PayloadCursor cursor = {nullptr, 0, 0, &reader, buffer};
+    if (reader.Open(data + kCompressedHeaderSize, size - kCompressedHeaderSize,
+                    static_cast<size_t>(1) << header.windowLog, header.decodedSize)) {
+        PayloadCursor cursor = {nullptr, 0, 0, &reader};
         result = ExtractFrom(config, &cursor, running, page);
     }
     *running = 0;
     reader.Close();
-    delete[] buffer;
     return result;
 }

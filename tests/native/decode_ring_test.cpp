@@ -1,5 +1,6 @@
 // The ring between the decoding thread and the writer: a real stream decoded
-// on one thread and read on another in pieces of odd sizes, a damaged stream,
+// on one thread and read on another in pieces of odd sizes, pieces taken in
+// place that must stay as they are while the decoder goes on, a damaged stream,
 // a stream longer or shorter than announced, a reader that asks for too much
 // or too little, and stops from either side while the other waits.
 #include <gtest/gtest.h>
@@ -85,6 +86,30 @@ TEST(DecodeRing, HandsOverTheDecodedBytesInOrderThroughSlotsOfAnySize) {
         EXPECT_TRUE(out == data);
         EXPECT_TRUE(d.ring.AtEnd()) << d.ring.Error();
         EXPECT_STREQ("", d.ring.Error());
+    }
+}
+
+// The writer writes each piece from its slot while the decoder fills the
+// others: a piece checked only after the decoder had time to go on (and to
+// fill every slot given back) must still hold the right bytes.
+TEST(DecodeRing, PiecesTakenInPlaceStayUntilTheNextCall) {
+    Bytes data = Program();
+    Bytes stream = testzstd::Compress(data, kQuick);
+    for (size_t slot : {size_t(1000), size_t(65536 + 3)}) {
+        SCOPED_TRACE(slot);
+        Decoding d(stream, data.size(), slot);
+        size_t at = 0, wrong = 0;
+        for (size_t i = 0; at < data.size(); ++i) {
+            size_t got;
+            const uint8_t* piece = d.ring.Take(std::min<size_t>(i % 2 ? 4093 : 100000, data.size() - at), &got);
+            ASSERT_NE(nullptr, piece) << d.ring.Error();
+            ASSERT_GT(got, 0u);
+            if (i % 16 == 0) std::this_thread::sleep_for(std::chrono::microseconds(500));
+            if (!std::equal(piece, piece + got, data.begin() + static_cast<ptrdiff_t>(at))) ++wrong;
+            at += got;
+        }
+        EXPECT_EQ(0u, wrong);
+        EXPECT_TRUE(d.ring.AtEnd()) << d.ring.Error();
     }
 }
 
