@@ -620,9 +620,14 @@ bool ZstdState::DecodeCompressed(const uint8_t* ip, const uint8_t* end, uint8_t*
     w.reachBias = before - static_cast<size_t>(dst - buf);
     const char* why = nullptr;
     if (!farOffsets || count < kAhead) {
-        for (size_t i = 0; i < count && !why; ++i) {
-            Sequence seq;
-            reader.Next(&seq, i + 1 == count);
+        // Every sequence but the last updates the states: the loop needs no test for it.
+        Sequence seq;
+        for (size_t i = 1; i < count && !why; ++i) {
+            reader.Next(&seq, false);
+            why = w.Carry(seq);
+        }
+        if (!why) {
+            reader.Next(&seq, true);
             why = w.Carry(seq);
         }
     } else {
