@@ -99,7 +99,8 @@ done
 case $pe32 in
   *i386-windows) ;;
   "") echo "make bench: no program files for the programs corpus" >&2 ;;
-  *) echo "make bench: no 32-bit program files here: the programs corpus is made of $pe32" >&2 ;;
+  *) echo "make bench: no 32-bit program files here: the programs corpus is made of $pe32" >&2
+     echo "programs_corpus_64bit 1" >> "$results" ;;
 esac
 python3 - "$pe32" "$work/src_z" "$work/src_m" <<'PICK'
 import glob, hashlib, os, shutil, sys  # the two corpora, the same files on every run

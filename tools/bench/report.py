@@ -374,7 +374,8 @@ def per_user_section():
 def compressed_section():
     """Sizes, packaging and install times of the compressed packages."""
     rows = ["### 7. Compressed packages\n",
-            f"Programs: the 110 largest 32-bit program files of Debian's Wine below 1.3 MB and `Cartopia.exe` "
+            f"Programs: the 110 largest {'64' if med('programs_corpus_64bit') else '32'}-bit program files of "
+            f"Debian's Wine below 1.3 MB and `Cartopia.exe` "
             f"({num(med('payload_z'))} bytes); already compressed data: pictures and archives found under "
             f"`/usr/share` ({num(med('payload_m'))} bytes). Ours are made by the Linux `pack`, the peer's by `makensis`.\n",
             "| Package | bytes | share of the files | made in (ms) | install (ms) | uninstall (ms) |",
