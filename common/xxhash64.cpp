@@ -31,10 +31,6 @@ inline uint64_t Round(uint64_t acc, uint64_t input) { return Rotl(acc + input * 
 
 inline uint64_t Merge(uint64_t h, uint64_t lane) { return (h ^ Round(0, lane)) * kPrime1 + kPrime4; }
 
-void Stripe(uint64_t* acc, const uint8_t* p) {
-    for (int i = 0; i < 4; ++i) acc[i] = Round(acc[i], Le64(p + 8 * i));
-}
-
 // Whole stripes from p on: the lanes stay in locals, since a store through
 // acc might change the bytes read (as far as the compiler knows) and would
 // otherwise be written back and read again for every stripe.
@@ -75,7 +71,7 @@ void Xxh64Update(Xxh64* s, const void* data, size_t size) {
         p += take;
         size -= take;
         if (s->stripeUsed < 32) return;
-        Stripe(s->acc, s->stripe);
+        Stripes(s->acc, s->stripe, 1);
         s->stripeUsed = 0;
     }
     p = Stripes(s->acc, p, size / 32);
