@@ -4,9 +4,8 @@
 // The producer waits for a free slot (Space), fills it and hands it over
 // (Publish), and at the end gives its verdict (Finish). The consumer takes
 // bytes in place in pieces of any size (Take, or Read to copy them) and asks
-// for the verdict (AtEnd). Stop,
-// from either side or any thread, makes every waiting and later call of both
-// return at once, as a failure.
+// for the verdict (AtEnd). Stop, from either side or any thread, makes every
+// waiting and later call of both return at once, as a failure.
 //
 // The waiting itself is left to the platform: two events that wake one
 // waiter each (the Win32 auto-reset event's behaviour).

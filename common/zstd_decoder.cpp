@@ -73,12 +73,12 @@ struct CodeValues {
 };
 constexpr CodeValues kCodeValues[3] = {CodeValues(kLiteralLengths), CodeValues(kOffsets), CodeValues(kMatchLengths)};
 
-// The low n bits of a number, for n up to 31 (32 entries so that any byte indexes safely below 32).
-constexpr uint32_t LowMask(unsigned n) { return n >= 32 ? 0xFFFFFFFFu : (1u << n) - 1; }
+// kLowMask[n]: the low n bits of a number set (n up to 31, the widest extra
+// value); a load instead of computing the mask for every value split off.
 struct LowMasks {
     uint32_t of[32];
     constexpr LowMasks() : of() {
-        for (unsigned n = 0; n < 32; ++n) of[n] = LowMask(n);
+        for (unsigned n = 0; n < 32; ++n) of[n] = (1u << n) - 1;
     }
     constexpr uint32_t operator[](unsigned n) const { return of[n]; }
 };

@@ -40,7 +40,6 @@ const uint8_t* DecodeAhead::Take(size_t max, size_t* got) {
     return nullptr;
 }
 
-
 bool DecodeAhead::AtEnd() { return thread_ ? ring_.AtEnd() : reader_.AtEnd(); }
 
 void DecodeAhead::Close() {

@@ -4,9 +4,9 @@
 //
 // The worker takes the bytes in order with Take, in place in the ring (it
 // writes them from there), and asks for the clean end of the stream with
-// AtEnd, as it would from the decoder itself. Close (and
-// the destructor) stops the decoding thread, waits for it and frees
-// everything, whatever state the reading was left in. Where no thread can be
+// AtEnd, as it would from the decoder itself. Close (and the destructor)
+// stops the decoding thread, waits for it and frees everything, whatever
+// state the reading was left in. Where no thread can be
 // started, the bytes are decoded on the worker's thread as they are asked for.
 #pragma once
 

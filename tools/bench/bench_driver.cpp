@@ -26,15 +26,15 @@
 #include <algorithm>
 #include <string>
 
-#include "install_checks.h"
-#include "wizard_session.h"
 #include "compressed_payload.h"
 #include "decode_ahead.h"
+#include "install_checks.h"
 #include "payload_extract.h"
-#include "zstd_decoder.h"
 #include "setup_config.h"
 #include "setup_ids.h"
 #include "timer_resolution.h"
+#include "wizard_session.h"
+#include "zstd_decoder.h"
 
 namespace {
 
