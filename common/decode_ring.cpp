@@ -17,6 +17,8 @@ DecodeRing::DecodeRing()
       readAt_(0),
       verdict_(kRunning),
       stopped_(false),
+      producerWaits_(false),
+      consumerWaits_(false),
       producerError_(""),
       error_("") {}
 
@@ -29,6 +31,7 @@ bool DecodeRing::Open(size_t slotSize, RingEvent* filled, RingEvent* emptied) {
     readAt_ = 0;
     verdict_ = kRunning;
     stopped_ = false;
+    producerWaits_ = consumerWaits_ = false;
     producerError_ = error_ = "";
     memory_ = static_cast<uint8_t*>(malloc(slotSize * kSlots));
     if (!memory_) return false;
@@ -38,20 +41,28 @@ bool DecodeRing::Open(size_t slotSize, RingEvent* filled, RingEvent* emptied) {
     return true;
 }
 
+// The waits and wake-ups below pair up as follows: a side stores that it
+// waits, then reads the other's counter; the other stores its counter, then
+// reads whether this side waits (all sequentially consistent). One of the two
+// sees the other's store, so a wait is never missed; a wake-up that finds the
+// waiter gone only makes its next wait return at once and look again.
+
 uint8_t* DecodeRing::Space() {
+    unsigned at = published_.load(std::memory_order_relaxed);
     for (;;) {
         if (stopped_.load()) return nullptr;
-        unsigned at = published_.load(std::memory_order_relaxed);
-        if (at - released_.load(std::memory_order_acquire) < kSlots) return memory_ + (at % kSlots) * slotSize_;
-        emptied_->Wait();
+        if (at - released_.load() < kSlots) return memory_ + (at % kSlots) * slotSize_;
+        producerWaits_.store(true);
+        if (at - released_.load() >= kSlots && !stopped_.load()) emptied_->Wait();
+        producerWaits_.store(false);
     }
 }
 
 void DecodeRing::Publish(size_t bytes) {
     unsigned at = published_.load(std::memory_order_relaxed);
     sizes_[at % kSlots] = bytes;
-    published_.store(at + 1, std::memory_order_release);
-    filled_->Set();
+    published_.store(at + 1);
+    if (consumerWaits_.load()) filled_->Set();
 }
 
 void DecodeRing::Finish(bool clean, const char* error) {
@@ -87,7 +98,10 @@ bool DecodeRing::Waiting() {
             error_ = "the stream ends before the bytes asked for";
             return false;
         }
-        filled_->Wait();
+        // Finish and Stop set the event whether or not this side waits.
+        consumerWaits_.store(true);
+        if (published_.load() == taken && verdict_.load() == kRunning && !stopped_.load()) filled_->Wait();
+        consumerWaits_.store(false);
     }
 }
 
@@ -97,8 +111,8 @@ void DecodeRing::GiveBackRead() {
     unsigned taken = released_.load(std::memory_order_relaxed);
     if (published_.load(std::memory_order_acquire) == taken || readAt_ < sizes_[taken % kSlots]) return;
     readAt_ = 0;
-    released_.store(taken + 1, std::memory_order_release);
-    emptied_->Set();
+    released_.store(taken + 1);
+    if (producerWaits_.load()) emptied_->Set();
 }
 
 const uint8_t* DecodeRing::Take(size_t max, size_t* got) {

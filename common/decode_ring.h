@@ -8,7 +8,10 @@
 // waiting and later call of both return at once, as a failure.
 //
 // The waiting itself is left to the platform: two events that wake one
-// waiter each (the Win32 auto-reset event's behaviour).
+// waiter each (the Win32 auto-reset event's behaviour). A side sets the
+// other's event only when that side says it is about to wait: setting an
+// event is a call into the system, and most hand-overs find the other side
+// busy.
 #pragma once
 
 #include <stddef.h>
@@ -31,7 +34,7 @@ protected:
 
 class DecodeRing {
 public:
-    static const unsigned kSlots = 4;
+    static const unsigned kSlots = 6;
 
     DecodeRing();
     ~DecodeRing();
@@ -83,6 +86,9 @@ private:
     enum { kRunning, kClean, kFailed };
     std::atomic<int> verdict_;
     std::atomic<bool> stopped_;
+    // Set by a side before it checks one last time and waits for its event.
+    std::atomic<bool> producerWaits_;
+    std::atomic<bool> consumerWaits_;
     const char* producerError_;
     const char* error_;
 };

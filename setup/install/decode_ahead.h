@@ -1,5 +1,5 @@
 // The compressed payload decoded ahead of the installation worker, on a
-// thread of its own, into a ring of 2 MB: while the worker writes
+// thread of its own, into a ring of 3 MB: while the worker writes
 // one piece, the next ones are being decoded on the other processor.
 //
 // The worker takes the bytes in order with Take, in place in the ring (it

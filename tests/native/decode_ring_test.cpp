@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <string>
@@ -19,19 +20,23 @@ namespace {
 
 using testzstd::Bytes;
 
-// An auto-reset event made of a mutex and a condition variable.
+// An auto-reset event made of a mutex and a condition variable, which counts
+// how often it is set and waited for.
 class TestEvent : public RingEvent {
 public:
     void Set() override {
         std::lock_guard<std::mutex> hold(lock_);
         set_ = true;
+        ++sets;
         wake_.notify_one();
     }
     void Wait() override {
         std::unique_lock<std::mutex> hold(lock_);
+        ++waits;
         wake_.wait(hold, [this] { return set_; });
         set_ = false;
     }
+    std::atomic<unsigned> sets{0}, waits{0};
 
 private:
     std::mutex lock_;
@@ -111,6 +116,29 @@ TEST(DecodeRing, PiecesTakenInPlaceStayUntilTheNextCall) {
         EXPECT_EQ(0u, wrong);
         EXPECT_TRUE(d.ring.AtEnd()) << d.ring.Error();
     }
+}
+
+// Setting an event is a call into the system: a side is woken only when it
+// waits (or is about to), and none of the many hand-overs is missed.
+TEST(DecodeRing, WakesASideOnlyWhenItWaits) {
+    Bytes data = Program();
+    Bytes stream = testzstd::Compress(data, kQuick);
+    const size_t slot = 16384;
+    Decoding d(stream, data.size(), slot);
+    // A slow writer: the ring stays full, the decoder waits for room each
+    // time, and the writer finds bytes ready.
+    Bytes out(data.size());
+    for (size_t at = 0; at < data.size(); at += slot) {
+        std::this_thread::sleep_for(std::chrono::microseconds(300));
+        ASSERT_TRUE(d.ring.Read(out.data() + at, std::min(slot, data.size() - at))) << d.ring.Error();
+    }
+    ASSERT_TRUE(d.ring.AtEnd()) << d.ring.Error();
+    EXPECT_TRUE(out == data);
+    // Each wait is answered by at most a ring's worth of wake-ups (a side
+    // that looked once more before waiting may be woken for nothing).
+    EXPECT_LE(d.filled.sets.load(), DecodeRing::kSlots * (d.filled.waits.load() + 1));
+    EXPECT_LE(d.emptied.sets.load(), DecodeRing::kSlots * (d.emptied.waits.load() + 1));
+    EXPECT_GT(d.emptied.waits.load(), 0u);
 }
 
 TEST(DecodeRing, ADamagedStreamFailsTheReadThatReachesTheDamage) {
