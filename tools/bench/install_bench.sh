@@ -54,7 +54,10 @@ results="$work/results.txt"
 
 source "$root/tools/bench/bench_select.sh"
 check_bench_only
+# The shipped 32-bit build's full run, and the 64-bit build's where only it
+# runs, each keep their own report.
 report="$root/docs/benchmarks.md"
+[ "$BENCH_ARCH" = x86_64 ] && report="$root/docs/benchmarks-64bit.md"
 [ -z "${BENCH_ONLY:-}" ] || report="$work/benchmarks.md"
 
 # Z: path of a Linux path, as Wine sees it.
