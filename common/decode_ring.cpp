@@ -9,7 +9,6 @@
 DecodeRing::DecodeRing()
     : memory_(nullptr),
       slotSize_(0),
-      sizes_(),
       filled_(nullptr),
       emptied_(nullptr),
       published_(0),
@@ -30,8 +29,7 @@ bool DecodeRing::Open(size_t slotSize, RingEvent* filled, RingEvent* emptied) {
     released_ = 0;
     readAt_ = 0;
     verdict_ = kRunning;
-    stopped_ = false;
-    producerWaits_ = consumerWaits_ = false;
+    stopped_ = producerWaits_ = consumerWaits_ = false;
     producerError_ = error_ = "";
     memory_ = static_cast<uint8_t*>(malloc(slotSize * kSlots));
     if (!memory_) return false;
@@ -41,20 +39,26 @@ bool DecodeRing::Open(size_t slotSize, RingEvent* filled, RingEvent* emptied) {
     return true;
 }
 
-// The waits and wake-ups below pair up as follows: a side stores that it
-// waits, then reads the other's counter; the other stores its counter, then
-// reads whether this side waits (all sequentially consistent). One of the two
-// sees the other's store, so a wait is never missed; a wake-up that finds the
-// waiter gone only makes its next wait return at once and look again.
+// A side waits for its event only after it said so in its flag and then
+// found the other side's counter still where it was; the other side sets the
+// event only when it finds the flag set after moving its counter. Both go
+// through sequentially consistent atomics, so one of the two sees the other
+// and no wake-up is missed. Finish and Stop set the events whatever the flags
+// say. Setting an event is a call into the system, and most hand-overs find
+// the other side busy.
+static void WaitUnlessMoved(std::atomic<bool>* waits, const std::atomic<unsigned>* counter, unsigned seen,
+                            RingEvent* event) {
+    waits->store(true);
+    if (counter->load() == seen) event->Wait();
+    waits->store(false);
+}
 
 uint8_t* DecodeRing::Space() {
-    unsigned at = published_.load(std::memory_order_relaxed);
     for (;;) {
         if (stopped_.load()) return nullptr;
+        unsigned at = published_.load(std::memory_order_relaxed);
         if (at - released_.load() < kSlots) return memory_ + (at % kSlots) * slotSize_;
-        producerWaits_.store(true);
-        if (at - released_.load() >= kSlots && !stopped_.load()) emptied_->Wait();
-        producerWaits_.store(false);
+        WaitUnlessMoved(&producerWaits_, &released_, at - kSlots, emptied_);
     }
 }
 
@@ -98,10 +102,7 @@ bool DecodeRing::Waiting() {
             error_ = "the stream ends before the bytes asked for";
             return false;
         }
-        // Finish and Stop set the event whether or not this side waits.
-        consumerWaits_.store(true);
-        if (published_.load() == taken && verdict_.load() == kRunning && !stopped_.load()) filled_->Wait();
-        consumerWaits_.store(false);
+        WaitUnlessMoved(&consumerWaits_, &published_, taken, filled_);
     }
 }
 

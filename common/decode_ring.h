@@ -8,10 +8,8 @@
 // waiting and later call of both return at once, as a failure.
 //
 // The waiting itself is left to the platform: two events that wake one
-// waiter each (the Win32 auto-reset event's behaviour). A side sets the
-// other's event only when that side says it is about to wait: setting an
-// event is a call into the system, and most hand-overs find the other side
-// busy.
+// waiter each (the Win32 auto-reset event's behaviour), set only when the
+// other side waits.
 #pragma once
 
 #include <stddef.h>
@@ -34,7 +32,7 @@ protected:
 
 class DecodeRing {
 public:
-    static const unsigned kSlots = 6;
+    static const unsigned kSlots = 8;
 
     DecodeRing();
     ~DecodeRing();
@@ -75,7 +73,7 @@ private:
 
     uint8_t* memory_;
     size_t slotSize_;
-    size_t sizes_[kSlots];
+    size_t sizes_[kSlots];  // each written by Publish before its slot counts as published
     RingEvent* filled_;
     RingEvent* emptied_;
     // Slots published and slots read since Open: the difference is the
@@ -86,7 +84,7 @@ private:
     enum { kRunning, kClean, kFailed };
     std::atomic<int> verdict_;
     std::atomic<bool> stopped_;
-    // Set by a side before it checks one last time and waits for its event.
+    // A side about to wait for its event (see WaitUnlessMoved).
     std::atomic<bool> producerWaits_;
     std::atomic<bool> consumerWaits_;
     const char* producerError_;

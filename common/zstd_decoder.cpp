@@ -279,6 +279,14 @@ struct BlockWriter {
 
 }  // namespace
 
+// GCC compiles a function so marked for size in a file compiled for speed;
+// other compilers (the fuzzers' clang) compile it as the rest.
+#if defined(__GNUC__) && !defined(__clang__)
+#define COMPILED_FOR_SIZE __attribute__((optimize("Os")))
+#else
+#define COMPILED_FOR_SIZE
+#endif
+
 struct ZstdState {
     const uint8_t* src;
     size_t srcLen;
@@ -329,8 +337,9 @@ struct ZstdState {
         return kind == kLiteralLengths ? literalLengths : kind == kOffsets ? offsets : matchLengths;
     }
 
-    bool StartFrame();
-    bool EndFrame();
+    // Once a frame: compiled for size, like the rest of setup (not the hot loops).
+    COMPILED_FOR_SIZE bool StartFrame();
+    COMPILED_FOR_SIZE bool EndFrame();
     bool DecodeBlock();
     bool DecodeLiterals(const uint8_t** ip, const uint8_t* end, size_t* litSize);
     bool ReadTable(int kind, unsigned mode, const uint8_t** ip, const uint8_t* end);

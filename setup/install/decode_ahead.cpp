@@ -5,13 +5,13 @@
 
 namespace {
 
-// Six slots of 512 KB keep the decoder up to 3 MB ahead of the worker, which
+// Eight slots of 384 KB keep the decoder up to 3 MB ahead of the worker, which
 // writes each slot's bytes from the slot itself: the ring fills while a slot
 // is written, and while the worker creates and closes files and pauses
 // between them, the time the decoder needs to catch up after a run of large
 // files. The peak memory (64 MB of history at most and the ring) stays
 // within 80 MB.
-const size_t kSlotSize = 512 << 10;
+const size_t kSlotSize = 384 << 10;
 
 }  // namespace
 
