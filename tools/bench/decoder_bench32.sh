@@ -13,11 +13,9 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 out="$1/decoder_bench32"
 emulated=${2:-}
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
+. "$root/tools/deps/apt_install.sh"
 if ! dpkg -s g++-multilib >/dev/null 2>&1; then
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends g++-multilib >/dev/null ||
-    { echo "g++-multilib could not be installed: no 32-bit decoder figures" >&2; exit 1; }
+  apt_install g++-multilib || { echo "g++-multilib could not be installed: no 32-bit decoder figures" >&2; exit 1; }
 fi
 if [ "$emulated" = --emulated ]; then
   version=$(cat "$root/tools/deps/libzstd.version")

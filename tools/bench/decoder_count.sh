@@ -11,11 +11,9 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 host_bench=$1 work=$2 cache=$3
 shift 3
+. "$root/tools/deps/apt_install.sh"
 if ! command -v qemu-i386 >/dev/null || ! command -v qemu-x86_64 >/dev/null; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends qemu-user >/dev/null ||
-    { echo "qemu-user could not be installed: no 32-bit decoder counts" >&2; exit 1; }
+  apt_install qemu-user || { echo "qemu-user could not be installed: no 32-bit decoder counts" >&2; exit 1; }
 fi
 plugin="$work/insn_count.so"
 gcc -shared -fPIC -O2 "$root/tools/bench/insn_count_plugin.c" -o "$plugin"

@@ -40,12 +40,8 @@ for f in bench_driver.exe setup.exe pack.exe uninst.exe; do
 done
 
 # The peer installer's compiler is needed only here, not by the tests.
-if ! command -v makensis >/dev/null; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends nsis >/dev/null ||
-    { $sudo apt-get update -q >/dev/null && DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends nsis >/dev/null; }
-fi
+. "$root/tools/deps/apt_install.sh"
+command -v makensis >/dev/null || apt_install nsis
 
 rm -rf "$work"
 mkdir -p "$work"
